@@ -1,0 +1,42 @@
+// The one seam through which the Qt-free core tells the user something.
+//
+// The desktop program implements it with modal message boxes, the batch tool
+// with standard error, and the tests with a recorder. Texts keep their single
+// carriage returns ('\r'); whoever shows them turns each into a line break.
+#pragma once
+
+#include <string>
+
+class tUserMessages {
+public:
+    virtual ~tUserMessages() = default;
+    // Warning box: title "Warning", warning icon, one "OK" button.
+    virtual void warning(const std::string& text) = 0;
+    // Information box: title "Information", one "OK" button.
+    virtual void information(const std::string& text) = 0;
+    // Confirmation box: title "Confirm", buttons "&Yes" and "&No"; true on Yes.
+    virtual bool confirm(const std::string& text) = 0;
+    // The system's default beep.
+    virtual void beep() = 0;
+};
+
+// The seam the core uses right now. Until something is installed it is a
+// fallback that writes warnings and information to standard error, answers
+// every confirmation with No and does not beep.
+tUserMessages& user_messages();
+
+// Installs `messages` (nullptr restores the fallback); returns the previous one.
+tUserMessages* install_user_messages(tUserMessages* messages);
+
+// Installs a seam for the lifetime of the guard and restores the previous one.
+class tScopedUserMessages {
+public:
+    explicit tScopedUserMessages(tUserMessages& messages)
+        : previous_(install_user_messages(&messages)) {}
+    ~tScopedUserMessages() { install_user_messages(previous_); }
+    tScopedUserMessages(const tScopedUserMessages&) = delete;
+    tScopedUserMessages& operator=(const tScopedUserMessages&) = delete;
+
+private:
+    tUserMessages* previous_;
+};
