@@ -1,1 +1,0 @@
-// Keeps the app library non-empty while the windows are being built.

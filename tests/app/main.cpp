@@ -1,0 +1,14 @@
+// GUI tests run under a QApplication, offscreen unless told otherwise; each
+// test runs in a process of its own.
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
