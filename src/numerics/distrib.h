@@ -40,6 +40,14 @@ extended GammaContinuedFraction(extended a, extended x);
 // from two fixed seeds once per process and is never reseeded.
 extended UniformRandom();
 
+// The generator's two components as they are now (for checks of its
+// invariants 1 <= s1 < 2147483563 and 1 <= s2 < 2147483399).
+struct tGeneratorState {
+    std::int32_t s1;
+    std::int32_t s2;
+};
+tGeneratorState GeneratorState();
+
 struct ParameterDescriptor {
     extended value = 0;
     extended lower = 0; // exclusive
