@@ -1,0 +1,512 @@
+// Psychometric methods for one case's Index scores, and the score parsers.
+//
+// Methods implemented here:
+// - standard errors of measurement, sd * sqrt(1 - r), and conventional
+//   confidence limits centred on the obtained score, also expressed as
+//   percentile ranks of the normal distribution;
+// - standard errors of a score's deviation from the mean of the case's n
+//   scores, sqrt(((n - 2) / n) sem_i^2 + sum(sem^2) / n^2), and of pairwise
+//   differences, sqrt(a^2 + b^2), with one-tailed normal p values;
+// - Holm's step-down sequential Bonferroni procedure, run as repeated passes
+//   in index order with the threshold alpha / k applied at once;
+// - standard deviations of deviations from the mean and of pairwise
+//   differences in the normative population from the covariance matrix
+//   S = D R D: Var(x_i - mean) = S_ii + mean(S) - 2 mean(S_i.);
+// - Monte Carlo base rates of abnormal scores and differences: profiles
+//   y = L u drawn with L the Choleski factor of the correlation matrix;
+// - the Mahalanobis distance z' R^-1 z referred to chi-square with n df;
+// - the normal distribution function by Simpson's rule built on successive
+//   trapezoid refinements, in double precision with an eight-decimal density
+//   constant (so its plateau for large x is 0.9999999995, not 1).
+//
+// Everything but the Simpson routines is computed in extended precision and
+// in the order written, so that printed figures come out to the last digit.
+#include "methods/Metrics_Papers.h"
+
+#include "common/format_ext.h"
+#include "common/user_messages.h"
+#include "numerics/distrib.h"
+
+#include <cmath>
+#include <cstdint>
+
+bool InputError = false;
+
+// --- Confidence limits and percentile ranks -------------------------------
+
+void get_SE_vector(int n, const tVector& sd, const tVector& r, tVector& out)
+{
+    for (int i = 1; i <= n; ++i)
+        out[i] = sd[i] * std::sqrt(1.0L - r[i]);
+}
+
+void rescale_scores(const tVector& x, const tVector& mean, const tVector& sd, int n,
+                    const tBool_vector& flags, extended new_mean, extended new_sd, tVector& out)
+{
+    for (int i = 1; i <= n; ++i) {
+        if (!flags[i])
+            continue;
+        const extended c = new_sd / sd[i];
+        out[i] = c * x[i] - (c * mean[i] - new_mean);
+    }
+}
+
+void get_score_CIs(int n, const tVector& x, const tVector& sem, const tBool_vector& flags,
+                   extended level, tVector& lower, tVector& upper)
+{
+    const tNormal_distribution normal(0.0L, 1.0L);
+    const extended q = (level + (100.0L - level) / 2.0L) / 100.0L;
+    const extended z = normal.Quantile(q);
+    for (int i = 1; i <= n; ++i) {
+        if (!flags[i])
+            continue;
+        // Read before writing: lower may be the same vector as x.
+        const extended score = x[i];
+        const extended e = sem[i] * z;
+        lower[i] = score - e;
+        upper[i] = score + e;
+    }
+}
+
+void get_percentile_ranks(const tVector& x, const tVector& mean, const tVector& sd, int n,
+                          const tBool_vector& flags, tVector& out)
+{
+    const tNormal_distribution normal(0.0L, 1.0L);
+    for (int i = 1; i <= n; ++i)
+        if (flags[i])
+            out[i] = 100.0L * normal.CDF((x[i] - mean[i]) / sd[i]);
+}
+
+// --- Reliability of differences and sequential Bonferroni -----------------
+
+void get_SEM_Diffs_Mean(const tVector& sem, int n, tVector& out)
+{
+    extended Q = 0.0L;
+    for (int j = 1; j <= n; ++j)
+        Q += sem[j] * sem[j];
+    const extended nn = static_cast<extended>(n);
+    for (int i = 1; i <= n; ++i)
+        out[i] = std::sqrt(((nn - 2.0L) / nn) * (sem[i] * sem[i]) + Q / (nn * nn));
+}
+
+extended SE_of_difference(extended a, extended b)
+{
+    return std::sqrt(a * a + b * b);
+}
+
+void get_SEMdiff_pairwise(int n, const tVector& sem, const tBool_vector& flags, tMatrix& out)
+{
+    zero_matrix(out);
+    for (int i = 1; i <= n; ++i)
+        for (int j = i + 1; j <= n; ++j)
+            if (flags[i] && flags[j])
+                out[i][j] = SE_of_difference(sem[i], sem[j]);
+}
+
+void pairwise_reliability(int n, const tVector& x, const tVector& sem, const tBool_vector& flags,
+                          extended level, tMatrix& reliability, tMatrix& limits)
+{
+    const tNormal_distribution normal(0.0L, 1.0L);
+    const extended q = (level + (100.0L - level) / 2.0L) / 100.0L;
+    const extended z = normal.Quantile(q);
+    zero_matrix(reliability);
+    zero_matrix(limits);
+    tMatrix SE;
+    get_SEMdiff_pairwise(n, sem, flags, SE);
+    for (int i = 1; i <= n; ++i) {
+        for (int j = 1; j < i; ++j) {
+            if (!(flags[i] && flags[j]))
+                continue;
+            // The earlier score minus the later one.
+            const extended d = x[j] - x[i];
+            reliability[i][j] = d;
+            limits[j][i] = d + z * SE[j][i];
+            limits[i][j] = d - z * SE[j][i];
+            reliability[j][i] = 1.0L - normal.CDF(std::fabs(d / SE[j][i]));
+        }
+    }
+}
+
+void seq_bonferroni_deviations(int n, const tBool_vector& flags, const tVector& p, extended alpha,
+                               tBool_vector& result)
+{
+    // The result may be the flag vector itself: work from a copy.
+    const tBool_vector used = flags;
+    int k = 0;
+    for (int i = 1; i <= n; ++i) {
+        result[i] = 0;
+        if (used[i])
+            ++k;
+    }
+    // n passes: the step-down procedure declares at most one more entry per
+    // pass, and the threshold alpha / k tightens only on success.
+    for (int pass = 1; pass <= n; ++pass) {
+        for (int i = 1; i <= n; ++i) {
+            if (used[i] && k >= 1 && p[i] < alpha / k && !result[i]) {
+                result[i] = 1;
+                --k;
+            }
+        }
+    }
+}
+
+void seq_bonferroni_pairwise(int n, const tMatrix& P, const tBool_vector& flags, extended alpha,
+                             tBool_matrix& result)
+{
+    extended k = 0.0L;
+    for (int i = 1; i <= n; ++i)
+        for (int j = i + 1; j <= n; ++j)
+            if (flags[i] && flags[j])
+                k += 1.0L;
+    for (int i = 1; i <= n; ++i)
+        for (int j = 1; j <= n; ++j)
+            result[i][j] = 0;
+    bool declared = true;
+    while (declared) {
+        declared = false;
+        for (int i = 1; i <= n; ++i) {
+            for (int j = 1; j <= n; ++j) {
+                if (flags[i] && flags[j] && k >= 1.0L && j > i && P[i][j] < alpha / k
+                    && !result[i][j]) {
+                    result[i][j] = 1;
+                    k -= 1.0L;
+                    declared = true;
+                }
+            }
+        }
+    }
+}
+
+// --- Abnormality of differences --------------------------------------------
+
+extended SD_of_difference(extended sd_a, extended sd_b, extended r)
+{
+    return std::sqrt(sd_a * sd_a + sd_b * sd_b - 2.0L * sd_a * sd_b * r);
+}
+
+void get_SD_diff_pairwise_all(int n, const tVector& sd, const tMatrix& R, tMatrix& out)
+{
+    // The output is cleared first and may be R itself: work from a copy.
+    const tMatrix corr = R;
+    zero_matrix(out);
+    for (int i = 1; i <= n; ++i)
+        for (int j = i + 1; j <= n; ++j)
+            out[i][j] = SD_of_difference(sd[i], sd[j], corr[i][j]);
+}
+
+void get_SD_diff_pairwise(int n, const tVector& sd, const tBool_vector& flags, const tMatrix& R,
+                          tMatrix& out)
+{
+    const tMatrix corr = R;
+    zero_matrix(out);
+    for (int i = 1; i <= n; ++i)
+        for (int j = i + 1; j <= n; ++j)
+            if (flags[i] && flags[j])
+                out[i][j] = SD_of_difference(sd[i], sd[j], corr[i][j]);
+}
+
+void get_SD_DevMean(int n, const tVector& sd, const tMatrix& R, tVector& out)
+{
+    tMatrix S;
+    corr_to_cov(R, n, sd, S);
+    extended a = 0.0L; // the variance of the mean of the n scores
+    matrix_mean(S, n, a);
+    tVector c; // c[i]: the covariance of score i with the mean
+    row_means(S, n, c);
+    for (int i = 1; i <= n; ++i)
+        out[i] = std::sqrt(S[i][i] + a - 2.0L * c[i]);
+}
+
+void pairwise_abnormality(int n, const tVector& x, const tVector& sd, const tBool_vector& flags,
+                          const tMatrix& R, tMatrix& out)
+{
+    const tNormal_distribution normal(0.0L, 1.0L);
+    const tMatrix corr = R;
+    zero_matrix(out);
+    tMatrix SDd;
+    get_SD_diff_pairwise(n, sd, flags, corr, SDd);
+    for (int i = 1; i <= n; ++i) {
+        for (int j = 1; j < i; ++j) {
+            if (!(flags[i] && flags[j]))
+                continue;
+            const extended d = x[j] - x[i];
+            out[i][j] = d;
+            out[j][i] = 100.0L * (1.0L - normal.CDF(std::fabs(d / SDd[j][i])));
+        }
+    }
+}
+
+// --- Monte Carlo base rates --------------------------------------------------
+
+void get_MC_estimate_percent_abnorm_SUBSET_E(const tMatrix& R, int n, const tBool_vector& flags,
+                                             extended cut, extended crit, int k_low, int k_dev,
+                                             int k_pair, extended& pct_low, extended& pct_dev,
+                                             extended& pct_pair)
+{
+    tNormal_distribution normal(0.0L, 1.0L);
+    long hits_low = 0;
+    long hits_dev = 0;
+    long hits_pair = 0;
+    const int m = count_true(n, flags);
+    tMatrix Rs;
+    extract_submatrix(R, n, flags, Rs);
+    tVector ones;
+    fill_vector(m, 1.0L, ones);
+    // Both taken from the correlation matrix before it is factored.
+    tVector sdDev;
+    get_SD_DevMean(m, ones, Rs, sdDev);
+    tMatrix sdPair;
+    get_SD_diff_pairwise_all(m, ones, Rs, sdPair);
+    choleski_decomposition(m, Rs); // Rs now holds L
+    const extended abs_crit = std::fabs(crit);
+
+    // Everything the trials touch lives in these fixed arrays: the loop
+    // allocates nothing.
+    tVector u{};
+    tVector y{};
+    for (long trial = 0; trial < MC_TRIALS; ++trial) {
+        int low = 0;
+        int dev = 0;
+        int pair = 0;
+        // One deviate per score, in index order, from the one object: the
+        // order of the draws fixes the percentages to the last digit.
+        for (int i = 1; i <= m; ++i)
+            u[i] = normal.RandomVariate();
+        matrix_times_vector(Rs, m, u, y);
+        const extended ybar = vector_mean(m, y);
+        for (int i = 1; i <= m; ++i) {
+            if (y[i] < cut)
+                ++low;
+            if (std::fabs((y[i] - ybar) / sdDev[i]) > abs_crit)
+                ++dev;
+        }
+        for (int i = 1; i <= m; ++i)
+            for (int j = i + 1; j <= m; ++j)
+                if (std::fabs((y[i] - y[j]) / sdPair[i][j]) > abs_crit)
+                    ++pair;
+        if (low >= k_low)
+            ++hits_low;
+        if (dev >= k_dev)
+            ++hits_dev;
+        if (pair >= k_pair)
+            ++hits_pair;
+    }
+    const extended trials = static_cast<extended>(MC_TRIALS);
+    pct_low = static_cast<extended>(hits_low) / trials * 100.0L;
+    pct_dev = static_cast<extended>(hits_dev) / trials * 100.0L;
+    pct_pair = static_cast<extended>(hits_pair) / trials * 100.0L;
+}
+
+// --- Mahalanobis distance ----------------------------------------------------
+
+void get_Mahalanobis(int n, const tVector& x, const tVector& mean, const tVector& sd,
+                     const tMatrix& R, extended& chi2, extended& p)
+{
+    const tChi_square_distribution chi_square(static_cast<extended>(n));
+    tVector z{};
+    for (int i = 1; i <= n; ++i)
+        z[i] = (x[i] - mean[i]) / sd[i];
+    tMatrix Rinv;
+    invert_matrix(R, n, Rinv);
+    extended distance = 0.0L;
+    quadratic_form(Rinv, n, z, distance);
+    chi2 = distance;
+    p = 1.0L - chi_square.CDF(distance);
+}
+
+// --- Normal probability by Simpson integration (double precision) ----------
+//
+// The trapezoid state lasts for one integration: stage 1 resets it, so
+// successive integrations do not interfere.
+
+namespace {
+
+double trapezoid_estimate = 0.0;
+int refine_count = 0; // the number of new points the next stage adds
+
+constexpr double simpson_tolerance = 1e-6;
+constexpr int simpson_max_refinements = 20;
+
+} // namespace
+
+double normal_density(double x)
+{
+    return std::exp(-0.5 * x * x) * 0.39894228;
+}
+
+double trapezoid_refine(int stage, double a, double b)
+{
+    if (stage == 1) {
+        trapezoid_estimate = (normal_density(b) + normal_density(a)) * ((b - a) * 0.5);
+        refine_count = 1;
+    } else {
+        const double h = (b - a) / refine_count;
+        double s = 0.0;
+        // The midpoints a + h/2, a + 3h/2, ... of the current intervals.
+        for (int j = 1; j <= refine_count; ++j)
+            s += normal_density(a + (2.0 * j - 1.0) * h / 2.0);
+        trapezoid_estimate = ((b - a) * (s / refine_count) + trapezoid_estimate) * 0.5;
+        refine_count = 2 * refine_count;
+    }
+    return trapezoid_estimate;
+}
+
+double simpson_integral(double a, double b)
+{
+    // With these starting values the first two refinements never end the
+    // loop: the first test that can succeed compares the second and third
+    // Simpson estimates.
+    double S_old = -1e30;
+    double S = 1.0;
+    double T_prev = -1e30;
+    int r = 1;
+    while (r <= simpson_max_refinements && std::fabs(S - S_old) >= simpson_tolerance * std::fabs(S_old)) {
+        S_old = S;
+        const double T = trapezoid_refine(r, a, b);
+        S = (4.0 * T - T_prev) / 3.0;
+        T_prev = T;
+        ++r;
+    }
+    if (r > simpson_max_refinements)
+        user_messages().warning("Too many steps");
+    return S;
+}
+
+double normal_cdf_simpson(double x)
+{
+    return simpson_integral(0.0, x) + 0.5;
+}
+
+// --- Score entry -----------------------------------------------------------
+
+namespace {
+
+const char* const numeric_only_message = "INPUT ERROR\r\rEnter numeric data only.";
+
+// d / 10^p with 10^p an exact integer while it fits in 64 bits; further
+// places lie far below a double's last digit of any score.
+double decimal_place_value(int d, int p)
+{
+    if (p <= 19) {
+        std::uint64_t power = 1;
+        for (int k = 0; k < p; ++k)
+            power *= 10u;
+        return d / static_cast<double>(power);
+    }
+    return d / std::pow(10.0, p);
+}
+
+struct tScanResult {
+    double value = 0.0;
+    bool negative = false;
+    bool error = false;
+};
+
+// The scan shared by the score and cell parsers: blanks skipped, a leading
+// minus, one decimal point, digits; it stops at the first error.
+tScanResult scan_number(const std::string& text, bool comma_is_point)
+{
+    tScanResult r;
+    bool fraction = false;
+    int place = 0;
+    for (std::string::size_type i = 0; i < text.size() && !r.error; ++i) {
+        char c = text[i];
+        if (comma_is_point && c == ',')
+            c = '.';
+        if (c == ' ') {
+            continue;
+        } else if (c == '-') {
+            if (i == 0) {
+                r.negative = true;
+            } else {
+                r.error = true;
+                r.value = 0.0;
+            }
+        } else if (c == '.') {
+            if (!fraction) {
+                fraction = true;
+                place = 1;
+            } else {
+                r.error = true; // the value keeps what it had
+            }
+        } else if (c >= '0' && c <= '9') {
+            const int d = c - '0';
+            if (!fraction) {
+                r.value = r.value * 10.0 + d;
+            } else {
+                r.value = r.value + decimal_place_value(d, place);
+                ++place;
+            }
+        } else {
+            r.error = true;
+            r.value = 0.0;
+        }
+    }
+    return r;
+}
+
+} // namespace
+
+char FilterScoreKey(char key)
+{
+    if (key == ',')
+        key = '.';
+    const bool accepted = key == 8 || key == 9 || key == 13 || key == '-' || key == '.'
+                          || (key >= '0' && key <= '9');
+    if (accepted)
+        return key;
+    user_messages().beep();
+    user_messages().warning(numeric_only_message);
+    return '\0';
+}
+
+std::string LimitScoreLength(const std::string& text)
+{
+    if (text.size() <= 6)
+        return text;
+    user_messages().beep();
+    user_messages().warning("Maximum length of input is 6 characters.");
+    return text.substr(0, 6);
+}
+
+extended ParseScoreText(const std::string& text, const std::string& label)
+{
+    if (text.empty()) {
+        InputError = true;
+        user_messages().warning(std::string("INPUT ERROR\r\r(  ") + label + "  " + text + ")" + "\r" + "\r"
+                                + "Data have not been entered in this field.");
+        return 0.0L;
+    }
+    InputError = false;
+    const tScanResult r = scan_number(text, false);
+    if (r.error) {
+        InputError = true;
+        user_messages().warning(std::string("INPUT ERROR\r(  ") + label + "  " + text + "  )" + "\r" + "\r"
+                                + "Enter numeric data only.");
+    }
+    return static_cast<extended>(r.negative ? -r.value : r.value);
+}
+
+bool CheckScoreRange(const std::string& label, double value)
+{
+    if (value >= 50.0 && value <= 150.0)
+        return true;
+    user_messages().warning(std::string("INPUT ERROR\r(  ") + label + "  "
+                            + format_ext("%3.3Lf", static_cast<extended>(value)) + "  )" + "\r"
+                            + "The valid range for Orvane Index scores is 50 to 150 ");
+    return false;
+}
+
+double ParseCellText(const std::string& text)
+{
+    InputError = false;
+    if (text.empty())
+        return 0.0;
+    const tScanResult r = scan_number(text, true);
+    if (r.error) {
+        InputError = true;
+        user_messages().warning(
+            "There is an invalid data entry, which will be highlighted once you click 'OK', please re-enter.");
+    }
+    return r.negative ? -r.value : r.value;
+}
