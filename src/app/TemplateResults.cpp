@@ -1,0 +1,302 @@
+// The output window.
+#include "app/TemplateResults.h"
+
+#include "app/qt_messages.h"
+#include "app/qt_print_canvas.h"
+#include "common/user_messages.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace {
+
+const int ClientWidth = 792;
+const int ClientHeight = 554;
+
+const QChar ParagraphSeparator(0x2029); // line ends inside QTextCursor::selectedText
+const QString LineEnd = QStringLiteral("\r\n");
+
+QFont sans_font(int pixel_size, bool bold)
+{
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixel_size);
+    font.setBold(bold);
+    return font;
+}
+
+QFont memo_font()
+{
+    QFont font(QStringLiteral("Liberation Mono"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPixelSize(12);
+    return font;
+}
+
+QPushButton* make_button(QWidget* parent, const QString& caption, int left)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setGeometry(left, 488, 161, 37);
+    button->setFont(sans_font(13, true));
+    QPalette palette = button->palette();
+    palette.setColor(QPalette::ButtonText, Qt::black);
+    button->setPalette(palette);
+    return button;
+}
+
+} // namespace
+
+tMemoReportSink::tMemoReportSink(QPlainTextEdit* memo) : memo_(memo)
+{
+    // Whatever else changes the text (typing, Clear Results) ends the held
+    // empty line: the document then says by itself whether it holds text.
+    edits_ = QObject::connect(memo_->document(), &QTextDocument::contentsChanged, memo_, [this]() {
+        if (!appending_)
+            holds_empty_line_ = false;
+    });
+}
+
+tMemoReportSink::~tMemoReportSink()
+{
+    QObject::disconnect(edits_);
+}
+
+// Adds one line at the end of the text without touching what is there, so
+// that the cost does not grow with the reports the memo already holds.
+void tMemoReportSink::append(const std::string& line)
+{
+    const QString text = QString::fromLatin1(line.data(), qsizetype(line.size()));
+    QTextDocument* document = memo_->document();
+    if (document->isEmpty() && !holds_empty_line_ && text.isEmpty()) {
+        holds_empty_line_ = true;
+        return;
+    }
+    appending_ = true;
+    QTextCursor cursor(document);
+    cursor.movePosition(QTextCursor::End);
+    cursor.beginEditBlock();
+    if (!document->isEmpty() || holds_empty_line_)
+        cursor.insertBlock();
+    cursor.insertText(text);
+    cursor.endEditBlock();
+    appending_ = false;
+    holds_empty_line_ = false;
+}
+
+bool tMemoReportSink::has_lines() const
+{
+    return holds_empty_line_ || !memo_->document()->isEmpty();
+}
+
+TfrmTemplateResults::TfrmTemplateResults(QWidget* parent)
+    : QMainWindow(parent),
+      Panel1(nullptr),
+      memoResults(nullptr),
+      Panel2(nullptr),
+      cmdSaveOutput(nullptr),
+      cmdClearResults(nullptr),
+      cmdReturn(nullptr),
+      cmdExit(nullptr),
+      mnuPrint(nullptr),
+      mnuPrintSelection(nullptr)
+{
+    FormCreate();
+}
+
+// Builds the window and empties the memo; the window stays hidden.
+void TfrmTemplateResults::FormCreate()
+{
+    // A title bar without close, minimise or maximise buttons and without the
+    // system menu: the window is left through its own buttons only.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setWindowTitle(QStringLiteral("Output"));
+
+    auto* client = new QWidget(this);
+    client->setFont(sans_font(11, false));
+    client->setFixedSize(ClientWidth, ClientHeight);
+    setCentralWidget(client);
+
+    Panel1 = new QFrame(client);
+    Panel1->setGeometry(8, 2, 777, 468);
+
+    memoResults = new QPlainTextEdit(Panel1);
+    memoResults->setObjectName(QStringLiteral("memoResults"));
+    memoResults->setGeometry(0, 8, 769, 452);
+    memoResults->setFont(memo_font());
+    memoResults->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memoResults->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    memoResults->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    memoResults->setTabChangesFocus(true);
+    QPalette palette = memoResults->palette();
+    palette.setColor(QPalette::Text, Qt::black);
+    // The selection stays visible while the focus is elsewhere (on the menu
+    // that prints it, for one).
+    for (const auto role : {QPalette::Highlight, QPalette::HighlightedText})
+        palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+    memoResults->setPalette(palette);
+
+    Panel2 = new QFrame(client);
+    Panel2->setGeometry(12, 482, 765, 49);
+    Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+
+    cmdSaveOutput = make_button(client, QStringLiteral("Save Output"), 28);
+    cmdClearResults = make_button(client, QStringLiteral("Clear Results"), 220);
+    cmdReturn = make_button(client, QStringLiteral("Return to Worksheet"), 411);
+    cmdExit = make_button(client, QStringLiteral("Exit"), 603);
+    cmdSaveOutput->setObjectName(QStringLiteral("cmdSaveOutput"));
+    cmdClearResults->setObjectName(QStringLiteral("cmdClearResults"));
+    cmdReturn->setObjectName(QStringLiteral("cmdReturn"));
+    cmdExit->setObjectName(QStringLiteral("cmdExit"));
+    setTabOrder(memoResults, cmdSaveOutput);
+    setTabOrder(cmdSaveOutput, cmdClearResults);
+    setTabOrder(cmdClearResults, cmdReturn);
+    setTabOrder(cmdReturn, cmdExit);
+
+    QMenu* printer_options = menuBar()->addMenu(QStringLiteral("Printer options..."));
+    mnuPrint = printer_options->addAction(QStringLiteral("Print All"));
+    mnuPrintSelection = printer_options->addAction(QStringLiteral("Print Selection"));
+    mnuPrint->setObjectName(QStringLiteral("mnuPrint"));
+    mnuPrintSelection->setObjectName(QStringLiteral("mnuPrintSelection"));
+
+    connect(cmdSaveOutput, &QPushButton::clicked, this, &TfrmTemplateResults::cmdSaveOutputClick);
+    connect(cmdClearResults, &QPushButton::clicked, this, &TfrmTemplateResults::cmdClearResultsClick);
+    connect(cmdReturn, &QPushButton::clicked, this, &TfrmTemplateResults::cmdReturnClick);
+    connect(cmdExit, &QPushButton::clicked, this, &TfrmTemplateResults::cmdExitClick);
+    connect(mnuPrint, &QAction::triggered, this, &TfrmTemplateResults::mnuPrintClick);
+    connect(mnuPrintSelection, &QAction::triggered, this, &TfrmTemplateResults::mnuPrintSelectionClick);
+
+    // Fixed size: the client area plus the menu bar.
+    setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    memoResults->clear();
+    sink_ = std::make_unique<tMemoReportSink>(memoResults);
+}
+
+void TfrmTemplateResults::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+// Brings the application to the front; the first time, also centres the
+// window and puts the focus on Return to Worksheet.
+void TfrmTemplateResults::FormShow()
+{
+    if (!shown_before_) {
+        shown_before_ = true;
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - rect().center());
+        cmdReturn->setFocus();
+    }
+    raise();
+    activateWindow();
+}
+
+// The window has no close box; a close request from the window manager while
+// it is shown is refused. Hidden, it closes when the application ends.
+void TfrmTemplateResults::closeEvent(QCloseEvent* event)
+{
+    if (isVisible())
+        event->ignore();
+    else
+        event->accept();
+}
+
+QString TfrmTemplateResults::results_text() const
+{
+    QString text = memoResults->toPlainText();
+    text.replace(QLatin1Char('\n'), LineEnd);
+    return text;
+}
+
+void TfrmTemplateResults::cmdSaveOutputClick()
+{
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QStringLiteral("*.txt"));
+    dialog.setSizeGripEnabled(true);
+    dialog.selectFile(last_saved_file_.isEmpty() ? QStringLiteral("results.txt") : last_saved_file_);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty() || chosen.front().isEmpty())
+        return;
+    const QString file_name = chosen.front();
+    last_saved_file_ = file_name;
+
+    // Through a temporary file renamed over the target only when every byte
+    // is written, so a failed save leaves an existing file as it was.
+    QSaveFile file(file_name);
+    const QByteArray bytes = results_text().toLatin1();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        show_general_error(reason);
+    }
+}
+
+void TfrmTemplateResults::cmdClearResultsClick()
+{
+    memoResults->clear();
+    sink_ = std::make_unique<tMemoReportSink>(memoResults);
+}
+
+void TfrmTemplateResults::cmdReturnClick()
+{
+    hide();
+    if (worksheet_)
+        worksheet_->show();
+}
+
+void TfrmTemplateResults::cmdExitClick()
+{
+    if (user_messages().confirm("Exit from program?"))
+        QCoreApplication::exit(0);
+}
+
+void TfrmTemplateResults::mnuPrintClick()
+{
+    print_text(results_text());
+}
+
+void TfrmTemplateResults::mnuPrintSelectionClick()
+{
+    const QTextCursor cursor = memoResults->textCursor();
+    if (!cursor.hasSelection()) {
+        user_messages().warning("You have not selected any text.");
+        return;
+    }
+    QString text = cursor.selectedText();
+    text.replace(ParagraphSeparator, LineEnd);
+    print_text(text);
+}
+
+// Prints the text and one line end on the default printer; there is no
+// printer dialog.
+void TfrmTemplateResults::print_text(const QString& text)
+{
+    const QPrinterInfo default_printer = QPrinterInfo::defaultPrinter();
+    if (default_printer.isNull()) {
+        show_general_error(QStringLiteral("There is no default printer currently selected."));
+        return;
+    }
+    QPrinter printer(default_printer, QPrinter::HighResolution);
+    printer.setDocName(QStringLiteral("Brenlow results"));
+    if (!print_text_on(printer, text + LineEnd))
+        show_general_error(QStringLiteral("Printing on %1 failed").arg(default_printer.printerName()));
+}

@@ -1,0 +1,85 @@
+// The output window: shows the reports of the analysis runs one after the
+// other, saves the text to a file, prints all of it or the selection on the
+// default printer, clears it, returns to the worksheet or ends the program.
+#pragma once
+
+#include "analysis/analysis_run.h"
+
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QString>
+
+#include <memory>
+
+class QAction;
+class QCloseEvent;
+class QFrame;
+class QPushButton;
+class QShowEvent;
+
+// The report sink on the memo: each line is added at the end of the text.
+class tMemoReportSink final : public tReportSink {
+public:
+    explicit tMemoReportSink(QPlainTextEdit* memo);
+    ~tMemoReportSink() override;
+    tMemoReportSink(const tMemoReportSink&) = delete;
+    tMemoReportSink& operator=(const tMemoReportSink&) = delete;
+    void append(const std::string& line) override;
+    bool has_lines() const override;
+private:
+    QPlainTextEdit* memo_;
+    // An empty document looks the same whether it holds no line or one empty
+    // line; this tells the two apart once append has written the empty line.
+    bool holds_empty_line_ = false;
+    bool appending_ = false;
+    QMetaObject::Connection edits_;
+};
+
+class TfrmTemplateResults : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // FormCreate: empty memo; the window stays hidden.
+    explicit TfrmTemplateResults(QWidget* parent = nullptr);
+
+    QFrame* Panel1;
+    QPlainTextEdit* memoResults;
+    QFrame* Panel2;
+    QPushButton* cmdSaveOutput;
+    QPushButton* cmdClearResults;
+    QPushButton* cmdReturn;
+    QPushButton* cmdExit;
+    QAction* mnuPrint;
+    QAction* mnuPrintSelection;
+
+    tReportSink& report_sink() { return *sink_; }
+
+    // The window that Return to Worksheet shows (the worksheet, set at start-up).
+    void set_worksheet(QWidget* worksheet) { worksheet_ = worksheet; }
+
+    // The memo's whole text: its lines separated by carriage return and line
+    // feed, as single-byte characters.
+    QString results_text() const;
+
+public slots:
+    void cmdSaveOutputClick();
+    void cmdClearResultsClick();
+    void cmdReturnClick();
+    void cmdExitClick();
+    void mnuPrintClick();
+    void mnuPrintSelectionClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    std::unique_ptr<tMemoReportSink> sink_;
+    QWidget* worksheet_ = nullptr;
+    QString last_saved_file_; // proposed by the next Save Output
+    bool shown_before_ = false;
+
+    void FormCreate();
+    void FormShow();
+    void print_text(const QString& text);
+};
