@@ -24,6 +24,7 @@ const std::string kGoldenDir = BRENLOW_GOLDEN_DIR;
 // Every case of the golden folder; the listing test below keeps this in step
 // with the *.args files there.
 const std::vector<std::string> kCases = {
+    "deviation_bonferroni_10",      // MEAN mode, correction on, 10 %, a zero deviation, non-zero counts
     "deviation_bonferroni_1_notes", // MEAN mode, correction on, 1 %, three note lines, zero counts
     "deviation_flat_15",            // four equal scores: zero deviations, four low scores, 15 %
     "deviation_one_low_5",          // one low score at 5 % (13.74 %), 110.5 shown as 110
