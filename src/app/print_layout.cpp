@@ -56,6 +56,11 @@ private:
             if (part.isEmpty() && x_ == 0)
                 part = first_char(run);
             const int part_height = canvas_.text_height(part);
+            // Empty lines move down by the character height and break the
+            // page only past its bottom, so a line can begin too low to fit
+            // on the page; it goes to the next page instead of being cut off.
+            if (x_ == 0 && y_ > 0 && y_ + part_height > H_)
+                new_page();
             if (part_height > h_)
                 h_ = part_height + 2;
             if (!part.isEmpty())
