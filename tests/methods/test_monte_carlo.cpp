@@ -90,3 +90,45 @@ TEST(MonteCarlo, IdentityMatrixMatchesIndependentScores)
     const extended expected = 100.0L * (1.0L - std::pow(0.95L, 4));
     EXPECT_NEAR(low, expected, MC_FOUR_SE);
 }
+
+// A count of 0 is reached by every trial: exactly 100 %. More low scores than
+// scores is reached by none: exactly 0 %.
+TEST(MonteCarlo, CountsOfZeroAndAboveTheNumberOfScores)
+{
+    extended low = -1, dev = -1, pair = -1;
+    run_MC(normative_R(), 4, first_flags(4), CUT_5, CRIT_5, 0, 0, 0, low, dev, pair);
+    EXPECT_EQ(low, 100.0L);
+    EXPECT_EQ(dev, 100.0L);
+    EXPECT_EQ(pair, 100.0L);
+    run_MC(normative_R(), 4, first_flags(4), CUT_5, CRIT_5, 5, 5, 7, low, dev, pair);
+    EXPECT_EQ(low, 0.0L);
+    EXPECT_EQ(dev, 0.0L);
+    EXPECT_EQ(pair, 0.0L);
+}
+
+// Two of the four scores (VC and WM, r = 0.64): their standardised difference
+// is standard normal whatever the correlation, so it exceeds 1.959964 in 5 %
+// of profiles; with two scores both deviations from their mean are that same
+// difference, so two abnormal deviations occur as often. Three low scores
+// out of two never occur.
+TEST(MonteCarlo, SubsetOfScoresUsesItsOwnCorrelations)
+{
+    tBool_vector flags{};
+    flags[1] = flags[3] = 1;
+    extended low = -1, dev = -1, pair = -1;
+    run_MC(normative_R(), 4, flags, CUT_5, CRIT_5, 3, 2, 1, low, dev, pair);
+    EXPECT_EQ(low, 0.0L);
+    EXPECT_NEAR(pair, 5.0L, MC_FOUR_SE);
+    EXPECT_EQ(dev, pair);
+}
+
+// The criterion is taken by its size: a negative crit counts the same.
+TEST(MonteCarlo, CriticalValueByItsSize)
+{
+    tBool_vector flags{};
+    flags[1] = flags[3] = 1;
+    extended low = -1, dev = -1, pair = -1;
+    run_MC(normative_R(), 4, flags, CUT_5, -CRIT_5, 0, 1, 1, low, dev, pair);
+    EXPECT_NEAR(pair, 5.0L, MC_FOUR_SE);
+    EXPECT_EQ(dev, pair);
+}
