@@ -1,16 +1,35 @@
-// Program entry of the desktop calculator.
-#include <QApplication>
-#include <QMainWindow>
-
+// Program entry of the desktop calculator: the two program-wide strings, the
+// worksheet (the main window, which restores the last scores as it is
+// created), the hidden output window, the message boxes, the event loop.
+#include "app/TemplateForm.h"
+#include "app/TemplateResults.h"
+#include "app/app_windows.h"
+#include "app/qt_messages.h"
+#include "common/user_messages.h"
 #include "methods/worksheet_config.h"
+
+#include <QApplication>
 
 int main(int argc, char** argv)
 {
+    (void)argc;
     set_program_strings();
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QString::fromStdString(AppTitle));
-    window.resize(792, 573);
-    window.show();
-    return app.exec();
+    // The program reads no command line: Qt sees the program name only.
+    int qt_argc = 1;
+    QApplication app(qt_argc, argv);
+
+    frmTemplate = new TfrmTemplate;
+    frmTemplateResults = new TfrmTemplateResults;
+    frmTemplateResults->set_worksheet(frmTemplate); // Return to Worksheet shows it
+    tQtUserMessages messages;
+    tScopedUserMessages seam(messages);
+
+    frmTemplate->show();
+    const int code = app.exec();
+
+    delete frmTemplateResults;
+    frmTemplateResults = nullptr;
+    delete frmTemplate;
+    frmTemplate = nullptr;
+    return code;
 }

@@ -1,0 +1,476 @@
+#include "app/TemplateForm.h"
+
+#include "analysis/analysis_run.h"
+#include "app/SqMatFrm.h"
+#include "app/TemplateResults.h"
+#include "app/app_windows.h"
+#include "app/notes_memo.h"
+#include "app/qt_messages.h"
+#include "app/radio_group.h"
+#include "app/score_field.h"
+#include "common/errors.h"
+#include "common/user_messages.h"
+#include "methods/worksheet_config.h"
+#include "methods/worksheet_file.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFocusEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+#include <exception>
+
+#ifndef BRENLOW_BUILD_DATE
+#define BRENLOW_BUILD_DATE "an unrecorded date"
+#endif
+
+namespace {
+
+std::string worksheet_folder_override;
+
+constexpr int kClientWidth = 792;
+constexpr int kClientHeight = 573;
+constexpr int kMemoCollapsed = 25;
+constexpr int kMemoExpanded = 70;
+// DescripFldChange: a text longer than this gets a vertical scroll bar.
+constexpr int kDescriptionScrollLength = 550;
+
+const char* const kIndexNames[4] = {
+    "Verbal Comprehension Index score:",
+    "Perceptual Reasoning Index score:",
+    "Working Memory Index score:",
+    "Processing Speed Index score:",
+};
+
+QString description_text()
+{
+    return QStringLiteral(
+               "This program accompanies a paper on methods for the supplementary analysis of a "
+               "case's Index scores on the Orvane: confidence limits and percentile ranks for "
+               "obtained scores, the reliability and abnormality of differences between scores, "
+               "Monte Carlo base rates of abnormal scores and differences, and the Mahalanobis "
+               "distance of the score profile. The program gives conventional confidence intervals "
+               "on the case's Index scores and also expresses these limits as percentile ranks. It "
+               "counts the case's abnormally low Index scores, using a criterion chosen by the "
+               "user, and gives the percentage of the normative population expected to show at "
+               "least that many: for example, at the default criterion (less than 5%) and with one "
+               "abnormally low score, an estimated 13.74% of the normative population would show "
+               "that number or more. The Orvane manual bases the analysis of differences among "
+               "Index scores on pairwise comparisons; this program also offers comparison of each "
+               "Index score with the case's own mean Index score, tests the RELIABILITY and "
+               "estimates the ABNORMALITY of these deviations, and gives base rates for the number "
+               "of abnormal differences or deviations (the default is deviations from the mean). A "
+               "sequential Bonferroni correction may be applied when testing the reliability of "
+               "the differences (by default it is not applied). The overall abnormality of the "
+               "case's profile of Index scores is examined with the Mahalanobis Distance "
+               "statistic. Results can be viewed on screen, printed, or saved to a file. (This "
+               "version of the program was built on ")
+        + QStringLiteral(BRENLOW_BUILD_DATE) + QStringLiteral(".)");
+}
+
+QFont sans_font(bool bold)
+{
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(13);
+    font.setBold(bold);
+    return font;
+}
+
+QFont mono_font()
+{
+    QFont font(QStringLiteral("Liberation Mono"));
+    font.setStyleHint(QFont::Monospace);
+    font.setPixelSize(12);
+    return font;
+}
+
+QFrame* make_panel(QWidget* parent, const QRect& geometry, QFrame::Shadow shadow)
+{
+    auto* panel = new QFrame(parent);
+    panel->setFrameStyle(QFrame::Panel | shadow);
+    panel->setGeometry(geometry);
+    return panel;
+}
+
+QPushButton* make_button(const QString& caption, QWidget* parent, const QRect& geometry)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setFont(sans_font(true));
+    button->setGeometry(geometry);
+    return button;
+}
+
+// The busy cursor of one Compute; whatever was set is restored at the latest
+// when the handler ends.
+class tBusyCursor {
+public:
+    void set()
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ++depth_;
+    }
+    void restore()
+    {
+        for (; depth_ > 0; --depth_)
+            QApplication::restoreOverrideCursor();
+    }
+    ~tBusyCursor() { restore(); }
+
+private:
+    int depth_ = 0;
+};
+
+} // namespace
+
+void set_worksheet_folder(const std::string& folder)
+{
+    worksheet_folder_override = folder;
+}
+
+std::string worksheet_path()
+{
+    if (worksheet_folder_override.empty())
+        return worksheet_file_path();
+    return worksheet_folder_override + "/" + DataFileName;
+}
+
+TfrmTemplate::TfrmTemplate(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+{
+    build_controls();
+    FormCreate();
+}
+
+void TfrmTemplate::build_controls()
+{
+    setFont(sans_font(false));
+    setFixedSize(kClientWidth, kClientHeight);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    DescripFld = new QPlainTextEdit(this);
+    DescripFld->setGeometry(12, 7, 768, 94);
+    DescripFld->setReadOnly(true);
+    DescripFld->setFocusPolicy(Qt::NoFocus);
+    DescripFld->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    DescripFld->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QPalette face = DescripFld->palette();
+    face.setColor(QPalette::Base, face.color(QPalette::Button));
+    DescripFld->setPalette(face);
+    connect(DescripFld, &QPlainTextEdit::textChanged, this, &TfrmTemplate::DescripFldChange);
+
+    Panel3 = make_panel(this, QRect(12, 106, 768, 33), QFrame::Raised);
+    lblComments = new QLabel(QStringLiteral("User's Notes:"), Panel3);
+    lblComments->setGeometry(6, 8, 89, 16);
+    lblComments->setFont(sans_font(true));
+
+    Panel1 = make_panel(this, QRect(12, 143, 768, 346), QFrame::Raised);
+    Pairs_vs_Deviations = new tRadioGroup(
+        QStringLiteral("Base analysis of differences on..."),
+        {QStringLiteral("Pairwise comparisons of Indexes"),
+         QStringLiteral("Comparison with individual's mean Index score")},
+        Panel1);
+    Pairs_vs_Deviations->setGeometry(8, 8, 369, 73);
+    Bonferroni = new tRadioGroup(
+        QStringLiteral("When testing for reliability of differences ..."),
+        {QStringLiteral("Do NOT apply sequential Bonferroni correction"),
+         QStringLiteral("DO apply sequential Bonferroni correction")},
+        Panel1);
+    Bonferroni->setGeometry(8, 88, 369, 65);
+    RadioGroup1 = new tRadioGroup(
+        QStringLiteral("An abnormally low score (and abnormally large score difference) is defined "
+                       "as being exhibited by less than..."),
+        {QStringLiteral("25% of normative population"),
+         QStringLiteral("15.87% of normative population (corresponds to one SD)"),
+         QStringLiteral("15% of normative population"),
+         QStringLiteral("10% of normative population"),
+         QStringLiteral("5% of normative population"),
+         QStringLiteral("2% of normative population"),
+         QStringLiteral("1% of normative population")},
+        Panel1);
+    RadioGroup1->setGeometry(8, 160, 753, 177);
+    for (tRadioGroup* group : {Pairs_vs_Deviations, Bonferroni, RadioGroup1})
+        group->arrange_items();
+
+    const int label_widths[4] = {353, 369, 361, 321};
+    const int hidden_label_widths[4] = {449, 495, 495, 495};
+    QLabel** labels[8] = {&Label1, &Label2, &Label3, &Label4, &Label5, &Label6, &Label7, &Label8};
+    tScoreField** fields[8] = {&txtInput1, &txtInput2, &txtInput3, &txtInput4,
+                               &txtInput5, &txtInput6, &txtInput7, &txtinput8};
+    for (int i = 0; i < 8; ++i) {
+        auto* label = new QLabel(Panel1);
+        auto* field = new tScoreField(Panel1);
+        field->setFont(sans_font(true));
+        if (i < 4) {
+            label->setGeometry(392, 12 + 40 * i, label_widths[i], 16);
+            field->setGeometry(696, 8 + 40 * i, 56, 24);
+        } else {
+            label->setGeometry(256, 196 + 40 * (i - 4), hidden_label_widths[i - 4], 16);
+            field->setGeometry(704, 192 + 40 * (i - 4), 56, 24);
+        }
+        field->raise(); // the labels' fixed widths reach under the fields
+        *labels[i] = label;
+        *fields[i] = field;
+    }
+    const char* const field_names[8] = {"txtInput1", "txtInput2", "txtInput3", "txtInput4",
+                                        "txtInput5", "txtInput6", "txtInput7", "txtinput8"};
+    for (int k = 1; k <= 8; ++k) {
+        score_field(k)->setObjectName(QString::fromLatin1(field_names[k - 1]));
+        score_label(k)->setObjectName(QStringLiteral("Label%1").arg(k));
+    }
+
+    // Lies above Panel1: expanded, it covers the top of the first two groups.
+    memoComments = new tNotesMemo(this);
+    memoComments->setFont(mono_font());
+    memoComments->setGeometry(112, 110, 666, kMemoCollapsed);
+    memoComments->raise();
+    memoComments->installEventFilter(this);
+
+    pan1 = make_panel(this, QRect(12, 500, 768, 49), QFrame::Sunken);
+    cmdCompute = make_button(QStringLiteral("Compute"), this, QRect(28, 506, 165, 37));
+    btnclearData = make_button(QStringLiteral("Clear Data "), this, QRect(220, 506, 161, 37));
+    ExitBtn = make_button(QStringLiteral("Exit"), this, QRect(603, 506, 161, 37));
+    connect(cmdCompute, &QPushButton::clicked, this, &TfrmTemplate::cmdComputeClick);
+    connect(btnclearData, &QPushButton::clicked, this, &TfrmTemplate::btnclearDataClick);
+    connect(ExitBtn, &QPushButton::clicked, this, &TfrmTemplate::ExitBtnClick);
+
+    // The score fields, the criterion, mode and correction groups, the notes,
+    // then the three buttons.
+    QWidget* chain[] = {txtInput1, txtInput2, txtInput3, txtInput4, txtInput5, txtInput6,
+                        txtInput7, txtinput8, RadioGroup1, Pairs_vs_Deviations, Bonferroni,
+                        memoComments, cmdCompute, btnclearData, ExitBtn};
+    std::vector<QWidget*> stops;
+    for (QWidget* w : chain) {
+        if (auto* group = qobject_cast<tRadioGroup*>(w)) {
+            for (int i = 0; i < group->count(); ++i)
+                stops.push_back(group->item(i));
+        } else {
+            stops.push_back(w);
+        }
+    }
+    for (std::size_t i = 1; i < stops.size(); ++i)
+        QWidget::setTabOrder(stops[i - 1], stops[i]);
+}
+
+tScoreField* TfrmTemplate::score_field(int k) const
+{
+    tScoreField* const fields[8] = {txtInput1, txtInput2, txtInput3, txtInput4,
+                                    txtInput5, txtInput6, txtInput7, txtinput8};
+    return fields[k - 1];
+}
+
+QLabel* TfrmTemplate::score_label(int k) const
+{
+    QLabel* const labels[8] = {Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8};
+    return labels[k - 1];
+}
+
+void TfrmTemplate::FormCreate()
+{
+    memoComments->clear();
+    clear_entered_matrix();
+    for (int k = 1; k <= 8; ++k)
+        score_field(k)->clear();
+    setWindowTitle(QString::fromStdString(AppTitle));
+    DescripFld->setPlainText(description_text());
+    for (int k = 1; k <= 4; ++k)
+        score_label(k)->setText(QString::fromLatin1(kIndexNames[k - 1]));
+    set_worksheet_configuration();
+    Pairs_vs_Deviations->setItemIndex(1);
+    Bonferroni->setItemIndex(0);
+    RadioGroup1->setItemIndex(4);
+    LoadPreviousData();
+}
+
+void TfrmTemplate::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) // not when restored from the task bar
+        FormShow();
+}
+
+// The focus rule, on every showing: the first field when it is empty,
+// otherwise the field after the restored ones.
+void TfrmTemplate::FormShow()
+{
+    if (txtInput1->text().isEmpty()) {
+        txtInput1->setFocus();
+        return;
+    }
+    raise();
+    activateWindow();
+    const int n = RestoredValueCount;
+    if (n >= 1 && n <= 7) {
+        tScoreField* next = score_field(n + 1);
+        (next->isHidden() ? score_field(n) : next)->setFocus();
+    }
+}
+
+void TfrmTemplate::closeEvent(QCloseEvent* event)
+{
+    // The worksheet is the main window: its close box ends the program
+    // without asking.
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void TfrmTemplate::ExitBtnClick()
+{
+    if (user_messages().confirm("Exit from program?"))
+        QCoreApplication::quit();
+}
+
+void TfrmTemplate::DescripFldChange()
+{
+    DescripFld->setVerticalScrollBarPolicy(DescripFld->toPlainText().size() > kDescriptionScrollLength
+                                               ? Qt::ScrollBarAlwaysOn
+                                               : Qt::ScrollBarAlwaysOff);
+}
+
+bool TfrmTemplate::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == memoComments) {
+        switch (event->type()) {
+        case QEvent::FocusIn:
+            // Switching between applications is no entering of the memo.
+            if (static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason)
+                memoCommentsEnter();
+            break;
+        case QEvent::FocusOut:
+            if (static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason)
+                memoCommentsExit();
+            break;
+        case QEvent::KeyRelease:
+            memoCommentsKeyUp(static_cast<QKeyEvent*>(event)->key());
+            break;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TfrmTemplate::set_memo_height(int height)
+{
+    memoComments->resize(memoComments->width(), height);
+}
+
+void TfrmTemplate::memoCommentsEnter()
+{
+    if (memoComments->displayed_lines().size() > 1)
+        set_memo_height(kMemoExpanded);
+}
+
+void TfrmTemplate::memoCommentsExit()
+{
+    set_memo_height(kMemoCollapsed);
+}
+
+void TfrmTemplate::memoCommentsKeyUp(int key)
+{
+    if (memoComments->displayed_lines().size() > 1 || key == Qt::Key_Return || key == Qt::Key_Enter)
+        set_memo_height(kMemoExpanded);
+}
+
+// Restores the first RestoredValueCount fields from the worksheet file. A
+// malformed file is reported in the general error box; the fields read before
+// the fault keep their values and start-up goes on.
+void TfrmTemplate::LoadPreviousData()
+{
+    tFieldTexts texts;
+    WorksheetRestoredFromFile = false;
+    try {
+        WorksheetRestoredFromFile = load_worksheet_file(worksheet_path(), RestoredValueCount, texts);
+        for (int k = 1; k <= 8; ++k)
+            score_field(k)->setText(QString::fromLatin1(texts[k - 1].c_str()));
+    } catch (const std::exception& error) {
+        for (int k = 1; k <= 8; ++k)
+            score_field(k)->setText(QString::fromLatin1(texts[k - 1].c_str()));
+        show_general_error(error);
+    }
+    for (int k = 1; k <= 8; ++k) {
+        const bool shown = k <= ActiveInputCount;
+        score_field(k)->setVisible(shown);
+        score_label(k)->setVisible(shown);
+    }
+}
+
+void TfrmTemplate::SaveCurrentData()
+{
+    tFieldTexts texts;
+    for (int k = 1; k <= 8; ++k)
+        texts[k - 1] = score_field(k)->score_text();
+    save_worksheet_file(worksheet_path(), texts);
+}
+
+void TfrmTemplate::btnclearDataClick()
+{
+    for (int k = 1; k <= 8; ++k)
+        score_field(k)->clear();
+    memoComments->clear();
+    delete_worksheet_file(worksheet_path());
+    clear_entered_matrix();
+    txtInput1->setFocus();
+}
+
+void TfrmTemplate::cmdComputeClick()
+{
+    if (!frmTemplateResults)
+        return;
+    tAnalysisInputs inputs;
+    for (int k = 1; k <= 4; ++k) {
+        inputs.score_texts[k - 1] = score_field(k)->score_text();
+        inputs.label_captions[k - 1] = score_label(k)->text().toLatin1().toStdString();
+    }
+    inputs.criterion_item = RadioGroup1->itemIndex();
+    inputs.mode = Pairs_vs_Deviations->itemIndex();
+    inputs.correction = Bonferroni->itemIndex();
+    inputs.note_lines = memoComments->displayed_lines();
+    inputs.notes_caption = lblComments->text().toLatin1().toStdString();
+    inputs.app_title = AppTitle;
+
+    tBusyCursor cursor;
+    tAnalysisHooks hooks;
+    hooks.save_worksheet = [this] { SaveCurrentData(); };
+    hooks.computing = [&cursor] { cursor.set(); };
+    hooks.hand_over = [this, &cursor] {
+        cursor.set();
+        frmTemplateResults->show();
+        hide();
+        cursor.restore();
+        frmTemplateResults->setWindowTitle(QStringLiteral("Results viewer: ")
+                                           + QString::fromStdString(AppTitle));
+    };
+    hooks.matrix_entry = [this](tEntryMatrix& matrix, int columns, int rows) {
+        hide();
+        const bool returned = open_square_matrix_dialog(matrix, columns, rows,
+                                                        QStringLiteral("Matrix Entry"), true, this,
+                                                        QString());
+        if (returned)
+            show();
+        return returned;
+    };
+
+    tAnalysisOutcome outcome;
+    try {
+        outcome = run_analysis(inputs, frmTemplateResults->report_sink(), hooks);
+    } catch (const std::exception& error) {
+        cursor.restore();
+        show_general_error(error);
+        return;
+    }
+    cursor.restore();
+    if (outcome.result == tRunResult::InvalidField && outcome.failed_field >= 1
+        && outcome.failed_field <= 4)
+        score_field(outcome.failed_field)->setFocus();
+}

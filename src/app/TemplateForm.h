@@ -1,0 +1,84 @@
+// The worksheet window frmTemplate, the program's main window: the four Index
+// score fields, the notes memo, the three option groups and the Compute,
+// Clear Data and Exit buttons. Its creation step configures the template
+// (four score fields, no grid, no matrix entry) and restores the scores of
+// the last Compute from the worksheet file.
+#pragma once
+
+#include <QWidget>
+
+#include <string>
+
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class tNotesMemo;
+class tRadioGroup;
+class tScoreField;
+
+// The folder of the worksheet file: the folder of the executable unless a
+// folder was set here (an empty folder restores that default).
+void set_worksheet_folder(const std::string& folder);
+// The worksheet file's full path.
+std::string worksheet_path();
+
+class TfrmTemplate : public QWidget {
+    Q_OBJECT
+public:
+    explicit TfrmTemplate(QWidget* parent = nullptr);
+
+    QPlainTextEdit* DescripFld;
+    QFrame* Panel3;
+    QLabel* lblComments;
+    tNotesMemo* memoComments;
+    QFrame* Panel1;
+    tRadioGroup* Pairs_vs_Deviations;
+    tRadioGroup* Bonferroni;
+    tRadioGroup* RadioGroup1;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4;
+    QLabel* Label5;
+    QLabel* Label6;
+    QLabel* Label7;
+    QLabel* Label8;
+    tScoreField* txtInput1;
+    tScoreField* txtInput2;
+    tScoreField* txtInput3;
+    tScoreField* txtInput4;
+    tScoreField* txtInput5;
+    tScoreField* txtInput6;
+    tScoreField* txtInput7;
+    tScoreField* txtinput8;
+    QFrame* pan1;
+    QPushButton* cmdCompute;
+    QPushButton* btnclearData;
+    QPushButton* ExitBtn;
+
+    // Score field k and its label, k = 1 .. 8.
+    tScoreField* score_field(int k) const;
+    QLabel* score_label(int k) const;
+
+    void cmdComputeClick();
+    void btnclearDataClick();
+    void ExitBtnClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build_controls();
+    void FormCreate();
+    void FormShow();
+    void DescripFldChange();
+    void memoCommentsEnter();
+    void memoCommentsExit();
+    void memoCommentsKeyUp(int key);
+    void set_memo_height(int height);
+    void LoadPreviousData();
+    void SaveCurrentData();
+};

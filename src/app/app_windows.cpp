@@ -1,0 +1,4 @@
+#include "app/app_windows.h"
+
+TfrmTemplate* frmTemplate = nullptr;
+TfrmTemplateResults* frmTemplateResults = nullptr;

@@ -1,0 +1,116 @@
+#include "app/notes_memo.h"
+
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPlainTextDocumentLayout>
+#include <QTextBlock>
+#include <QTextLayout>
+
+namespace {
+
+// Length of a text with each line break counted as two characters. Selected
+// text carries paragraph separators (U+2029) in place of line feeds.
+int counted_length(const QString& text)
+{
+    int length = 0;
+    for (QChar c : text)
+        length += (c == QLatin1Char('\n') || c == QChar::ParagraphSeparator) ? 2 : 1;
+    return length;
+}
+
+// The longest head of `text` whose counted length fits into `room`.
+QString fitting_head(const QString& text, int room)
+{
+    int used = 0;
+    int n = 0;
+    for (; n < text.size(); ++n) {
+        const int cost = counted_length(text.mid(n, 1));
+        if (used + cost > room)
+            break;
+        used += cost;
+    }
+    return text.left(n);
+}
+
+} // namespace
+
+tNotesMemo::tNotesMemo(QWidget* parent) : QPlainTextEdit(parent)
+{
+    setTabChangesFocus(true);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+int tNotesMemo::stored_length() const
+{
+    return counted_length(toPlainText());
+}
+
+int tNotesMemo::room() const
+{
+    return MaxLength - stored_length() + counted_length(textCursor().selectedText());
+}
+
+std::vector<std::string> tNotesMemo::displayed_lines() const
+{
+    std::vector<std::string> lines;
+    if (document()->isEmpty())
+        return lines;
+    auto* layout = qobject_cast<QPlainTextDocumentLayout*>(document()->documentLayout());
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        if (layout)
+            layout->ensureBlockLayout(block);
+        const QString text = block.text();
+        const QTextLayout* lay = block.layout();
+        if (!lay || lay->lineCount() == 0) {
+            lines.push_back(text.toLatin1().toStdString());
+            continue;
+        }
+        for (int i = 0; i < lay->lineCount(); ++i) {
+            const QTextLine line = lay->lineAt(i);
+            lines.push_back(text.mid(line.textStart(), line.textLength()).toLatin1().toStdString());
+        }
+    }
+    if (!lines.empty() && lines.back().empty())
+        lines.pop_back();
+    return lines;
+}
+
+void tNotesMemo::keyPressEvent(QKeyEvent* event)
+{
+    const bool line_break = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const QString text = event->text();
+    const bool types = line_break
+        || (!text.isEmpty() && text.at(0).isPrint()
+            && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)));
+    if (types && !event->matches(QKeySequence::Paste)) {
+        const int cost = line_break ? 2 : counted_length(text);
+        if (cost > room()) {
+            event->accept(); // the memo is full: the keystroke is refused
+            return;
+        }
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void tNotesMemo::insertFromMimeData(const QMimeData* source)
+{
+    if (!source || !source->hasText())
+        return;
+    QString text = source->text();
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QMimeData trimmed;
+    trimmed.setText(fitting_head(text, room()));
+    QPlainTextEdit::insertFromMimeData(&trimmed);
+}
+
+void tNotesMemo::inputMethodEvent(QInputMethodEvent* event)
+{
+    const QString commit = event->commitString();
+    const QString head = fitting_head(commit, room());
+    if (head.size() != commit.size())
+        event->setCommitString(head, event->replacementStart(), event->replacementLength());
+    QPlainTextEdit::inputMethodEvent(event);
+}

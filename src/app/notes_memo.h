@@ -1,0 +1,34 @@
+// The worksheet's notes memo: free text of at most 250 characters, a line
+// break counting as two (carriage return and line feed), wrapped at the
+// memo's width. Tab moves on to the next control instead of typing a tab.
+#pragma once
+
+#include <QPlainTextEdit>
+
+#include <string>
+#include <vector>
+
+class tNotesMemo : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    static constexpr int MaxLength = 250;
+
+    explicit tNotesMemo(QWidget* parent = nullptr);
+
+    // The characters the memo holds, each line break counted as two.
+    int stored_length() const;
+
+    // The memo's lines as displayed: every wrapped piece of a paragraph is a
+    // line of its own. An empty memo has no lines, and an empty last line
+    // (after a final line break) is not counted.
+    std::vector<std::string> displayed_lines() const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+
+private:
+    // Characters that may still be added, the current selection being replaced.
+    int room() const;
+};

@@ -1,0 +1,186 @@
+#include "app/score_field.h"
+
+#include "methods/Metrics_Papers.h"
+
+#include <QFocusEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace {
+
+constexpr Qt::KeyboardModifiers kAltOrMeta = Qt::AltModifier | Qt::MetaModifier;
+
+bool is_editing_key(int key)
+{
+    switch (key) {
+    case Qt::Key_Delete:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The character a QChar stands for in the single-byte code page.
+char single_byte(QChar c)
+{
+    return c.unicode() < 256 ? static_cast<char>(c.unicode()) : '?';
+}
+
+} // namespace
+
+tKeyKind classify_score_key(const QKeyEvent& event, char& typed)
+{
+    const int key = event.key();
+    const Qt::KeyboardModifiers mods = event.modifiers();
+
+    // Shift+Insert pastes like Ctrl+V without typing a letter.
+    if (key == Qt::Key_Insert && (mods & Qt::ShiftModifier) && !(mods & Qt::ControlModifier)) {
+        typed = 22;
+        return tKeyKind::Character;
+    }
+    if (is_editing_key(key))
+        return tKeyKind::NoCharacter;
+    if (mods & kAltOrMeta)
+        return tKeyKind::Swallowed;
+    // Ctrl shortcuts are matched on the key, not the text: a real X server
+    // delivers "\x16" for Ctrl+V, a synthetic event "v".
+    if (mods & Qt::ControlModifier) {
+        if (key >= Qt::Key_A && key <= Qt::Key_Z) {
+            typed = static_cast<char>(key - Qt::Key_A + 1);
+            return tKeyKind::Character;
+        }
+        return tKeyKind::NoCharacter;
+    }
+    switch (key) {
+    case Qt::Key_Backspace:
+        typed = 8;
+        return tKeyKind::Character;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        typed = 13;
+        return tKeyKind::Character;
+    case Qt::Key_Escape:
+        typed = 27;
+        return tKeyKind::Character;
+    default:
+        break;
+    }
+    const QString text = event.text();
+    if (text.isEmpty() || (text.size() == 1 && text.at(0).unicode() < 32))
+        return tKeyKind::NoCharacter;
+    typed = text.size() == 1 ? single_byte(text.at(0)) : '?';
+    return tKeyKind::Character;
+}
+
+tScoreField::tScoreField(QWidget* parent) : QLineEdit(parent)
+{
+    setContextMenuPolicy(Qt::NoContextMenu);
+    setAcceptDrops(false);
+    setDragEnabled(false);
+    installEventFilter(this);
+}
+
+std::string tScoreField::score_text() const
+{
+    return text().toLatin1().toStdString();
+}
+
+bool tScoreField::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != this)
+        return QLineEdit::eventFilter(watched, event);
+
+    switch (event->type()) {
+    case QEvent::ShortcutOverride: {
+        // Claim every key that types a character, so that no window shortcut
+        // takes it before the filter has seen it.
+        char typed = 0;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (classify_score_key(*key, typed) == tKeyKind::Character) {
+            key->accept();
+            return true;
+        }
+        return false;
+    }
+    case QEvent::KeyPress:
+        return filter_key_press(static_cast<QKeyEvent*>(event));
+    case QEvent::KeyRelease:
+        txtInputKeyUp();
+        return false;
+    case QEvent::InputMethod: {
+        auto* im = static_cast<QInputMethodEvent*>(event);
+        const QString commit = im->commitString();
+        QString accepted;
+        for (QChar c : commit) {
+            const char out = FilterScoreKey(single_byte(c));
+            if (out != '\0')
+                accepted += QChar::fromLatin1(out);
+        }
+        if (!accepted.isEmpty())
+            insert(accepted);
+        return true;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        // The middle button pastes the X selection.
+        return static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        event->ignore();
+        return true;
+    default:
+        return false;
+    }
+}
+
+// txtInput1KeyPress .. txtinput8KeyPress: the typed character is replaced by
+// FilterScoreKey's result; the null character swallows the keystroke (the
+// filter has already beeped and warned).
+bool tScoreField::filter_key_press(QKeyEvent* event)
+{
+    char typed = 0;
+    switch (classify_score_key(*event, typed)) {
+    case tKeyKind::NoCharacter:
+        return false;
+    case tKeyKind::Swallowed:
+        return true;
+    case tKeyKind::Character:
+        break;
+    }
+    const char out = FilterScoreKey(typed);
+    if (out == typed)
+        return false;
+    if (out != '\0')
+        insert(QString(QChar::fromLatin1(out)));
+    return true;
+}
+
+// txtInput1KeyUp .. txtinput8KeyUp: an over-long text is cut to its first six
+// characters, wherever the cursor was, and selected whole.
+void tScoreField::txtInputKeyUp()
+{
+    const std::string current = score_text();
+    if (current.size() <= 6)
+        return;
+    setText(QString::fromLatin1(LimitScoreLength(current).c_str()));
+    selectAll();
+}
+
+void tScoreField::focusInEvent(QFocusEvent* event)
+{
+    QLineEdit::focusInEvent(event);
+    selectAll();
+}
