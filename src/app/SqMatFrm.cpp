@@ -43,6 +43,10 @@ constexpr int BUTTON_TOP = 506;
 constexpr int BUTTON_WIDTH = 161;
 constexpr int BUTTON_HEIGHT = 37;
 
+const QString CELL_STYLE = QStringLiteral(
+    "QLineEdit { border: 1px solid #8a8a8a; padding: 0px; }"
+    "QLineEdit:focus { border: 1px solid palette(highlight); }");
+
 const char* const RANGE_MESSAGE =
     "Valid matrix values are BETWEEN -1 and +1. Please re-enter matrix values";
 const char* const CLEAR_QUESTION = "Clear data from matrix ?";
@@ -145,6 +149,9 @@ TSqMatFrm::TSqMatFrm(tEntryMatrix& matrix, int columns, int rows, const QString&
     ClearBtn = new ClearMatrixButton(this, client_);
     ReturnBtn = new ReturnMatrixButton(this, client_);
 
+    // "-0.999" must fit a 37-pixel cell: a small proportional font and a
+    // one-pixel border leave room for six characters.
+    const QFont cell_font(QStringLiteral("Arial"), 8);
     QLineEdit* last_cell = nullptr; // the last one that Tab reaches
     for (int i = 1; i <= rows; ++i)
         for (int j = 1; j <= columns; ++j) {
@@ -154,6 +161,8 @@ TSqMatFrm::TSqMatFrm(tEntryMatrix& matrix, int columns, int rows, const QString&
             field->setObjectName(QStringLiteral("mat%1x%2").arg(j).arg(i));
             field->setGeometry(cell_left(j), cell_top(i), CELL_WIDTH, CELL_HEIGHT);
             field->setMaxLength(CELL_MAX_LENGTH);
+            field->setFont(cell_font);
+            field->setStyleSheet(CELL_STYLE);
             field->setText(cell_text(matrix[j][i]));
             field->setCursorPosition(0);
             if (i == j) {
