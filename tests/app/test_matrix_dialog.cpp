@@ -1,15 +1,23 @@
 // The square matrix entry dialog, driven through its real widgets offscreen:
 // layout, Tab chain, Continue's checks in column order, Clear Data, Return to
-// Worksheet, and the ways the dialog refuses to close.
+// Worksheet, the ways the dialog refuses to close, and the dialog as the
+// analysis run and the worksheet's Compute open it.
 #include "app/SqMatFrm.h"
+#include "app/TemplateForm.h"
+#include "app/TemplateResults.h"
+#include "app/app_windows.h"
 #include "app/qt_messages.h"
+#include "app/score_field.h"
+#include "methods/worksheet_config.h"
 #include "message_recorder.h"
 #include "modal_helper.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
+#include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -74,15 +82,13 @@ void retype(QLineEdit* field, const QString& text)
         QTest::keyClicks(field, text);
 }
 
-// Opens the dialog on `matrix` and runs `drive` once it is shown. A drive
-// that leaves the dialog open fails the test, and the dialog is then closed
-// with Return to Worksheet so the test cannot hang.
-bool run_dialog(tEntryMatrix& matrix, int columns, int rows,
-                const std::function<void(QDialog*)>& drive, bool lower_triangle = true,
-                const QString& row_axis_text = QString())
+// Runs `drive` on the next modal dialog once it is shown. A drive that
+// leaves the dialog open fails the test, and the dialog is then closed with
+// Return to Worksheet so the test cannot hang.
+void drive_next_dialog(const std::function<void(QDialog*)>& drive, bool& driven)
 {
-    bool driven = false;
-    on_next_modal([&](QWidget* modal) {
+    driven = false;
+    on_next_modal([drive, &driven](QWidget* modal) {
         auto* dialog = qobject_cast<QDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
         driven = true;
@@ -92,6 +98,15 @@ bool run_dialog(tEntryMatrix& matrix, int columns, int rows,
             button(dialog, "ReturnBtn")->click();
         }
     });
+}
+
+// Opens the dialog on `matrix` and drives it; returns the dialog's result.
+bool run_dialog(tEntryMatrix& matrix, int columns, int rows,
+                const std::function<void(QDialog*)>& drive, bool lower_triangle = true,
+                const QString& row_axis_text = QString())
+{
+    bool driven = false;
+    drive_next_dialog(drive, driven);
     const bool returned = open_square_matrix_dialog(matrix, columns, rows,
                                                     QStringLiteral("Matrix Entry"),
                                                     lower_triangle, nullptr, row_axis_text);
@@ -574,4 +589,187 @@ TEST(MatrixDialogBoxes, RangeMessageIsAnInformationBoxAndTheQuestionAConfirmatio
     EXPECT_EQ(question.title, "Confirm");
     EXPECT_EQ(question.text.toStdString(), default_question(2, 1));
     EXPECT_EQ(m[1][2], 0.0);
+}
+
+// --- The dialog inside the analysis run ----------------------------------------
+
+namespace {
+
+// Turns the matrix option on with an empty EnteredMatrix, and puts the
+// program-wide values back afterwards.
+class MatrixEntryRun : public MatrixDialog {
+protected:
+    void SetUp() override
+    {
+        saved_enabled_ = MatrixEntryEnabled;
+        saved_restored_ = WorksheetRestoredFromFile;
+        set_worksheet_configuration();
+        MatrixEntryEnabled = true;
+        WorksheetRestoredFromFile = false;
+        clear_entered_matrix();
+    }
+    void TearDown() override
+    {
+        MatrixEntryEnabled = saved_enabled_;
+        WorksheetRestoredFromFile = saved_restored_;
+        clear_entered_matrix();
+    }
+
+    static tAnalysisInputs valid_inputs()
+    {
+        tAnalysisInputs inputs;
+        inputs.score_texts = {"100", "95", "110", "90"};
+        inputs.label_captions = {"Verbal Comprehension Index score:",
+                                 "Perceptual Reasoning Index score:",
+                                 "Working Memory Index score:", "Processing Speed Index score:"};
+        inputs.app_title = "Matrix entry test";
+        return inputs;
+    }
+
+    // The run's hook opens the real dialog; the matrix it was given is kept
+    // as it was when the dialog closed.
+    tAnalysisHooks dialog_hooks()
+    {
+        tAnalysisHooks hooks;
+        hooks.matrix_entry = [this](tEntryMatrix& matrix, int columns, int rows) {
+            const bool returned = open_square_matrix_dialog(
+                matrix, columns, rows, QStringLiteral("Matrix Entry"), true, nullptr, QString());
+            last_copy = matrix;
+            return returned;
+        };
+        return hooks;
+    }
+
+    tEntryMatrix last_copy{};
+
+private:
+    bool saved_enabled_ = false;
+    bool saved_restored_ = false;
+};
+
+} // namespace
+
+TEST_F(MatrixEntryRun, ReturnAfterARefusedContinueDiscardsTheCopyAndTheNextRunStartsAfresh)
+{
+    const tAnalysisInputs inputs = valid_inputs();
+    const tAnalysisHooks hooks = dialog_hooks();
+    bool driven = false;
+
+    // First run: column 1 is half stored when (3,1) is refused; then Return.
+    drive_next_dialog(
+        [](QDialog* d) {
+            retype(cell(d, 1, 2), QStringLiteral("0.5"));
+            retype(cell(d, 1, 3), QStringLiteral("2"));
+            click(d, "CloseBtn");
+            EXPECT_TRUE(d->isVisible());
+            click(d, "ReturnBtn");
+        },
+        driven);
+    tLineSink abandoned;
+    EXPECT_EQ(run_analysis(inputs, abandoned, hooks).result, tRunResult::Abandoned);
+    EXPECT_TRUE(driven);
+    EXPECT_TRUE(abandoned.lines.empty());
+    EXPECT_NEAR(last_copy[1][2], 0.5, TOL_PARSED) << "the dialog did store into the copy";
+    for (int row = 1; row <= 4; ++row)
+        for (int column = 1; column <= 4; ++column)
+            EXPECT_EQ(EnteredMatrix[row][column], 0.0) << row << "," << column;
+
+    // Second run: the identity again, not the abandoned copy.
+    recorder.messages.clear();
+    answer({true, true, true, true});
+    drive_next_dialog(
+        [](QDialog* d) {
+            EXPECT_EQ(cell(d, 1, 2)->text(), "0.000");
+            EXPECT_EQ(cell(d, 1, 1)->text(), "1.000");
+            retype(cell(d, 1, 2), QStringLiteral("0.5"));
+            retype(cell(d, 1, 3), QStringLiteral("-0.25"));
+            click(d, "CloseBtn");
+            EXPECT_FALSE(d->isVisible());
+        },
+        driven);
+    tLineSink completed;
+    EXPECT_EQ(run_analysis(inputs, completed, hooks).result, tRunResult::Completed);
+    EXPECT_TRUE(driven);
+    EXPECT_FALSE(completed.lines.empty());
+    const std::vector<std::string> expected{default_question(4, 1), default_question(3, 2),
+                                            default_question(4, 2), default_question(4, 3)};
+    EXPECT_EQ(questions(), expected);
+    // EnteredMatrix is [row][column]; the dialog mirrors into both triangles.
+    EXPECT_NEAR(EnteredMatrix[2][1], 0.5, TOL_PARSED);
+    EXPECT_NEAR(EnteredMatrix[1][2], 0.5, TOL_PARSED);
+    EXPECT_NEAR(EnteredMatrix[3][1], -0.25, TOL_PARSED);
+    EXPECT_NEAR(EnteredMatrix[1][3], -0.25, TOL_PARSED);
+    for (int k = 1; k <= 4; ++k)
+        EXPECT_EQ(EnteredMatrix[k][k], 1.0);
+
+    // A worksheet restored from its file starts from EnteredMatrix.
+    WorksheetRestoredFromFile = true;
+    drive_next_dialog(
+        [](QDialog* d) {
+            EXPECT_EQ(cell(d, 1, 2)->text(), "0.500");
+            EXPECT_EQ(cell(d, 1, 3)->text(), "-0.250");
+            click(d, "ReturnBtn");
+        },
+        driven);
+    tLineSink again;
+    EXPECT_EQ(run_analysis(inputs, again, hooks).result, tRunResult::Abandoned);
+    EXPECT_TRUE(driven);
+    EXPECT_NEAR(EnteredMatrix[2][1], 0.5, TOL_PARSED);
+}
+
+// --- The dialog from the worksheet's Compute -------------------------------------
+
+TEST_F(MatrixEntryRun, ComputeOnTheWorksheetOpensTheDialogAndReturnShowsTheWorksheetAgain)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    set_program_strings();
+    set_worksheet_folder(folder.path().toStdString());
+    {
+        TfrmTemplate worksheet;
+        TfrmTemplateResults results;
+        frmTemplate = &worksheet;
+        frmTemplateResults = &results;
+        results.set_worksheet(&worksheet);
+        MatrixEntryEnabled = true; // the creation step turned it off
+        worksheet.show();
+        worksheet.txtInput1->setText(QStringLiteral("100"));
+        worksheet.txtInput2->setText(QStringLiteral("95"));
+        worksheet.txtInput3->setText(QStringLiteral("110"));
+        worksheet.txtInput4->setText(QStringLiteral("90"));
+
+        bool driven = false;
+        drive_next_dialog(
+            [&](QDialog* d) {
+                EXPECT_EQ(d->objectName(), "SqMatFrm");
+                EXPECT_EQ(d->windowTitle(), "Matrix Entry");
+                EXPECT_EQ(d->parentWidget(), &worksheet);
+                EXPECT_FALSE(worksheet.isVisible()) << "the run hides the worksheet";
+                EXPECT_EQ(d->findChildren<QLineEdit*>().size(), 10);
+                click(d, "ReturnBtn");
+            },
+            driven);
+        QTest::mouseClick(worksheet.cmdCompute, Qt::LeftButton);
+        EXPECT_TRUE(driven);
+        EXPECT_TRUE(worksheet.isVisible());
+        EXPECT_FALSE(results.isVisible());
+        EXPECT_TRUE(results.memoResults->toPlainText().isEmpty());
+
+        // Compute again; Yes to the six questions and Continue: the report.
+        answer({true, true, true, true, true, true});
+        drive_next_dialog([](QDialog* d) { click(d, "CloseBtn"); }, driven);
+        QTest::mouseClick(worksheet.cmdCompute, Qt::LeftButton);
+        EXPECT_TRUE(driven);
+        EXPECT_EQ(questions().size(), 6u);
+        EXPECT_TRUE(results.isVisible());
+        EXPECT_FALSE(worksheet.isVisible());
+        EXPECT_FALSE(results.memoResults->toPlainText().isEmpty());
+        for (int row = 1; row <= 4; ++row)
+            for (int column = 1; column <= 4; ++column)
+                EXPECT_EQ(EnteredMatrix[row][column], row == column ? 1.0 : 0.0);
+
+        frmTemplateResults = nullptr;
+        frmTemplate = nullptr;
+    }
+    set_worksheet_folder("");
 }
