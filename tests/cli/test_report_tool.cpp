@@ -1,0 +1,314 @@
+// brenlow-report as a program: its options, the case file, the error texts
+// and exit status 2 with nothing on standard output, and --help. Every test
+// runs the built binary in a fresh process.
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int EXIT_BAD_INPUT = 2;
+
+struct tToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A scratch folder per test, made at run time and removed afterwards.
+class ReportTool : public ::testing::Test {
+protected:
+    std::string dir;
+
+    void SetUp() override
+    {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/brenlow-cli-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override
+    {
+        const std::string command = "rm -rf '" + dir + "'";
+        EXPECT_EQ(std::system(command.c_str()), 0);
+    }
+
+    std::string write(const std::string& name, const std::string& content)
+    {
+        const std::string path = dir + "/" + name;
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
+    }
+
+    // Runs the tool without a shell, so blanks and line feeds in arguments
+    // arrive unchanged; standard output and error go to files.
+    tToolRun run(const std::vector<std::string>& args)
+    {
+        std::vector<std::string> owned{BRENLOW_REPORT_EXE};
+        owned.insert(owned.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (auto& a : owned)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        const std::string out_path = dir + "/stdout";
+        const std::string err_path = dir + "/stderr";
+
+        tToolRun result;
+        const pid_t pid = fork();
+        if (pid < 0) {
+            ADD_FAILURE() << "fork failed";
+            return result;
+        }
+        if (pid == 0) {
+            const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+            if (out < 0 || err < 0 || chdir(dir.c_str()) != 0)
+                _exit(126);
+            dup2(out, STDOUT_FILENO);
+            dup2(err, STDERR_FILENO);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.out = slurp(out_path);
+        result.err = slurp(err_path);
+        return result;
+    }
+
+    void expect_refused(const tToolRun& r, const std::string& in_error)
+    {
+        EXPECT_EQ(r.status, EXIT_BAD_INPUT);
+        EXPECT_TRUE(r.out.empty()) << "a refused run wrote: " << r.out.substr(0, 200);
+        EXPECT_NE(r.err.find(in_error), std::string::npos) << "standard error was:\n" << r.err;
+    }
+};
+
+bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+const std::vector<std::string> kScores70 = {"--vc", "70", "--pr", "100", "--wm", "100", "--ps", "100"};
+
+std::vector<std::string> with(std::vector<std::string> args, const std::vector<std::string>& more)
+{
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
+// --- Options ---------------------------------------------------------------
+
+TEST_F(ReportTool, HelpExplainsEveryOption)
+{
+    const tToolRun r = run({"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.err.empty());
+    for (const char* part : {"--vc", "--pr", "--wm", "--ps", "--notes", "--cases", "--pairwise",
+                             "--bonferroni", "--criterion", "25, 15.87, 15, 10, 5, 2 or 1",
+                             "default 5", "header", "notes", "Exit status"})
+        EXPECT_TRUE(has(r.out, part)) << part;
+}
+
+TEST_F(ReportTool, DefaultsAreDeviationsWithoutCorrectionAtFivePercent)
+{
+    const tToolRun r = run(kScores70);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.err.empty()) << r.err;
+    // The report starts with the heading's empty line and ends with the
+    // profile line, each line followed by a line feed.
+    EXPECT_EQ(r.out.rfind("\nBrenlow.EXE: Supplementary Analysis of Orvane Index Scores\n", 0), 0u);
+    EXPECT_EQ(r.out.substr(r.out.size() - 3), "% \n");
+    EXPECT_TRUE(has(r.out, "\n Analysis of Index scores is based on comparisons with the case's MEAN Index score\n"));
+    EXPECT_TRUE(has(r.out, "\n A sequential Bonferroni correction is NOT applied"));
+    EXPECT_TRUE(has(r.out, "by less than 5% of the population.\n"));
+    EXPECT_FALSE(has(r.out, "User's Notes:"));
+    // The first run of a process: one low score at 5% has the base rate 13.74%.
+    EXPECT_TRUE(has(r.out, "\n Percentage = 13.74%\n"));
+}
+
+TEST_F(ReportTool, PairwiseBonferroniAndCriterion)
+{
+    const tToolRun r = run(with(kScores70, {"--pairwise", "--bonferroni", "--criterion", "15.87"}));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(has(r.out, "\n Analysis of the case's Index scores is based on PAIRWISE comparisons\n"));
+    EXPECT_TRUE(has(r.out, "\n A sequential Bonferroni correction IS applied"));
+    EXPECT_TRUE(has(r.out, "\n RELIABLITY of pairwise differences between Index scores (with Bonferroni correction):\n"));
+    EXPECT_TRUE(has(r.out, "\n 15.87% of the population, regardless of sign.\n"));
+    EXPECT_FALSE(has(r.out, "deviations from the case's mean Index score"));
+}
+
+TEST_F(ReportTool, EveryCriterionValueAndTheEqualsForm)
+{
+    for (const char* value : {"25", "15.87", "15", "10", "5", "2", "1"}) {
+        const tToolRun r = run(with(kScores70, {std::string("--criterion=") + value}));
+        EXPECT_EQ(r.status, 0) << value;
+        EXPECT_TRUE(has(r.out, std::string(" less than ") + value + "% of the population.\n")) << value;
+    }
+}
+
+TEST_F(ReportTool, NotesLineFeedsSeparateNoteLines)
+{
+    const tToolRun r = run(with(kScores70, {"--notes", "Seen twice\nretest in May, 50% effort"}));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(has(r.out, "\n User's Notes: Seen twice\n               retest in May, 50% effort\n \n INPUTS:\n"));
+}
+
+TEST_F(ReportTool, ScoreOfOneHundredTenAndAHalfPrintsAs110)
+{
+    const tToolRun r = run({"--vc", "100", "--pr", "95", "--wm", "110.5", "--ps", "87"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(has(r.out, "\n Working Memory Index         :     110    ("));
+}
+
+TEST_F(ReportTool, BadCriterionValue)
+{
+    expect_refused(run(with(kScores70, {"--criterion", "3"})), "bad --criterion value '3'");
+}
+
+TEST_F(ReportTool, UnknownOptionAndStrayArgument)
+{
+    expect_refused(run(with(kScores70, {"--verbose"})), "unknown option --verbose");
+    expect_refused(run(with(kScores70, {"extra"})), "unexpected argument 'extra'");
+    expect_refused(run(with(kScores70, {"--pairwise=yes"})), "option --pairwise takes no value");
+}
+
+TEST_F(ReportTool, MissingOptionValue)
+{
+    expect_refused(run({"--vc", "70", "--pr", "100", "--wm", "100", "--ps"}), "option --ps needs a value");
+    expect_refused(run({"--vc", "--pr", "100", "--wm", "100", "--ps", "100"}), "option --vc needs a value");
+    expect_refused(run(with(kScores70, {"--criterion"})), "option --criterion needs a value");
+}
+
+TEST_F(ReportTool, MissingScoreOptionsAreNamed)
+{
+    expect_refused(run({"--vc", "70", "--pr", "100"}), "missing --wm, --ps");
+    expect_refused(run(with(kScores70, {"--vc", "80"})), "option --vc is given more than once");
+}
+
+// --- Validation ------------------------------------------------------------
+
+TEST_F(ReportTool, ScoreErrorsUseTheWorksheetMessagesWithLineBreaks)
+{
+    const tToolRun r = run({"--vc", "12a", "--pr", "", "--wm", "160", "--ps", "100"});
+    expect_refused(r, "--vc:\nINPUT ERROR\n(  Verbal Comprehension Index score:  12a  )\n\nEnter numeric data only.\n");
+    // Every bad field is listed, not just the first.
+    EXPECT_TRUE(has(r.err, "--pr:\nINPUT ERROR\n\n(  Perceptual Reasoning Index score:  )\n\n"
+                           "Data have not been entered in this field.\n"));
+    EXPECT_TRUE(has(r.err, "--wm:\nINPUT ERROR\n(  Working Memory Index score:  160.000  )\n"
+                           "The valid range for Orvane Index scores is 50 to 150 \n"));
+    EXPECT_FALSE(has(r.err, "--ps:"));
+    EXPECT_TRUE(has(r.err, "3 invalid scores; no report written"));
+}
+
+TEST_F(ReportTool, RangeEndsAreAccepted)
+{
+    EXPECT_EQ(run({"--vc", "50", "--pr", "150", "--wm", "100", "--ps", "100"}).status, 0);
+    expect_refused(run({"--vc", "49.9", "--pr", "150", "--wm", "100", "--ps", "100"}),
+                   "(  Verbal Comprehension Index score:  49.900  )");
+}
+
+// --- Case files ------------------------------------------------------------
+
+TEST_F(ReportTool, CaseFileRowMatchesTheSameCaseFromOptions)
+{
+    // Columns in any order and case, an ignored column, quoted notes with a
+    // comma, doubled quotes and a line feed.
+    write("cases.csv", "id,PS,Notes,wm,Vc,pR\n"
+                       "7,100,\"Seen twice, \"\"calm\"\"\nretest in May\",100,70,100\n");
+    const tToolRun from_file = run({"--cases", "cases.csv"});
+    EXPECT_EQ(from_file.status, 0) << from_file.err;
+    const tToolRun from_options = run(with(kScores70, {"--notes", "Seen twice, \"calm\"\nretest in May"}));
+    EXPECT_EQ(from_file.out, from_options.out);
+    EXPECT_TRUE(has(from_file.out, "\n User's Notes: Seen twice, \"calm\"\n               retest in May\n \n"));
+}
+
+TEST_F(ReportTool, RowsAreSuccessiveComputesWithSeparators)
+{
+    write("cases.csv", "vc,pr,wm,ps\r\n70,100,100,100\r\n70,100,100,100\r\n\r\n");
+    const tToolRun both = run({"--cases", "cases.csv"});
+    EXPECT_EQ(both.status, 0) << both.err;
+    const tToolRun single = run(kScores70);
+    // The first report is the same as a first Compute; the second follows
+    // the separator block.
+    const std::string separator = "\n\n\n" + std::string(103, '-') + "\n\n";
+    ASSERT_EQ(both.out.rfind(single.out + separator, 0), 0u);
+    const std::string second = both.out.substr(single.out.size() + separator.size());
+    EXPECT_EQ(second.size(), single.out.size());
+    // The generator carries on, so the second base rate is a later estimate
+    // of the same percentage: with a standard error of at most 0.05 points
+    // each, the two lie within 0.2 of each other (four standard errors).
+    const auto base_rate = [](const std::string& report) {
+        const size_t at = report.find("\n Percentage = ");
+        return at == std::string::npos ? -1.0 : std::atof(report.c_str() + at + 15);
+    };
+    EXPECT_NEAR(base_rate(single.out), 13.74, 1e-9);
+    EXPECT_NEAR(base_rate(second), 13.74, 0.2);
+}
+
+TEST_F(ReportTool, EveryBadRowIsListedAndNothingIsWritten)
+{
+    write("cases.csv", "vc,pr,wm,ps,notes\n"
+                       "100,100,100,100,fine\n"
+                       "100,x,100,100,\"two\nlines\"\n"
+                       "100,100,100,100,\n"
+                       "100,100,100,40,\n");
+    const tToolRun r = run({"--cases", "cases.csv"});
+    expect_refused(r, "cases.csv row 2 (line 3), column pr:\nINPUT ERROR\n(  Perceptual Reasoning Index score:  x  )");
+    // Row 4 starts on line 6: row 2's quoted notes took two lines.
+    EXPECT_TRUE(has(r.err, "cases.csv row 4 (line 6), column ps:\nINPUT ERROR\n(  Processing Speed Index score:  40.000  )"));
+    EXPECT_FALSE(has(r.err, "row 1 "));
+    EXPECT_FALSE(has(r.err, "row 3 "));
+}
+
+TEST_F(ReportTool, CaseFileStructureErrors)
+{
+    write("missing.csv", "VC,PR,WM,notes\n100,100,100,x\n");
+    expect_refused(run({"--cases", "missing.csv"}), "missing.csv: missing column ps");
+
+    write("short.csv", "vc,pr,wm,ps\n100,100,100\n");
+    expect_refused(run({"--cases", "short.csv"}), "short.csv: row 1 (line 2) has 3 fields where the header has 4");
+
+    write("open.csv", "vc,pr,wm,ps,notes\n100,100,100,100,\"never closed\n");
+    expect_refused(run({"--cases", "open.csv"}), "open.csv: line 2: a quoted field is not closed");
+
+    write("header.csv", "vc,pr,wm,ps\n");
+    expect_refused(run({"--cases", "header.csv"}), "header.csv: the file has a header row but no cases");
+
+    write("empty.csv", "");
+    expect_refused(run({"--cases", "empty.csv"}), "empty.csv: the file is empty");
+}
+
+TEST_F(ReportTool, UnreadableCaseFile)
+{
+    expect_refused(run({"--cases", "nowhere.csv"}), "cannot open case file 'nowhere.csv': No such file or directory");
+    ASSERT_EQ(mkdir((dir + "/folder.csv").c_str(), 0700), 0);
+    expect_refused(run({"--cases", "folder.csv"}), "case file 'folder.csv'");
+}
+
+TEST_F(ReportTool, CasesCannotBeMixedWithScoreOptions)
+{
+    write("cases.csv", "vc,pr,wm,ps\n100,100,100,100\n");
+    expect_refused(run({"--cases", "cases.csv", "--vc", "100"}), "--cases cannot be combined with --vc");
+    expect_refused(run({"--cases", "cases.csv", "--notes", "x"}), "--cases cannot be combined with --notes");
+}
+
+} // namespace
