@@ -317,19 +317,19 @@ def monte_carlo(gen, cut, crit, k_low, k_dev, k_pair):
 _risky = []
 
 
-def fmt(spec, *values):
+def fmt(form, *values):
     """printf-style formatting that also notes values sitting so close to a
     rounding boundary of their conversion that double and 80-bit arithmetic
     might print them differently."""
     import re
-    convs = re.findall(r"%(\d*)\.(\d+)f|%(\d+)d", spec)
+    convs = re.findall(r"%(\d*)\.(\d+)f|%(\d+)d", form)
     for (w, d, iw), v in zip(convs, values):
         if d != "" and isinstance(v, float):
             scaled = abs(v) * 10 ** int(d)
             frac = scaled - math.floor(scaled)
             if abs(frac - 0.5) < 1e-9 * max(1.0, scaled):
-                _risky.append((spec, v))
-    return spec % values
+                _risky.append((form, v))
+    return form % values
 
 
 # ---------------------------------------------------------------- report
