@@ -245,6 +245,11 @@ TEST(WholeReport, DeviationModeOrderOfBlocks)
     EXPECT_EQ(find_line(lines, " ABNORMALITY of pairwise differences between Index scores:"), -1);
     EXPECT_EQ(lines[static_cast<size_t>(maha - 3)].rfind(" PERCENTAGE of normal population", 0), 0u);
     EXPECT_EQ(static_cast<int>(lines.size()), maha + 3);
+    // Hand calculation for VC = 100: limits 100 -+ 1.959964 * 3 = 94.1201 and
+    // 105.8799; percentile ranks 100 * Phi(-+0.391993) = 34.7532 and 65.2468
+    // (R: 100 * pnorm(-0.391993)), so 34.8 and 65.2 to one decimal.
+    EXPECT_EQ(lines[static_cast<size_t>(outputs + 6)],
+              " Verbal Comprehension Index   :     100    (  94  to   106 )       50.0    (34.8  to  65.2 )       ");
     // 110.5 is an exact tie and prints as 110 (ties to even).
     EXPECT_EQ(lines[static_cast<size_t>(outputs + 8)].substr(0, 39),
               " Working Memory Index         :     110");
