@@ -58,6 +58,22 @@ QPushButton* make_button(QWidget* parent, const QString& caption, int left)
     return button;
 }
 
+// Writes every byte, unbuffered: a write that stops short is repeated for
+// the rest, so that the failing call reports the system's reason. (A short
+// write inside a buffered flush went unreported, and QSaveFile committed the
+// cut-off file.)
+bool write_all(QSaveFile& file, const QByteArray& bytes)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
 } // namespace
 
 tMemoReportSink::tMemoReportSink(QPlainTextEdit* memo) : memo_(memo)
@@ -223,6 +239,13 @@ QString TfrmTemplateResults::results_text() const
     return text;
 }
 
+QString TfrmTemplateResults::selection_text() const
+{
+    QString text = memoResults->textCursor().selectedText();
+    text.replace(ParagraphSeparator, LineEnd);
+    return text;
+}
+
 void TfrmTemplateResults::cmdSaveOutputClick()
 {
     QFileDialog dialog(this);
@@ -243,7 +266,8 @@ void TfrmTemplateResults::cmdSaveOutputClick()
     // is written, so a failed save leaves an existing file as it was.
     QSaveFile file(file_name);
     const QByteArray bytes = results_text().toLatin1();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !write_all(file, bytes) ||
+        !file.commit()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         show_general_error(reason);
@@ -253,7 +277,6 @@ void TfrmTemplateResults::cmdSaveOutputClick()
 void TfrmTemplateResults::cmdClearResultsClick()
 {
     memoResults->clear();
-    sink_ = std::make_unique<tMemoReportSink>(memoResults);
 }
 
 void TfrmTemplateResults::cmdReturnClick()
@@ -276,14 +299,11 @@ void TfrmTemplateResults::mnuPrintClick()
 
 void TfrmTemplateResults::mnuPrintSelectionClick()
 {
-    const QTextCursor cursor = memoResults->textCursor();
-    if (!cursor.hasSelection()) {
+    if (!memoResults->textCursor().hasSelection()) {
         user_messages().warning("You have not selected any text.");
         return;
     }
-    QString text = cursor.selectedText();
-    text.replace(ParagraphSeparator, LineEnd);
-    print_text(text);
+    print_text(selection_text());
 }
 
 // Prints the text and one line end on the default printer; there is no

@@ -60,6 +60,8 @@ public:
     // The memo's whole text: its lines separated by carriage return and line
     // feed, as single-byte characters.
     QString results_text() const;
+    // The selected characters, line ends as in results_text().
+    QString selection_text() const;
 
 public slots:
     void cmdSaveOutputClick();

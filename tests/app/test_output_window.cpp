@@ -1,0 +1,484 @@
+// The output window driven through its real widgets: the memo as report
+// sink, Clear Results, Save Output (the file dialog answered through its
+// file name field), Print Selection without a selection, no default printer,
+// Return to Worksheet and Exit.
+#include "app/TemplateResults.h"
+#include "app/qt_messages.h"
+#include "methods/worksheet_config.h"
+#include "modal_helper.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+// Readable QStrings in failure messages.
+void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace {
+
+void append_lines(tReportSink& sink, const std::vector<std::string>& lines)
+{
+    for (const auto& line : lines)
+        sink.append(line);
+}
+
+QByteArray file_bytes(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<unreadable>");
+    return file.readAll();
+}
+
+// Answers the next save dialog: records the proposed name and directory,
+// then types `file_name` into its file name field and presses Return (an
+// empty name cancels the dialog).
+struct tSaveDialogSeen {
+    bool seen = false;
+    QString proposed_name;
+    QString directory;
+};
+
+void answer_save_dialog(const QString& file_name, tSaveDialogSeen* seen = nullptr)
+{
+    on_next_modal([file_name, seen](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        if (!dialog)
+            return;
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (seen) {
+            seen->seen = true;
+            seen->proposed_name = edit ? edit->text() : QString();
+            seen->directory = dialog->directory().absolutePath();
+        }
+        if (file_name.isEmpty() || !edit) {
+            dialog->reject();
+            return;
+        }
+        edit->setText(file_name);
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+}
+
+// Answers message boxes as they open, also above another modal widget (the
+// file dialog's overwrite question), one entry of `answers` each, in order.
+struct tBoxAnswer {
+    QString button_text;
+    tSeenBox* seen;
+};
+
+void answer_message_boxes(std::vector<tBoxAnswer> answers)
+{
+    auto* timer = new QTimer;
+    auto* elapsed = new int(0);
+    auto* last = new QPointer<QMessageBox>;
+    QObject::connect(timer, &QTimer::timeout, [timer, elapsed, last, answers]() mutable {
+        *elapsed += 20;
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        // A box answered is destroyed before the next one opens, which may reuse
+        // its address: a cleared pointer tells them apart.
+        if (box && (last->isNull() || box != last->data()) && !answers.empty()) {
+            *last = box;
+            const tBoxAnswer answer = answers.front();
+            answers.erase(answers.begin());
+            answer.seen->seen = true;
+            answer.seen->title = box->windowTitle();
+            answer.seen->text = box->text();
+            answer.seen->icon = box->icon();
+            bool clicked = false;
+            for (QAbstractButton* b : box->buttons())
+                if (!clicked && b->text() == answer.button_text) {
+                    b->click();
+                    clicked = true;
+                }
+            if (!clicked)
+                box->reject();
+        }
+        if (answers.empty() || *elapsed > 10000) {
+            timer->stop();
+            timer->deleteLater();
+            delete elapsed;
+            delete last;
+        }
+    });
+    timer->start(20);
+}
+
+class OutputWindow : public ::testing::Test {
+protected:
+    tQtUserMessages qt_messages;
+    tScopedUserMessages seam{qt_messages};
+    TfrmTemplateResults window;
+    QTemporaryDir dir;
+
+    void SetUp() override
+    {
+        set_program_strings();
+        ASSERT_TRUE(dir.isValid());
+    }
+    QString path(const QString& name) const { return dir.filePath(name); }
+};
+
+} // namespace
+
+// --- Creation and layout -------------------------------------------------------
+
+TEST_F(OutputWindow, CreatedHiddenWithAnEmptyMemoAndTheCaptionOutput)
+{
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(window.windowTitle(), "Output");
+    EXPECT_TRUE(window.memoResults->toPlainText().isEmpty());
+    EXPECT_FALSE(window.report_sink().has_lines());
+    EXPECT_FALSE(window.memoResults->isReadOnly());
+}
+
+TEST_F(OutputWindow, FixedClientAreaBelowTheMenuBar)
+{
+    EXPECT_EQ(window.centralWidget()->size(), QSize(792, 554));
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    EXPECT_EQ(window.height(), 554 + window.menuBar()->sizeHint().height());
+}
+
+TEST_F(OutputWindow, NoCloseBoxNoSystemMenu)
+{
+    const Qt::WindowFlags flags = window.windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::CustomizeWindowHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowSystemMenuHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+}
+
+TEST_F(OutputWindow, ButtonsMenuAndFontsAsDesigned)
+{
+    const struct {
+        QPushButton* button;
+        const char* caption;
+        int left;
+    } buttons[] = {{window.cmdSaveOutput, "Save Output", 28},
+                   {window.cmdClearResults, "Clear Results", 220},
+                   {window.cmdReturn, "Return to Worksheet", 411},
+                   {window.cmdExit, "Exit", 603}};
+    for (const auto& b : buttons) {
+        EXPECT_EQ(b.button->text(), b.caption);
+        EXPECT_EQ(b.button->geometry(), QRect(b.left, 488, 161, 37)) << b.caption;
+        EXPECT_TRUE(b.button->font().bold()) << b.caption;
+        EXPECT_EQ(b.button->font().pixelSize(), 13) << b.caption;
+    }
+    EXPECT_EQ(window.memoResults->font().family(), "Liberation Mono");
+    EXPECT_EQ(window.memoResults->font().pixelSize(), 12);
+    EXPECT_EQ(window.memoResults->mapTo(window.centralWidget(), QPoint(0, 0)), QPoint(8, 10));
+    EXPECT_EQ(window.memoResults->size(), QSize(769, 452));
+
+    const QList<QAction*> menus = window.menuBar()->actions();
+    ASSERT_EQ(menus.size(), 1);
+    EXPECT_EQ(menus[0]->text(), "Printer options...");
+    const QList<QAction*> items = menus[0]->menu()->actions();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0], window.mnuPrint);
+    EXPECT_EQ(items[0]->text(), "Print All");
+    EXPECT_EQ(items[1], window.mnuPrintSelection);
+    EXPECT_EQ(items[1]->text(), "Print Selection");
+}
+
+TEST_F(OutputWindow, FirstShownWithTheFocusOnReturnToWorksheet)
+{
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_EQ(window.focusWidget(), window.cmdReturn);
+}
+
+TEST_F(OutputWindow, CloseRequestWhileShownIsRefused)
+{
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(window.isVisible());
+}
+
+// --- The memo as report sink ----------------------------------------------------
+
+TEST_F(OutputWindow, SinkAppendsLinesAndAFirstEmptyLineCounts)
+{
+    tReportSink& sink = window.report_sink();
+    sink.append("");
+    EXPECT_TRUE(sink.has_lines());
+    sink.append("Brenlow");
+    sink.append("");
+    sink.append(" INPUTS:");
+    EXPECT_EQ(window.memoResults->toPlainText(), "\nBrenlow\n\n INPUTS:");
+    EXPECT_EQ(window.memoResults->document()->blockCount(), 4);
+}
+
+TEST_F(OutputWindow, TwoReportsStayOneAfterTheOther)
+{
+    tReportSink& sink = window.report_sink();
+    append_lines(sink, {"", "first report", "end one"});
+    append_lines(sink, {"", "second report", "end two"});
+    EXPECT_EQ(window.results_text(), "\r\nfirst report\r\nend one\r\n\r\nsecond report\r\nend two");
+}
+
+TEST_F(OutputWindow, SingleByteCharactersAreShownAsLatin1)
+{
+    window.report_sink().append("r\xE9sum\xE9 \xB1 2");
+    EXPECT_EQ(window.memoResults->toPlainText(), QString::fromUtf8("résumé ± 2"));
+}
+
+TEST_F(OutputWindow, ClearResultsEmptiesTheMemoAndTheNextReportStandsAlone)
+{
+    tReportSink& sink = window.report_sink();
+    append_lines(sink, {"", "first report"});
+    window.cmdClearResults->click();
+    EXPECT_TRUE(window.memoResults->toPlainText().isEmpty());
+    EXPECT_FALSE(sink.has_lines());
+    append_lines(sink, {"", "second report"});
+    EXPECT_EQ(window.results_text(), "\r\nsecond report");
+}
+
+TEST_F(OutputWindow, ClearResultsForgetsAHeldEmptyLine)
+{
+    window.report_sink().append("");
+    window.cmdClearResults->click();
+    EXPECT_FALSE(window.report_sink().has_lines());
+    window.report_sink().append("alone");
+    EXPECT_EQ(window.memoResults->toPlainText(), "alone");
+}
+
+TEST_F(OutputWindow, TextTypedIntoTheMemoCountsAsLines)
+{
+    window.show();
+    window.memoResults->setFocus();
+    QTest::keyClicks(window.memoResults, "note");
+    EXPECT_TRUE(window.report_sink().has_lines());
+    window.report_sink().append("report");
+    EXPECT_EQ(window.memoResults->toPlainText(), "note\nreport");
+}
+
+TEST_F(OutputWindow, SelectionTextUsesCarriageReturnLineFeed)
+{
+    append_lines(window.report_sink(), {"alpha", "beta", "gamma"});
+    QTextCursor cursor(window.memoResults->document());
+    cursor.setPosition(2);
+    cursor.setPosition(8, QTextCursor::KeepAnchor); // "pha" + line end + "be"
+    window.memoResults->setTextCursor(cursor);
+    EXPECT_EQ(window.selection_text(), "pha\r\nbe");
+}
+
+// --- Save Output -----------------------------------------------------------------
+
+TEST_F(OutputWindow, SaveWritesTheTextWithCrLfAndNothingAdded)
+{
+    append_lines(window.report_sink(), {"", "A line", "", "\xE9nd"});
+    tSaveDialogSeen seen;
+    answer_save_dialog(path("out.txt"), &seen);
+    window.cmdSaveOutput->click();
+    ASSERT_TRUE(seen.seen);
+    EXPECT_EQ(seen.proposed_name, "results.txt");
+    // Latin-1 bytes, no final line end.
+    EXPECT_EQ(file_bytes(path("out.txt")), QByteArray("\r\nA line\r\n\r\n\xE9nd"));
+}
+
+TEST_F(OutputWindow, SaveEndsWithALineEndOnlyWhenTheLastLineIsEmpty)
+{
+    append_lines(window.report_sink(), {"one", ""});
+    answer_save_dialog(path("trailing.txt"));
+    window.cmdSaveOutput->click();
+    EXPECT_EQ(file_bytes(path("trailing.txt")), QByteArray("one\r\n"));
+}
+
+TEST_F(OutputWindow, SaveAddsNoExtensionAndProposesTheLastFileNextTime)
+{
+    window.report_sink().append("x");
+    answer_save_dialog(path("report"));
+    window.cmdSaveOutput->click();
+    EXPECT_TRUE(QFile::exists(path("report")));
+    EXPECT_FALSE(QFile::exists(path("report.txt")));
+
+    tSaveDialogSeen seen;
+    answer_save_dialog(QString(), &seen);
+    window.cmdSaveOutput->click();
+    ASSERT_TRUE(seen.seen);
+    EXPECT_EQ(seen.proposed_name, "report");
+    EXPECT_EQ(seen.directory, QDir(dir.path()).absolutePath());
+}
+
+TEST_F(OutputWindow, SaveSavesTextEditedByHand)
+{
+    window.report_sink().append("report");
+    window.memoResults->appendPlainText("typed");
+    answer_save_dialog(path("edited.txt"));
+    window.cmdSaveOutput->click();
+    EXPECT_EQ(file_bytes(path("edited.txt")), QByteArray("report\r\ntyped"));
+}
+
+TEST_F(OutputWindow, CancellingTheSaveDialogWritesNothing)
+{
+    window.report_sink().append("x");
+    tSaveDialogSeen seen;
+    answer_save_dialog(QString(), &seen);
+    window.cmdSaveOutput->click();
+    EXPECT_TRUE(seen.seen);
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+}
+
+TEST_F(OutputWindow, SavingOverAnExistingFileAsksAndReplacesIt)
+{
+    {
+        QFile old(path("old.txt"));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old contents, longer than the new ones");
+    }
+    window.report_sink().append("new");
+    tSeenBox overwrite;
+    answer_save_dialog(path("old.txt"));
+    answer_message_boxes({{"&Yes", &overwrite}});
+    window.cmdSaveOutput->click();
+    EXPECT_TRUE(overwrite.seen);
+    EXPECT_TRUE(overwrite.text.contains("old.txt"));
+    EXPECT_EQ(file_bytes(path("old.txt")), QByteArray("new"));
+}
+
+TEST_F(OutputWindow, SavingOntoADirectoryShowsTheGeneralErrorAndLeavesItAlone)
+{
+    // The dialog opens a directory typed into it, so the directory appears
+    // under the chosen name only once the dialog has accepted the name.
+    const QString target = path("folder");
+    on_next_modal([target](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        auto* edit = dialog ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
+        if (!edit)
+            return;
+        QObject::connect(dialog, &QDialog::accepted, [target] {
+            QDir().mkdir(target);
+            QFile inside(target + "/kept.txt");
+            if (inside.open(QIODevice::WriteOnly))
+                inside.write("kept");
+        });
+        edit->setText(target);
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    window.report_sink().append("x");
+    tSeenBox error;
+    answer_message_boxes({{"OK", &error}});
+    window.cmdSaveOutput->click();
+
+    ASSERT_TRUE(error.seen);
+    EXPECT_EQ(error.icon, QMessageBox::Critical);
+    EXPECT_EQ(error.title, QString::fromStdString(AppTitle));
+    EXPECT_TRUE(error.text.endsWith('.'));
+    EXPECT_EQ(error.text, "Filename refers to a directory."); // the reason Qt gives
+    EXPECT_TRUE(QFileInfo(target).isDir());
+    EXPECT_EQ(file_bytes(target + "/kept.txt"), QByteArray("kept"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"folder"});
+}
+
+TEST_F(OutputWindow, FailedWriteLeavesTheExistingFileIntactAndShowsTheReason)
+{
+    {
+        QFile old(path("kept.txt"));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old contents");
+    }
+    // A file size limit below the memo's text makes the write itself fail
+    // (EFBIG) once the new file was created.
+    append_lines(window.report_sink(), std::vector<std::string>(200, std::string(60, 'x')));
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+
+    tSeenBox overwrite;
+    tSeenBox error;
+    answer_save_dialog(path("kept.txt"));
+    answer_message_boxes({{"&Yes", &overwrite}, {"OK", &error}});
+    window.cmdSaveOutput->click();
+    setrlimit(RLIMIT_FSIZE, &saved);
+
+    EXPECT_TRUE(overwrite.seen);
+    ASSERT_TRUE(error.seen);
+    EXPECT_EQ(error.icon, QMessageBox::Critical);
+    EXPECT_EQ(error.text, "File too large.");
+    EXPECT_EQ(file_bytes(path("kept.txt")), QByteArray("old contents"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"kept.txt"});
+}
+
+// --- Printing without a printer, or without a selection ---------------------------
+
+TEST_F(OutputWindow, PrintSelectionWithoutASelectionWarnsAndPrintsNothing)
+{
+    append_lines(window.report_sink(), {"some", "text"});
+    tSeenBox warning;
+    answer_next_box("OK", &warning);
+    window.mnuPrintSelection->trigger();
+    ASSERT_TRUE(warning.seen);
+    EXPECT_EQ(warning.title, "Warning");
+    EXPECT_EQ(warning.text, "You have not selected any text.");
+    EXPECT_EQ(warning.icon, QMessageBox::Warning);
+}
+
+TEST_F(OutputWindow, PrintingWithoutADefaultPrinterShowsTheGeneralError)
+{
+    // A print server that does not exist: no printer at all.
+    qputenv("CUPS_SERVER", QFile::encodeName(path("no-such-server.sock")));
+    window.report_sink().append("text");
+    tSeenBox error;
+    answer_next_box("OK", &error);
+    window.mnuPrint->trigger();
+    ASSERT_TRUE(error.seen);
+    EXPECT_EQ(error.title, QString::fromStdString(AppTitle));
+    EXPECT_EQ(error.text, "There is no default printer currently selected.");
+    EXPECT_EQ(error.icon, QMessageBox::Critical);
+}
+
+// --- Return to Worksheet and Exit ----------------------------------------------------
+
+TEST_F(OutputWindow, ReturnHidesTheWindowAndShowsTheWorksheetKeepingTheText)
+{
+    QWidget worksheet;
+    window.set_worksheet(&worksheet);
+    window.report_sink().append("report");
+    window.show();
+    window.cmdReturn->click();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(worksheet.isVisible());
+    EXPECT_EQ(window.memoResults->toPlainText(), "report");
+}
+
+TEST_F(OutputWindow, ExitAnsweredNoKeepsTheWindow)
+{
+    window.report_sink().append("report");
+    window.show();
+    tSeenBox confirm;
+    answer_next_box("&No", &confirm);
+    window.cmdExit->click();
+    ASSERT_TRUE(confirm.seen);
+    EXPECT_EQ(confirm.title, "Confirm");
+    EXPECT_EQ(confirm.text, "Exit from program?");
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.memoResults->toPlainText(), "report");
+}
+
+TEST_F(OutputWindow, ExitAnsweredYesEndsTheEventLoop)
+{
+    window.show();
+    answer_next_box("&Yes");
+    QTimer::singleShot(0, window.cmdExit, &QPushButton::click);
+    QTimer::singleShot(10000, [] { QCoreApplication::exit(1); }); // watchdog
+    EXPECT_EQ(QApplication::exec(), 0);
+}
