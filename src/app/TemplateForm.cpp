@@ -246,20 +246,32 @@ void TfrmTemplate::build_controls()
 
     // The score fields, the criterion, mode and correction groups, the notes,
     // then the three buttons.
-    QWidget* chain[] = {txtInput1, txtInput2, txtInput3, txtInput4, txtInput5, txtInput6,
-                        txtInput7, txtinput8, RadioGroup1, Pairs_vs_Deviations, Bonferroni,
-                        memoComments, cmdCompute, btnclearData, ExitBtn};
-    std::vector<QWidget*> stops;
-    for (QWidget* w : chain) {
-        if (auto* group = qobject_cast<tRadioGroup*>(w)) {
-            for (int i = 0; i < group->count(); ++i)
-                stops.push_back(group->item(i));
-        } else {
-            stops.push_back(w);
+    tab_stops_ = {txtInput1, txtInput2, txtInput3, txtInput4, txtInput5, txtInput6,
+                  txtInput7, txtinput8, RadioGroup1, Pairs_vs_Deviations, Bonferroni,
+                  memoComments, cmdCompute, btnclearData, ExitBtn};
+}
+
+bool TfrmTemplate::focusNextPrevChild(bool next)
+{
+    QWidget* current = focusWidget();
+    const int n = static_cast<int>(tab_stops_.size());
+    int at = -1;
+    for (int i = 0; i < n && at < 0; ++i)
+        if (current == tab_stops_[i] || (current && current->parentWidget() == tab_stops_[i]))
+            at = i;
+    if (at < 0)
+        return QWidget::focusNextPrevChild(next);
+    for (int step = 1; step <= n; ++step) {
+        QWidget* stop = tab_stops_[(at + (next ? step : n - step)) % n];
+        if (auto* group = qobject_cast<tRadioGroup*>(stop))
+            stop = group->item(group->itemIndex() >= 0 ? group->itemIndex() : 0);
+        // Qt takes TabFocus from the unchecked items of a group: any focus will do.
+        if (stop->isVisible() && stop->isEnabled() && stop->focusPolicy() != Qt::NoFocus) {
+            stop->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
         }
     }
-    for (std::size_t i = 1; i < stops.size(); ++i)
-        QWidget::setTabOrder(stops[i - 1], stops[i]);
+    return true;
 }
 
 tScoreField* TfrmTemplate::score_field(int k) const

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <string>
+#include <vector>
 
 class QFrame;
 class QLabel;
@@ -69,8 +70,12 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
+    // The tab order; an option group is one stop, entered on its checked item.
+    std::vector<QWidget*> tab_stops_;
+
     void build_controls();
     void FormCreate();
     void FormShow();
