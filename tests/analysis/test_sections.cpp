@@ -194,35 +194,28 @@ TEST(PairwiseSection, CountsEachAbnormalPairOnce)
 // percentage. Hand calculation (Gauss-Jordan on the correlation matrix):
 // 70 x 4 gives z = -2 each and z' R^-1 z = 6.038557, p = exp(-x/2)(1 + x/2)
 // = 0.196287; 130, 70, 100, 100 gives 20.756692, p = 0.000354.
-std::vector<std::string> profile_lines(const std::array<std::string, 4>& texts, int mode)
+TEST(ProfileBlock, ChiSquarePValueAndPercentage)
 {
-    tLineSink sink;
-    run_analysis(make_inputs(texts, mode), sink, {});
-    return {sink.lines.end() - 2, sink.lines.end()};
-}
-
-TEST(ProfileBlock, AtTheMeans)
-{
-    EXPECT_EQ(profile_lines({"100", "100", "100", "100"}, 1),
-              (std::vector<std::string>{
-                  " Chi-square = 0.000 on   4 df,  p value = 1.00000",
-                  " Percentage of normative population expected to exhibit a more unusual profile = 100.000% "}));
-}
-
-TEST(ProfileBlock, AllTwoSdsBelow)
-{
-    EXPECT_EQ(profile_lines({"70", "70", "70", "70"}, 0),
-              (std::vector<std::string>{
-                  " Chi-square = 6.039 on   4 df,  p value = 0.19629",
-                  " Percentage of normative population expected to exhibit a more unusual profile = 19.629% "}));
-}
-
-TEST(ProfileBlock, OneAboveOneBelow)
-{
-    EXPECT_EQ(profile_lines({"130", "70", "100", "100"}, 1),
-              (std::vector<std::string>{
-                  " Chi-square = 20.757 on   4 df,  p value = 0.00035",
-                  " Percentage of normative population expected to exhibit a more unusual profile = 0.035% "}));
+    const struct {
+        std::array<std::string, 4> scores;
+        int mode;
+        std::string chi_square_line;
+        std::string percentage_line;
+    } cases[] = {
+        {{"100", "100", "100", "100"}, 1, " Chi-square = 0.000 on   4 df,  p value = 1.00000",
+         " Percentage of normative population expected to exhibit a more unusual profile = 100.000% "},
+        {{"70", "70", "70", "70"}, 0, " Chi-square = 6.039 on   4 df,  p value = 0.19629",
+         " Percentage of normative population expected to exhibit a more unusual profile = 19.629% "},
+        {{"130", "70", "100", "100"}, 1, " Chi-square = 20.757 on   4 df,  p value = 0.00035",
+         " Percentage of normative population expected to exhibit a more unusual profile = 0.035% "},
+    };
+    for (const auto& c : cases) {
+        tLineSink sink;
+        run_analysis(make_inputs(c.scores, c.mode), sink, {});
+        ASSERT_GE(sink.lines.size(), 2u);
+        EXPECT_EQ(sink.lines[sink.lines.size() - 2], c.chi_square_line);
+        EXPECT_EQ(sink.lines.back(), c.percentage_line);
+    }
 }
 
 TEST(WholeReport, DeviationModeOrderOfBlocks)

@@ -219,13 +219,6 @@ TEST_F(ReportTool, ScoreErrorsUseTheWorksheetMessagesWithLineBreaks)
     EXPECT_TRUE(has(r.err, "3 invalid scores; no report written"));
 }
 
-TEST_F(ReportTool, RangeEndsAreAccepted)
-{
-    EXPECT_EQ(run({"--vc", "50", "--pr", "150", "--wm", "100", "--ps", "100"}).status, 0);
-    expect_refused(run({"--vc", "49.9", "--pr", "150", "--wm", "100", "--ps", "100"}),
-                   "(  Verbal Comprehension Index score:  49.900  )");
-}
-
 // --- Case files ------------------------------------------------------------
 
 TEST_F(ReportTool, CaseFileRowMatchesTheSameCaseFromOptions)
