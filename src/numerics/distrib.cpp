@@ -190,22 +190,33 @@ extended GammaContinuedFraction(extended a, extended x)
 // ---------------------------------------------------------------------------
 // The generator.
 
-extended UniformRandom()
+namespace {
+
+// One step of the generator on a state held by the caller, so that a loop of
+// draws can keep the state in registers and store it back once.
+inline extended next_uniform(std::int32_t& s1, std::int32_t& s2)
 {
-    std::int32_t k = generator_s1 / 53668;
-    generator_s1 = 40014 * (generator_s1 - k * 53668) - k * 12211;
-    if (generator_s1 < 0)
-        generator_s1 = generator_s1 + 2147483563;
+    std::int32_t k = s1 / 53668;
+    s1 = 40014 * (s1 - k * 53668) - k * 12211;
+    if (s1 < 0)
+        s1 = s1 + 2147483563;
 
-    k = generator_s2 / 52774;
-    generator_s2 = 40692 * (generator_s2 - k * 52774) - k * 3791;
-    if (generator_s2 < 0)
-        generator_s2 = generator_s2 + 2147483399;
+    k = s2 / 52774;
+    s2 = 40692 * (s2 - k * 52774) - k * 3791;
+    if (s2 < 0)
+        s2 = s2 + 2147483399;
 
-    std::int32_t z = generator_s1 - generator_s2;
+    std::int32_t z = s1 - s2;
     if (z < 1)
         z = z + 2147483562;
     return static_cast<extended>(z) * 4.656613e-10L;
+}
+
+} // namespace
+
+extended UniformRandom()
+{
+    return next_uniform(generator_s1, generator_s2);
 }
 
 tGeneratorState GeneratorState()
@@ -410,13 +421,17 @@ extended tNormal_distribution::Variance() const
     return variance_;
 }
 
-// Ratio of uniforms: u first, then v; the two are never swapped.
+// Ratio of uniforms: u first, then v; the two are never swapped. The
+// Monte Carlo's hot path: the generator state is worked on in locals and
+// stored back once per draw.
 extended tNormal_distribution::RandomVariate()
 {
+    std::int32_t s1 = generator_s1;
+    std::int32_t s2 = generator_s2;
     extended x;
     for (;;) {
-        const extended u = UniformRandom();
-        const extended v = (2 * UniformRandom() - 1) * rou_const_;
+        const extended u = next_uniform(s1, s2);
+        const extended v = (2 * next_uniform(s1, s2) - 1) * rou_const_;
         x = v / u;
         const extended q = x * x;
         if (q <= 6 - 8 * u + 2 * u * u)
@@ -426,6 +441,8 @@ extended tNormal_distribution::RandomVariate()
         if (q <= -4 * std::log(u))
             break;
     }
+    generator_s1 = s1;
+    generator_s2 = s2;
     return mean_ + sd_ * x;
 }
 
