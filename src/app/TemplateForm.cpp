@@ -483,6 +483,11 @@ void TfrmTemplate::cmdComputeClick()
     }
     cursor.restore();
     if (outcome.result == tRunResult::InvalidField && outcome.failed_field >= 1
-        && outcome.failed_field <= 4)
-        score_field(outcome.failed_field)->setFocus();
+        && outcome.failed_field <= 4) {
+        // The warning box has just closed and the window gets its activation
+        // (and the field its focus-in) only later: select the text now.
+        tScoreField* field = score_field(outcome.failed_field);
+        field->setFocus();
+        field->selectAll();
+    }
 }
