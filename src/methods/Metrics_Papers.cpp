@@ -238,15 +238,66 @@ void pairwise_abnormality(int n, const tVector& x, const tVector& sd, const tBoo
 
 // --- Monte Carlo base rates --------------------------------------------------
 
+namespace {
+
+struct tMC_hits {
+    long low;
+    long dev;
+    long pair;
+};
+
+// The million trials. M > 0 fixes the dimension at compile time; M = 0 takes
+// it from m. Everything the trials touch lives in fixed arrays: the loop
+// allocates nothing.
+template <int M>
+void run_MC_trials(const tMatrix& L, int m, const tVector& sdDev,
+                   const tMatrix& sdPair, extended cut, extended abs_crit, int k_low, int k_dev,
+                   int k_pair, tMC_hits& hits)
+{
+    const int dim = M > 0 ? M : m;
+    // The one standard normal object of the estimate; a local object of
+    // known type, so its draw is called directly rather than through the
+    // virtual table.
+    tNormal_distribution normal(0.0L, 1.0L);
+    tVector u{};
+    tVector y{};
+    for (long trial = 0; trial < MC_TRIALS; ++trial) {
+        int low = 0;
+        int dev = 0;
+        int pair = 0;
+        // One deviate per score, in index order, from the one object: the
+        // order of the draws fixes the percentages to the last digit.
+        for (int i = 1; i <= dim; ++i)
+            u[i] = normal.RandomVariate();
+        matrix_times_vector(L, dim, u, y);
+        const extended ybar = vector_mean(dim, y);
+        for (int i = 1; i <= dim; ++i) {
+            if (y[i] < cut)
+                ++low;
+            if (std::fabs((y[i] - ybar) / sdDev[i]) > abs_crit)
+                ++dev;
+        }
+        for (int i = 1; i <= dim; ++i)
+            for (int j = i + 1; j <= dim; ++j)
+                if (std::fabs((y[i] - y[j]) / sdPair[i][j]) > abs_crit)
+                    ++pair;
+        if (low >= k_low)
+            ++hits.low;
+        if (dev >= k_dev)
+            ++hits.dev;
+        if (pair >= k_pair)
+            ++hits.pair;
+    }
+}
+
+} // namespace
+
 void get_MC_estimate_percent_abnorm_SUBSET_E(const tMatrix& R, int n, const tBool_vector& flags,
                                              extended cut, extended crit, int k_low, int k_dev,
                                              int k_pair, extended& pct_low, extended& pct_dev,
                                              extended& pct_pair)
 {
-    tNormal_distribution normal(0.0L, 1.0L);
-    long hits_low = 0;
-    long hits_dev = 0;
-    long hits_pair = 0;
+    tMC_hits hits{0, 0, 0};
     const int m = count_true(n, flags);
     tMatrix Rs;
     extract_submatrix(R, n, flags, Rs);
@@ -260,41 +311,16 @@ void get_MC_estimate_percent_abnorm_SUBSET_E(const tMatrix& R, int n, const tBoo
     choleski_decomposition(m, Rs); // Rs now holds L
     const extended abs_crit = std::fabs(crit);
 
-    // Everything the trials touch lives in these fixed arrays: the loop
-    // allocates nothing.
-    tVector u{};
-    tVector y{};
-    for (long trial = 0; trial < MC_TRIALS; ++trial) {
-        int low = 0;
-        int dev = 0;
-        int pair = 0;
-        // One deviate per score, in index order, from the one object: the
-        // order of the draws fixes the percentages to the last digit.
-        for (int i = 1; i <= m; ++i)
-            u[i] = normal.RandomVariate();
-        matrix_times_vector(Rs, m, u, y);
-        const extended ybar = vector_mean(m, y);
-        for (int i = 1; i <= m; ++i) {
-            if (y[i] < cut)
-                ++low;
-            if (std::fabs((y[i] - ybar) / sdDev[i]) > abs_crit)
-                ++dev;
-        }
-        for (int i = 1; i <= m; ++i)
-            for (int j = i + 1; j <= m; ++j)
-                if (std::fabs((y[i] - y[j]) / sdPair[i][j]) > abs_crit)
-                    ++pair;
-        if (low >= k_low)
-            ++hits_low;
-        if (dev >= k_dev)
-            ++hits_dev;
-        if (pair >= k_pair)
-            ++hits_pair;
-    }
+    // The usual four scores get a loop whose dimension the compiler knows,
+    // which it unrolls; the arithmetic is the same either way.
+    if (m == 4)
+        run_MC_trials<4>(Rs, m, sdDev, sdPair, cut, abs_crit, k_low, k_dev, k_pair, hits);
+    else
+        run_MC_trials<0>(Rs, m, sdDev, sdPair, cut, abs_crit, k_low, k_dev, k_pair, hits);
     const extended trials = static_cast<extended>(MC_TRIALS);
-    pct_low = static_cast<extended>(hits_low) / trials * 100.0L;
-    pct_dev = static_cast<extended>(hits_dev) / trials * 100.0L;
-    pct_pair = static_cast<extended>(hits_pair) / trials * 100.0L;
+    pct_low = static_cast<extended>(hits.low) / trials * 100.0L;
+    pct_dev = static_cast<extended>(hits.dev) / trials * 100.0L;
+    pct_pair = static_cast<extended>(hits.pair) / trials * 100.0L;
 }
 
 // --- Mahalanobis distance ----------------------------------------------------

@@ -29,13 +29,6 @@ void fill_vector(int n, extended value, tVector& v)
         v[i] = value;
 }
 
-extended vector_mean(int n, const tVector& v)
-{
-    extended sum = 0;
-    for (int i = 1; i <= n; ++i)
-        sum += v[i];
-    return sum / n;
-}
 
 void set_all_false(int n, tBool_vector& f)
 {
@@ -103,19 +96,6 @@ void quadratic_form(const tMatrix& A, int n, const tVector& x, extended& result)
     result = sum;
 }
 
-void matrix_times_vector(const tMatrix& A, int n, const tVector& x, tVector& y)
-{
-    // y may be x itself or a row of A: the product goes to a local first.
-    tVector product;
-    for (int i = 1; i <= n; ++i) {
-        extended sum = 0;
-        for (int j = 1; j <= n; ++j)
-            sum += A[i][j] * x[j];
-        product[i] = sum;
-    }
-    for (int i = 1; i <= n; ++i)
-        y[i] = product[i];
-}
 
 void copy_lower_to_upper(int n, tMatrix& A)
 {

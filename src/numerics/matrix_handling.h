@@ -38,7 +38,6 @@ using tBool_vector = tIndexed<std::uint8_t>; // 0 false, anything else true
 using tBool_matrix = tIndexed<tBool_vector>;
 
 void fill_vector(int n, extended value, tVector& v);
-extended vector_mean(int n, const tVector& v);
 void set_all_false(int n, tBool_vector& f);
 void set_all_true(int n, tBool_vector& f);
 int count_true(int n, const tBool_vector& f);
@@ -46,7 +45,6 @@ void zero_matrix(tMatrix& A);
 void matrix_mean(const tMatrix& A, int n, extended& mean);
 void row_means(const tMatrix& A, int n, tVector& m);
 void quadratic_form(const tMatrix& A, int n, const tVector& x, extended& result);
-void matrix_times_vector(const tMatrix& A, int n, const tVector& x, tVector& y);
 void copy_lower_to_upper(int n, tMatrix& A);
 void extract_submatrix(const tMatrix& A, int n, const tBool_vector& f, tMatrix& B);
 void corr_to_cov(const tMatrix& R, int n, const tVector& sd, tMatrix& S);
@@ -58,3 +56,27 @@ bool invert_matrix(const tMatrix& A, int n, tMatrix& B);
 // not positive definite is reported through the user-message seam and the
 // factorisation stops; returns false then.
 bool choleski_decomposition(int n, tMatrix& A);
+
+// The Monte Carlo calls these two a million times each: they are inline so
+// that its trial loop pays for the arithmetic only.
+inline extended vector_mean(int n, const tVector& v)
+{
+    extended sum = 0;
+    for (int i = 1; i <= n; ++i)
+        sum += v[i];
+    return sum / n;
+}
+
+inline void matrix_times_vector(const tMatrix& A, int n, const tVector& x, tVector& y)
+{
+    // y may be x itself or a row of A: the product goes to a local first.
+    tVector product;
+    for (int i = 1; i <= n; ++i) {
+        extended sum = 0;
+        for (int j = 1; j <= n; ++j)
+            sum += A[i][j] * x[j];
+        product[i] = sum;
+    }
+    for (int i = 1; i <= n; ++i)
+        y[i] = product[i];
+}
