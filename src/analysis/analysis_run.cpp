@@ -51,10 +51,14 @@ int validate_scores(const tAnalysisInputs& inputs, tVector& scores)
 bool enter_matrix(const tAnalysisHooks& hooks)
 {
     auto matrix = std::make_unique<tEntryMatrix>();
+    // The diagonal of a correlation matrix is 1 whatever EnteredMatrix holds:
+    // the worksheet file keeps no matrix, so after a restore EnteredMatrix is
+    // still all zeros, and the dialog's diagonal cells cannot be edited.
     for (int row = 1; row <= index_count; ++row)
         for (int column = 1; column <= index_count; ++column)
-            (*matrix)[column][row] = WorksheetRestoredFromFile ? EnteredMatrix[row][column]
-                                                               : (row == column ? 1.0 : 0.0);
+            (*matrix)[column][row] = row == column ? 1.0
+                                     : WorksheetRestoredFromFile ? EnteredMatrix[row][column]
+                                                                 : 0.0;
     if (hooks.matrix_entry && hooks.matrix_entry(*matrix, index_count, index_count))
         return true;
     for (int row = 1; row <= index_count; ++row)

@@ -10,6 +10,8 @@
 
 #include <QApplication>
 
+#include <clocale>
+
 int main(int argc, char** argv)
 {
     (void)argc;
@@ -17,6 +19,9 @@ int main(int argc, char** argv)
     // The program reads no command line: Qt sees the program name only.
     int qt_argc = 1;
     QApplication app(qt_argc, argv);
+    // QApplication adopts the user's locale; reports, messages and the
+    // worksheet file always write numbers with a full stop.
+    std::setlocale(LC_NUMERIC, "C");
 
     frmTemplate = new TfrmTemplate;
     frmTemplateResults = new TfrmTemplateResults;

@@ -282,4 +282,24 @@ TEST_F(MatrixEntryTest, RestoredWorksheetOffersItsOwnMatrix)
     EXPECT_EQ(EnteredMatrix[2][1], 0.7);
 }
 
+// After a restore the worksheet file brings back only the scores, so
+// EnteredMatrix is still all zeros; the dialog's read-only diagonal must
+// nevertheless show 1, or the user could not correct it.
+TEST_F(MatrixEntryTest, RestoredWorksheetStillOffersAUnitDiagonal)
+{
+    tAnalysisInputs inputs = make_inputs({"100", "100", "100", "100"});
+    MatrixEntryEnabled = true;
+    WorksheetRestoredFromFile = true;
+    tAnalysisHooks hooks;
+    hooks.matrix_entry = [&](tEntryMatrix& m, int, int) {
+        for (int column = 1; column <= 4; ++column)
+            for (int row = 1; row <= 4; ++row)
+                EXPECT_EQ(m[column][row], row == column ? 1.0 : 0.0);
+        return false;
+    };
+    tLineSink sink;
+    ASSERT_EQ(run_analysis(inputs, sink, hooks).result, tRunResult::Completed);
+    EXPECT_EQ(EnteredMatrix[3][3], 1.0);
+}
+
 } // namespace

@@ -2,6 +2,8 @@
 // test runs in a process of its own.
 #include <QApplication>
 
+#include <clocale>
+
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv)
@@ -10,5 +12,6 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    std::setlocale(LC_NUMERIC, "C"); // as the program does
     return RUN_ALL_TESTS();
 }
