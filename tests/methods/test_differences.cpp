@@ -1,6 +1,7 @@
 // Reliability and abnormality of differences, and the sequential Bonferroni
 // procedure.
 #include "methods/Metrics_Papers.h"
+#include "method_fixtures.h"
 
 #include "common/format_ext.h"
 
@@ -11,23 +12,6 @@
 namespace {
 
 constexpr extended TOL_EXACT = 1e-15L;
-
-tVector vector_of(std::initializer_list<extended> values)
-{
-    tVector v{};
-    int i = 1;
-    for (extended x : values)
-        v[i++] = x;
-    return v;
-}
-
-tBool_vector first_flags(int n)
-{
-    tBool_vector f{};
-    for (int i = 1; i <= n; ++i)
-        f[i] = 1;
-    return f;
-}
 
 // SEMs for SD 15 and reliabilities 0.96, 0.95, 0.94, 0.90.
 tVector four_SEMs()

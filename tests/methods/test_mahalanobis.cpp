@@ -4,6 +4,7 @@
 // elimination, and for 4 df the closed form of the chi-square upper tail,
 // p = exp(-x/2) (1 + x/2).
 #include "methods/Metrics_Papers.h"
+#include "method_fixtures.h"
 
 #include "common/format_ext.h"
 
@@ -15,19 +16,6 @@ namespace {
 
 // Within the last digit of the eight-digit reference values below.
 constexpr extended TOL_REFERENCE = 1e-6L;
-
-tMatrix normative_R()
-{
-    tMatrix R{};
-    const extended r[4][4] = {{1.0L, 0.61L, 0.64L, 0.45L},
-                              {0.61L, 1.0L, 0.62L, 0.52L},
-                              {0.64L, 0.62L, 1.0L, 0.51L},
-                              {0.45L, 0.52L, 0.51L, 1.0L}};
-    for (int i = 1; i <= 4; ++i)
-        for (int j = 1; j <= 4; ++j)
-            R[i][j] = r[i - 1][j - 1];
-    return R;
-}
 
 struct tProfile {
     extended x[4];

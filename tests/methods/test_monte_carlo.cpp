@@ -6,6 +6,7 @@
 // simulation see a generator that has moved on: those that depend on the
 // first draws then skip rather than fail.
 #include "methods/Metrics_Papers.h"
+#include "method_fixtures.h"
 
 #include "common/format_ext.h"
 
@@ -27,34 +28,12 @@ void run_MC(const tMatrix& R, int n, const tBool_vector& flags, extended cut, ex
     generator_used = true;
 }
 
-// The normative correlations of VC, PR, WM and PS, full and symmetric.
-tMatrix normative_R()
-{
-    tMatrix R{};
-    const extended r[4][4] = {{1.0L, 0.61L, 0.64L, 0.45L},
-                              {0.61L, 1.0L, 0.62L, 0.52L},
-                              {0.64L, 0.62L, 1.0L, 0.51L},
-                              {0.45L, 0.52L, 0.51L, 1.0L}};
-    for (int i = 1; i <= 4; ++i)
-        for (int j = 1; j <= 4; ++j)
-            R[i][j] = r[i - 1][j - 1];
-    return R;
-}
-
 tMatrix identity_R(int n)
 {
     tMatrix R{};
     for (int i = 1; i <= n; ++i)
         R[i][i] = 1.0L;
     return R;
-}
-
-tBool_vector first_flags(int n)
-{
-    tBool_vector f{};
-    for (int i = 1; i <= n; ++i)
-        f[i] = 1;
-    return f;
 }
 
 // The 5 % criterion: the lower 5 % point and the two-tailed 5 % point of the

@@ -1,6 +1,7 @@
 // Standard errors of measurement, confidence limits on obtained scores and
 // percentile ranks.
 #include "methods/Metrics_Papers.h"
+#include "method_fixtures.h"
 
 #include "common/format_ext.h"
 
@@ -10,23 +11,6 @@ namespace {
 
 // Extended arithmetic on inputs like 0.96 that have no exact binary form.
 constexpr extended TOL_EXACT = 1e-15L;
-
-tVector vector_of(std::initializer_list<extended> values)
-{
-    tVector v{};
-    int i = 1;
-    for (extended x : values)
-        v[i++] = x;
-    return v;
-}
-
-tBool_vector first_flags(int n)
-{
-    tBool_vector f{};
-    for (int i = 1; i <= n; ++i)
-        f[i] = 1;
-    return f;
-}
 
 } // namespace
 

@@ -4,12 +4,14 @@
 #pragma once
 
 #include "common/extended.h"
+#include "numerics/distrib.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <iomanip>
 #include <sstream>
+#include <string>
 
 inline ::testing::AssertionResult extended_near(const char* actual_text, const char* expected_text,
                                                 const char* tolerance_text, extended actual,
@@ -29,3 +31,17 @@ inline ::testing::AssertionResult extended_near(const char* actual_text, const c
     EXPECT_PRED_FORMAT3(extended_near, actual, expected, tolerance)
 #define ASSERT_NEAR_EXT(actual, expected, tolerance) \
     ASSERT_PRED_FORMAT3(extended_near, actual, expected, tolerance)
+
+// The message of the EArgumentError that `action` raises; fails the test when
+// nothing is raised.
+template <typename F>
+std::string refusal(F action)
+{
+    try {
+        action();
+    } catch (const EArgumentError& e) {
+        return e.what();
+    }
+    ADD_FAILURE() << "no EArgumentError raised";
+    return "<nothing raised>";
+}

@@ -31,18 +31,6 @@ constexpr extended TOL_CHI_QUANTILE = 1e-8L;
 
 const extended limit = 2147483647.0L;
 
-template <typename F>
-std::string refusal(F action)
-{
-    try {
-        action();
-    } catch (const EArgumentError& e) {
-        return e.what();
-    }
-    ADD_FAILURE() << "no EArgumentError raised";
-    return "<nothing raised>";
-}
-
 // Upper tail of a chi-square with 4 degrees of freedom: exp(-x/2) (1 + x/2).
 extended chi4_upper(extended x)
 {

@@ -28,20 +28,6 @@ constexpr extended TOL_ULPS = 1e-17L;
 
 const extended limit = 2147483647.0L;
 
-// The message of the EArgumentError that `action` raises; fails the test when
-// nothing is raised.
-template <typename F>
-std::string refusal(F action)
-{
-    try {
-        action();
-    } catch (const EArgumentError& e) {
-        return e.what();
-    }
-    ADD_FAILURE() << "no EArgumentError raised";
-    return "<nothing raised>";
-}
-
 // A distribution with three validated parameters and a switchable variance,
 // to provoke the checks no class of the program reaches.
 class tThreeParameterDistribution : public tContinuous_distribution {
