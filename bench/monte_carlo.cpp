@@ -3,66 +3,28 @@
 // normal draws alone, so that the share of the generator can be read off.
 // Each also reports the heap allocations made while it ran (the estimate
 // keeps everything in fixed arrays: none are expected).
+#include "analysis/normative_data.h"
 #include "methods/Metrics_Papers.h"
 #include "numerics/distrib.h"
 
+#include "allocation_counter.h"
+
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <new>
-
 namespace {
-long heap_allocations = 0;
-} // namespace
-
-// Counting replacements of the global allocation functions. GCC takes the
-// free() of a pointer from a replaced operator new for a mismatch.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size)
-{
-    ++heap_allocations;
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
-#pragma GCC diagnostic pop
-
-namespace {
-
-tMatrix normative_R()
-{
-    tMatrix R{};
-    const extended r[4][4] = {{1.0L, 0.61L, 0.64L, 0.45L},
-                              {0.61L, 1.0L, 0.62L, 0.52L},
-                              {0.64L, 0.62L, 1.0L, 0.51L},
-                              {0.45L, 0.52L, 0.51L, 1.0L}};
-    for (int i = 1; i <= 4; ++i)
-        for (int j = 1; j <= 4; ++j)
-            R[i][j] = r[i - 1][j - 1];
-    return R;
-}
 
 void BM_MC_estimate_normative(benchmark::State& state)
 {
-    const tMatrix R = normative_R();
-    tBool_vector flags{};
-    for (int i = 1; i <= 4; ++i)
-        flags[i] = 1;
+    tNormativeData norms;
+    SetUpNormativeData(norms);
     long allocations = 0;
     for (auto _ : state) {
         extended low = 0, dev = 0, pair = 0;
         const long before = heap_allocations;
-        get_MC_estimate_percent_abnorm_SUBSET_E(R, 4, flags, -1.644854L, 1.959964L, 1, 1, 1, low, dev,
-                                                pair);
+        get_MC_estimate_percent_abnorm_SUBSET_E(norms.corr_mat, norms.N, norms.required_vec,
+                                                crit_low_z[default_criterion_item],
+                                                crit_abs_z[default_criterion_item], 1, 1, 1, low,
+                                                dev, pair);
         benchmark::DoNotOptimize(low);
         benchmark::DoNotOptimize(dev);
         benchmark::DoNotOptimize(pair);

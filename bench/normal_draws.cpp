@@ -11,29 +11,17 @@
 // draws (there must be none).
 #include "numerics/distrib.h"
 
+#include "allocation_counter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
-#include <new>
 
 namespace {
 
 constexpr int draws_per_iteration = 4000000;
 
-// Heap allocations made while counting is switched on.
-long allocation_count = 0;
-bool counting_allocations = false;
-
-struct tCountAllocations {
-    tCountAllocations()
-    {
-        allocation_count = 0;
-        counting_allocations = true;
-    }
-    ~tCountAllocations() { counting_allocations = false; }
-};
 
 void report(benchmark::State& state, long allocations)
 {
@@ -92,12 +80,12 @@ void BM_NormalDraws_ClassVirtual(benchmark::State& state)
     benchmark::DoNotOptimize(d); // keep the call virtual
     long allocations = 0;
     for (auto _ : state) {
-        tCountAllocations counting;
+        const long before = heap_allocations;
         extended sum = 0;
         for (int i = 0; i < draws_per_iteration; ++i)
             sum += d->RandomVariate();
         benchmark::DoNotOptimize(sum);
-        allocations += allocation_count;
+        allocations += heap_allocations - before;
     }
     report(state, allocations);
 }
@@ -107,12 +95,12 @@ void BM_NormalDraws_Class(benchmark::State& state)
     tNormal_distribution normal(0, 1);
     long allocations = 0;
     for (auto _ : state) {
-        tCountAllocations counting;
+        const long before = heap_allocations;
         extended sum = 0;
         for (int i = 0; i < draws_per_iteration; ++i)
             sum += normal.RandomVariate();
         benchmark::DoNotOptimize(sum);
-        allocations += allocation_count;
+        allocations += heap_allocations - before;
     }
     report(state, allocations);
 }
@@ -129,12 +117,12 @@ void BM_NormalDraws_Bare(benchmark::State& state)
     benchmark::DoNotOptimize(root_2_over_e);
     long allocations = 0;
     for (auto _ : state) {
-        tCountAllocations counting;
+        const long before = heap_allocations;
         extended sum = 0;
         for (int i = 0; i < draws_per_iteration; ++i)
             sum += bare_normal(g, mean, sd, root_2_over_e);
         benchmark::DoNotOptimize(sum);
-        allocations += allocation_count;
+        allocations += heap_allocations - before;
     }
     report(state, allocations);
 }
@@ -144,30 +132,5 @@ void BM_NormalDraws_Bare(benchmark::State& state)
 BENCHMARK(BM_NormalDraws_ClassVirtual)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_NormalDraws_Class)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_NormalDraws_Bare)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-
-// Counting replacements of the global allocation functions. GCC takes the
-// free() of a pointer from the replaced operator new for a mismatch.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size)
-{
-    if (counting_allocations)
-        ++allocation_count;
-    if (void* p = std::malloc(size == 0 ? 1 : size))
-        return p;
-    throw std::bad_alloc();
-}
-
-void operator delete(void* p) noexcept
-{
-    std::free(p);
-}
-
-void operator delete(void* p, std::size_t) noexcept
-{
-    std::free(p);
-}
-
-#pragma GCC diagnostic pop
 
 BENCHMARK_MAIN();
