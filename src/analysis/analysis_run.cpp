@@ -2,14 +2,15 @@
 // matrix entry, save, normative set-up, every section, hand-over, report.
 #include "analysis/analysis_run.h"
 
+#include "analysis/case_figures.h"
 #include "analysis/normative_data.h"
 #include "analysis/report.h"
-#include "analysis/sections.h"
 #include "methods/Metrics_Papers.h"
 #include "methods/worksheet_config.h"
 
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -82,49 +83,26 @@ tAnalysisOutcome run_analysis(const tAnalysisInputs& inputs, tReportSink& sink,
 
     tVector scores{};
     if (const int failed = validate_scores(inputs, scores))
-        return {tRunResult::InvalidField, failed};
+        return {tRunResult::InvalidField, failed, nullptr};
 
     // The entered matrix is kept for the worksheet; the analysis itself
     // always uses the built-in normative correlations.
     if (MatrixEntryEnabled && enter_matrix(hooks))
-        return {tRunResult::Abandoned, 0};
+        return {tRunResult::Abandoned, 0, nullptr};
 
     call(hooks.save_worksheet);
     call(hooks.computing);
 
-    tNormativeData norms;
-    SetUpNormativeData(norms);
-
-    const int k = inputs.criterion_item;
-    const extended zLow = crit_low_z[k];
-    const extended zAbs = crit_abs_z[k];
-
-    // Every section whatever the options; the options choose what is printed.
-    tIndexSection index;
-    compute_index_section(norms, scores, zLow, index);
-    tDeviationSection dev;
-    compute_deviation_section(norms, scores, zAbs, dev);
-    tPairwiseSection pair;
-    compute_pairwise_section(norms, scores, zAbs, pair);
-    tProfileSection profile;
-    compute_profile_section(norms, scores, profile);
-    tBaseRates rates;
-    compute_base_rates(norms, zLow, zAbs, index.n_low, dev.n_dev_abnormal, pair.n_pair_abnormal,
-                       rates);
+    auto figures = std::make_shared<tCaseFigures>();
+    figures->score_texts = inputs.score_texts;
+    figures->mode = inputs.mode;
+    figures->correction = inputs.correction;
+    figures->note_lines = inputs.note_lines;
+    compute_case_figures(scores, inputs.criterion_item, *figures);
 
     call(hooks.hand_over);
 
-    if (sink.has_lines())
-        write_separator_block(sink);
-    write_heading_block(sink, inputs.app_title);
-    write_notes_block(sink, inputs.notes_caption, inputs.note_lines);
-    write_inputs_block(sink, inputs.mode, inputs.correction, crit_labels[k]);
-    write_index_block(sink, index, rates);
-    if (inputs.mode == 1)
-        write_deviation_block(sink, dev, inputs.correction, rates);
-    else
-        write_pairwise_block(sink, pair, inputs.correction, rates);
-    write_profile_block(sink, profile, norms.N);
+    write_report(sink, *figures, inputs.app_title, inputs.notes_caption);
 
-    return {tRunResult::Completed, 0};
+    return {tRunResult::Completed, 0, std::move(figures)};
 }

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -63,9 +64,14 @@ enum class tRunResult {
     Abandoned,    // the user returned from the matrix-entry dialog
 };
 
+struct tCaseFigures;
+
 struct tAnalysisOutcome {
     tRunResult result = tRunResult::Completed;
     int failed_field = 0; // 1..4 when result is InvalidField: the field to focus
+    // Every figure of the case the report was written from; set when the run
+    // completed.
+    std::shared_ptr<const tCaseFigures> figures;
 };
 
 // Messages (validation warnings, numerical warnings) go through the

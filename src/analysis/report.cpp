@@ -316,3 +316,19 @@ void write_profile_block(tReportSink& sink, const tProfileSection& profile, int 
     sink.append(format_ext(" Percentage of normative population expected to exhibit a more unusual profile = %3.3Lf%% ",
                            100.0L * profile.maha_p));
 }
+
+void write_report(tReportSink& sink, const tCaseFigures& figures, const std::string& app_title,
+                  const std::string& notes_caption)
+{
+    if (sink.has_lines())
+        write_separator_block(sink);
+    write_heading_block(sink, app_title);
+    write_notes_block(sink, notes_caption, figures.note_lines);
+    write_inputs_block(sink, figures.mode, figures.correction, figures.crit_label());
+    write_index_block(sink, figures.index, figures.rates);
+    if (figures.mode == 1)
+        write_deviation_block(sink, figures.dev, figures.correction, figures.rates);
+    else
+        write_pairwise_block(sink, figures.pair, figures.correction, figures.rates);
+    write_profile_block(sink, figures.profile, figures.N);
+}

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "analysis/analysis_run.h"
+#include "analysis/case_figures.h"
 #include "analysis/sections.h"
 
 #include <array>
@@ -51,3 +52,8 @@ void write_pairwise_block(tReportSink& sink, const tPairwiseSection& pair, int c
                           const tBaseRates& rates);
 // Block 7: the Mahalanobis distance; the last lines of every report.
 void write_profile_block(tReportSink& sink, const tProfileSection& profile, int n);
+
+// The whole report of one case, blocks 0 to 7: the separator block first when
+// the sink already holds lines.
+void write_report(tReportSink& sink, const tCaseFigures& figures, const std::string& app_title,
+                  const std::string& notes_caption);

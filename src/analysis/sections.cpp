@@ -20,8 +20,10 @@ void compute_index_section(const tNormativeData& norms, const tVector& scores, e
     get_percentile_ranks(out.upper, norms.Means_vec, norms.SDs_vec, max_dim, norms.required_vec,
                          out.pr_upper);
     for (int i = 1; i <= norms.N; ++i)
-        if (out.z_scores_vec[i] < zLow)
+        if (out.z_scores_vec[i] < zLow) {
+            out.is_low[i] = 1;
             ++out.n_low;
+        }
 }
 
 void compute_deviation_section(const tNormativeData& norms, const tVector& scores, extended zAbs,
@@ -64,8 +66,10 @@ void compute_deviation_section(const tNormativeData& norms, const tVector& score
             out.pct_either[i] = 2.0L * out.pct_same[i];
         }
 
-        if (std::fabs(d) / sd > zAbs)
+        if (std::fabs(d) / sd > zAbs) {
+            out.abnormal[i] = 1;
             ++out.n_dev_abnormal;
+        }
     }
 
     // Both decisions at the 5% level: one-tailed p, and the two-tailed p
@@ -86,8 +90,10 @@ void compute_pairwise_section(const tNormativeData& norms, const tVector& scores
     // Each unordered pair once, from its difference below the diagonal.
     for (int a = 1; a <= norms.N; ++a)
         for (int b = a + 1; b <= norms.N; ++b)
-            if (std::fabs(out.pair_abnormality_mat[b][a]) / norms.SDdiff_Pairwise[a][b] > zAbs)
+            if (std::fabs(out.pair_abnormality_mat[b][a]) / norms.SDdiff_Pairwise[a][b] > zAbs) {
+                out.pair_abnormal[a][b] = 1;
                 ++out.n_pair_abnormal;
+            }
 
     // The same one-tailed p values, at 0.05 for the one-tailed decision and
     // at 0.025 for the two-tailed one.

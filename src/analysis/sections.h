@@ -17,6 +17,7 @@ struct tIndexSection {
     tVector pr_score{};
     tVector pr_lower{};
     tVector pr_upper{};
+    tBool_vector is_low{}; // z score below the criterion's cut
     int n_low = 0;
 };
 
@@ -35,6 +36,7 @@ struct tDeviationSection {
     tVector pct_either{}; // the same regardless of sign
     tBool_vector bonf_dev_one{};
     tBool_vector bonf_dev_two{};
+    tBool_vector abnormal{}; // |deviation| / SD above the criterion
     int n_dev_abnormal = 0;
 };
 
@@ -47,6 +49,7 @@ struct tPairwiseSection {
     tMatrix pair_abnormality_mat{};
     tBool_matrix bonf_pair_one{};
     tBool_matrix bonf_pair_two{};
+    tBool_matrix pair_abnormal{}; // [a][b], a < b: |difference| / SD above the criterion
     int n_pair_abnormal = 0;
 };
 

@@ -53,6 +53,7 @@ TEST_F(ValidationTest, EmptyFieldNamesItsLabelAndStopsAtIt)
               std::vector<std::string>{"INPUT ERROR\r\r(  Perceptual Reasoning Index score:  )\r\r"
                                        "Data have not been entered in this field."});
     expect_nothing_done();
+    EXPECT_EQ(outcome.figures, nullptr);
 }
 
 TEST_F(ValidationTest, NonNumericText)
@@ -106,6 +107,25 @@ TEST_F(ValidationTest, HooksRunInOrderAroundTheComputation)
     // The report is appended only after the hand-over.
     EXPECT_EQ(log.calls, (std::vector<std::string>{"save@0", "computing@0", "hand_over@0"}));
     EXPECT_FALSE(sink.lines.empty());
+}
+
+// The figures handed back are those the report was written from: writing
+// them again gives the same lines, and they carry what was analysed.
+TEST(CaseFigures, TheReportIsWrittenFromTheFiguresHandedBack)
+{
+    tLineSink sink;
+    tAnalysisInputs inputs = make_inputs({"130", "70", "100", "100.5"}, 0, 1, 2);
+    inputs.note_lines = {"first", "second"};
+    const tAnalysisOutcome outcome = run_analysis(inputs, sink, {});
+    ASSERT_NE(outcome.figures, nullptr);
+    const tCaseFigures& f = *outcome.figures;
+    EXPECT_EQ(f.score_texts[3], "100.5");
+    EXPECT_EQ(f.index.scores[4], 100.5L);
+    EXPECT_EQ(std::string(f.crit_label()), "15%");
+    EXPECT_EQ(f.mc_trials, 1000000);
+    tLineSink again;
+    write_report(again, f, inputs.app_title, inputs.notes_caption);
+    EXPECT_EQ(again.lines, sink.lines);
 }
 
 TEST(SaveFailure, StopsTheRunBeforeAnythingIsComputedOrAppended)

@@ -99,6 +99,9 @@ TEST(IndexSection, ScoreOfOneHundred)
     EXPECT_NEAR(s.z_scores_vec[4], -2.0L, TOL_EXACT);
     EXPECT_NEAR(s.pr_score[4], 2.28L, TOL_2DP);
     EXPECT_EQ(s.n_low, 1);
+    // The flag names the low score; the count is the number of flags.
+    EXPECT_EQ(std::vector<int>({s.is_low[1], s.is_low[2], s.is_low[3], s.is_low[4]}),
+              std::vector<int>({0, 0, 0, 1}));
 }
 
 TEST(IndexSection, LowScoreComparisonIsStrict)
@@ -158,6 +161,8 @@ TEST(DeviationSection, OneLowScoreAgainstTheMean)
     EXPECT_TRUE(d.bonf_dev_two[1]);
     EXPECT_FALSE(d.bonf_dev_two[4]);
     EXPECT_EQ(d.n_dev_abnormal, 1); // only VC, far beyond 1.959964 SDs
+    EXPECT_EQ(std::vector<int>({d.abnormal[1], d.abnormal[2], d.abnormal[3], d.abnormal[4]}),
+              std::vector<int>({1, 0, 0, 0}));
 }
 
 TEST(PairwiseSection, DifferenceOfNine)
@@ -188,6 +193,12 @@ TEST(PairwiseSection, CountsEachAbnormalPairOnce)
     // 30 / sqrt(450 * 0.38) = 2.29, PR-PS 30 / sqrt(450 * 0.48) = 2.04.
     compute_pairwise_section(n, scores_of(130, 70, 100, 100), crit_abs_z[4], p);
     EXPECT_EQ(p.n_pair_abnormal, 4);
+    // Flagged above the diagonal: all but VC-PS (1.91) and WM-PS (0).
+    std::vector<int> flags;
+    for (int a = 1; a <= 4; ++a)
+        for (int b = a + 1; b <= 4; ++b)
+            flags.push_back(p.pair_abnormal[a][b]);
+    EXPECT_EQ(flags, std::vector<int>({1, 1, 0, 1, 1, 0}));
 }
 
 // The profile block of a whole report: chi-square, its p value and the

@@ -1,0 +1,23 @@
+#include "analysis/case_figures.h"
+
+#include "methods/Metrics_Papers.h"
+
+void compute_case_figures(const tVector& scores, int criterion_item, tCaseFigures& out)
+{
+    tNormativeData norms;
+    SetUpNormativeData(norms);
+
+    out.criterion_item = criterion_item;
+    out.N = norms.N;
+    out.zLow = crit_low_z[static_cast<size_t>(criterion_item)];
+    out.zAbs = crit_abs_z[static_cast<size_t>(criterion_item)];
+
+    // Every section whatever the options; the options choose what is shown.
+    compute_index_section(norms, scores, out.zLow, out.index);
+    compute_deviation_section(norms, scores, out.zAbs, out.dev);
+    compute_pairwise_section(norms, scores, out.zAbs, out.pair);
+    compute_profile_section(norms, scores, out.profile);
+    compute_base_rates(norms, out.zLow, out.zAbs, out.index.n_low, out.dev.n_dev_abnormal,
+                       out.pair.n_pair_abnormal, out.rates);
+    out.mc_trials = MC_TRIALS;
+}
