@@ -185,6 +185,12 @@ std::string program_folder_of(const std::string& executable_path)
     return last_separator == std::string::npos ? std::string() : executable_path.substr(0, last_separator);
 }
 
+std::string executable_folder_of(const std::string& executable_path)
+{
+    const std::string::size_type last_separator = executable_path.rfind('/');
+    return last_separator == std::string::npos ? std::string() : executable_path.substr(0, last_separator);
+}
+
 std::string GetProgramFolder()
 {
     std::string buffer(4096, '\0');
@@ -192,7 +198,9 @@ std::string GetProgramFolder()
     if (length <= 0)
         return std::string();
     buffer.resize(static_cast<std::string::size_type>(length));
-    return program_folder_of(buffer);
+    // Executables here carry no extension: the ".exe" scan would stop at a
+    // folder named like one and put the file in an ancestor folder.
+    return executable_folder_of(buffer);
 }
 
 std::string worksheet_file_path()

@@ -10,11 +10,17 @@
 
 using tFieldTexts = std::array<std::string, 8>;
 
-// The folder of a program path: scanning from the start, the part before the
-// last separator that precedes the first ".exe" (any case); without such an
-// extension, the folder of the executable. No trailing separator.
+// The folder of a program path named with an ".exe" extension: scanning from
+// the start, the part before the last separator that precedes the first
+// ".exe" (any case); without such an extension, the folder of the executable.
+// No trailing separator.
 std::string program_folder_of(const std::string& executable_path);
-// The folder of this process's executable.
+// The folder of an executable's path as it stands: everything before its last
+// "/" (empty for a file in the root folder). Names on the way that look like
+// an extension ("my.exercises", "tools.EXE") are plain folder names here.
+std::string executable_folder_of(const std::string& executable_path);
+// The folder of this process's executable, as executable_folder_of gives it
+// for the executable's full path.
 std::string GetProgramFolder();
 // GetProgramFolder() + "/" + DataFileName.
 std::string worksheet_file_path();

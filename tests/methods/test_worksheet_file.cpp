@@ -108,6 +108,16 @@ TEST(ProgramFolder, NoExtensionGivesTheExecutablesFolder)
     EXPECT_EQ(program_folder_of(""), "");
 }
 
+// On Linux the folder is the executable's own, whatever its names look like.
+TEST(ProgramFolder, ExecutablesFolderAsItStands)
+{
+    EXPECT_EQ(executable_folder_of("/home/ann/my.exercises/brenlow"), "/home/ann/my.exercises");
+    EXPECT_EQ(executable_folder_of("/opt/tools.EXE/bin/brenlow"), "/opt/tools.EXE/bin");
+    EXPECT_EQ(executable_folder_of("/srv/a.exe/b.exe/brenlow.exe"), "/srv/a.exe/b.exe");
+    EXPECT_EQ(executable_folder_of("/brenlow"), "");
+    EXPECT_EQ(executable_folder_of("brenlow"), "");
+}
+
 // This test program lives in the build's tests folder.
 TEST(ProgramFolder, ThisProcessAndTheFilePath)
 {
