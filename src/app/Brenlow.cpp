@@ -1,12 +1,15 @@
 // Program entry of the desktop calculator: the two program-wide strings, the
-// worksheet (the main window, which restores the last scores as it is
-// created), the hidden output window, the message boxes, the event loop.
+// folder of the worksheet file, the worksheet (the main window, which
+// restores the last scores as it is created), the hidden output window, the
+// message boxes, the event loop.
 #include "app/TemplateForm.h"
 #include "app/TemplateResults.h"
 #include "app/app_windows.h"
 #include "app/qt_messages.h"
+#include "app/worksheet_folder.h"
 #include "common/user_messages.h"
 #include "methods/worksheet_config.h"
+#include "methods/worksheet_file.h"
 
 #include <QApplication>
 
@@ -22,6 +25,9 @@ int main(int argc, char** argv)
     // QApplication adopts the user's locale; reports, messages and the
     // worksheet file always write numbers with a full stop.
     std::setlocale(LC_NUMERIC, "C");
+    // The user's data folder is named after the program, however it was started.
+    QCoreApplication::setApplicationName(QStringLiteral("brenlow"));
+    choose_worksheet_folder(GetProgramFolder());
 
     frmTemplate = new TfrmTemplate;
     frmTemplateResults = new TfrmTemplateResults;

@@ -34,6 +34,7 @@
 namespace {
 
 std::string worksheet_folder_override;
+bool worksheet_folder_created_on_save = false;
 
 constexpr int kClientWidth = 792;
 constexpr int kClientHeight = 573;
@@ -131,9 +132,10 @@ private:
 
 } // namespace
 
-void set_worksheet_folder(const std::string& folder)
+void set_worksheet_folder(const std::string& folder, bool create_on_save)
 {
     worksheet_folder_override = folder;
+    worksheet_folder_created_on_save = create_on_save && !folder.empty();
 }
 
 std::string worksheet_path()
@@ -422,6 +424,8 @@ void TfrmTemplate::SaveCurrentData()
     tFieldTexts texts;
     for (int k = 1; k <= 8; ++k)
         texts[k - 1] = score_field(k)->score_text();
+    if (worksheet_folder_created_on_save)
+        create_folder_path(worksheet_folder_override);
     save_worksheet_file(worksheet_path(), texts);
 }
 

@@ -127,6 +127,44 @@ TEST(ProgramFolder, ThisProcessAndTheFilePath)
     EXPECT_EQ(worksheet_file_path(), expected.string() + "/orvane_index.txt");
 }
 
+// --- Where the file lives -----------------------------------------------------------
+
+// The probe leaves nothing behind; where nobody may create files (/proc, which
+// holds for root too), a missing folder or a file are refused.
+TEST_F(WorksheetFile, MayCreateFilesOnlyWhereTheSaveCould)
+{
+    set_program_strings();
+    EXPECT_TRUE(may_create_files_in(folder.string()));
+    EXPECT_TRUE(folder_entries().empty());
+    EXPECT_FALSE(may_create_files_in("/proc"));
+    EXPECT_FALSE(may_create_files_in((folder / "missing").string()));
+    write_file("100 ");
+    EXPECT_FALSE(may_create_files_in(path));
+}
+
+TEST_F(WorksheetFile, ProgramFolderOrDataFolder)
+{
+    set_program_strings();
+    const std::string data = (folder / "data").string();
+    EXPECT_EQ(worksheet_folder_for(folder.string(), data), folder.string());
+    EXPECT_EQ(worksheet_folder_for("/proc", data), data);
+    EXPECT_EQ(worksheet_folder_for("/proc", ""), "/proc");
+    // Installed programs' folders, even where root may write.
+    EXPECT_EQ(worksheet_folder_for("/usr/bin", data), data);
+    EXPECT_EQ(worksheet_folder_for("/usr/local/bin", data), data);
+}
+
+TEST_F(WorksheetFile, CreateFolderPathMakesPrivateFolders)
+{
+    const fs::path deep = folder / "share" / "brenlow";
+    create_folder_path(deep.string());
+    create_folder_path(deep.string()); // already there: nothing happens
+    EXPECT_TRUE(fs::is_directory(deep));
+    EXPECT_EQ(fs::status(folder / "share").permissions(), fs::perms::owner_all);
+    write_file("100 ");
+    EXPECT_THROW(create_folder_path(path + "/brenlow"), EInOutError);
+}
+
 // --- Format and save -------------------------------------------------------------------
 
 // Each of the eight texts followed by one blank; no line end.
