@@ -3,6 +3,7 @@
 #include "analysis/analysis_run.h"
 #include "app/SqMatFrm.h"
 #include "app/TemplateResults.h"
+#include "app/app_icon.h"
 #include "app/app_windows.h"
 #include "app/notes_memo.h"
 #include "app/qt_messages.h"
@@ -29,6 +30,9 @@
 
 #ifndef BRENLOW_BUILD_DATE
 #define BRENLOW_BUILD_DATE "an unrecorded date"
+#endif
+#ifndef BRENLOW_VERSION
+#define BRENLOW_VERSION "of unknown number"
 #endif
 
 namespace {
@@ -72,7 +76,7 @@ QString description_text()
                "the differences (by default it is not applied). The overall abnormality of the "
                "case's profile of Index scores is examined with the Mahalanobis Distance "
                "statistic. Results can be viewed on screen, printed, or saved to a file. (This "
-               "version of the program was built on ")
+               "version of the program, " BRENLOW_VERSION ", was built on ")
         + QStringLiteral(BRENLOW_BUILD_DATE) + QStringLiteral(".)");
 }
 
@@ -296,6 +300,7 @@ void TfrmTemplate::FormCreate()
     for (int k = 1; k <= 8; ++k)
         score_field(k)->clear();
     setWindowTitle(QString::fromStdString(AppTitle));
+    setWindowIcon(brenlow_icon());
     DescripFld->setPlainText(description_text());
     for (int k = 1; k <= 4; ++k)
         score_label(k)->setText(QString::fromLatin1(kIndexNames[k - 1]));

@@ -1,11 +1,13 @@
-// Where the worksheet file lives: beside the program when files may be
-// created there, otherwise in the user's data folder, for save, restore and
-// Clear Data alike.
+// The program as a desktop installs it: where the worksheet file lives
+// (beside the program when files may be created there, otherwise in the
+// user's data folder, for save, restore and Clear Data alike), the windows'
+// icon and the version in the description.
 #include "app/worksheet_folder.h"
 #include "test_worksheet_fixture.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QImage>
 
 namespace {
 
@@ -78,4 +80,24 @@ TEST_F(tWorksheetFolderTest, InstalledProgramUsesTheUsersDataFolder)
 {
     choose_worksheet_folder("/usr/bin");
     EXPECT_EQ(worksheet_path(), data_file.toStdString());
+}
+
+// Both windows carry the program's icon, drawn from its SVG at every size:
+// the corners are transparent, the middle is not.
+TEST_F(tWorksheetTest, WindowsCarryTheIconAndTheDescriptionTheVersion)
+{
+    start();
+    for (QWidget* window : {static_cast<QWidget*>(ws.get()), static_cast<QWidget*>(results.get())}) {
+        const QIcon icon = window->windowIcon();
+        ASSERT_GE(icon.availableSizes().size(), 8);
+        for (const int size : {16, 256}) {
+            const QImage image = icon.pixmap(size).toImage();
+            ASSERT_EQ(image.width(), size);
+            EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);
+            EXPECT_EQ(image.pixelColor(size / 2, size / 2).alpha(), 255);
+        }
+    }
+    EXPECT_TRUE(ws->DescripFld->toPlainText().endsWith(
+        QStringLiteral("(This version of the program, " BRENLOW_VERSION ", was built on ")
+        + QStringLiteral(BRENLOW_BUILD_DATE) + QStringLiteral(".)")));
 }
