@@ -75,13 +75,6 @@ TEST_F(tWorksheetFolderTest, UnwritableProgramFolderUsesTheUsersDataFolder)
     EXPECT_FALSE(QFileInfo::exists(data_file));
 }
 
-// Folders of installed programs are never used, even where root could write.
-TEST_F(tWorksheetFolderTest, InstalledProgramUsesTheUsersDataFolder)
-{
-    choose_worksheet_folder("/usr/bin");
-    EXPECT_EQ(worksheet_path(), data_file.toStdString());
-}
-
 // Both windows carry the program's icon, drawn from its SVG at every size:
 // the corners are transparent, the middle is not.
 TEST_F(tWorksheetTest, WindowsCarryTheIconAndTheDescriptionTheVersion)
