@@ -31,9 +31,6 @@
 #ifndef BRENLOW_BUILD_DATE
 #define BRENLOW_BUILD_DATE "an unrecorded date"
 #endif
-#ifndef BRENLOW_VERSION
-#define BRENLOW_VERSION "of unknown number"
-#endif
 
 namespace {
 

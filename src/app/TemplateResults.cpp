@@ -1,7 +1,7 @@
 // The output window.
 #include "app/TemplateResults.h"
-#include "app/app_icon.h"
 
+#include "app/app_icon.h"
 #include "app/qt_messages.h"
 #include "app/qt_print_canvas.h"
 #include "common/user_messages.h"
