@@ -1,27 +1,43 @@
 // Program entry of the desktop calculator: the two program-wide strings, the
-// worksheet (the main window, which restores the last scores as it is
-// created), the hidden output window, the message boxes, the event loop.
+// folder of the worksheet file, the worksheet (the main window, which
+// restores the last scores as it is created), the hidden output window, the
+// message boxes, the event loop.
 #include "app/TemplateForm.h"
 #include "app/TemplateResults.h"
+#include "app/app_icon.h"
 #include "app/app_windows.h"
 #include "app/qt_messages.h"
+#include "app/worksheet_folder.h"
 #include "common/user_messages.h"
 #include "methods/worksheet_config.h"
+#include "methods/worksheet_file.h"
 
 #include <QApplication>
 
 #include <clocale>
+#include <cstdio>
+#include <cstring>
 
 int main(int argc, char** argv)
 {
-    (void)argc;
+    // The one word it answers on the command line, before any window exists;
+    // otherwise the program reads no command line.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("brenlow " BRENLOW_VERSION);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     set_program_strings();
-    // The program reads no command line: Qt sees the program name only.
+    // Qt sees the program name only.
     int qt_argc = 1;
     QApplication app(qt_argc, argv);
     // QApplication adopts the user's locale; reports, messages and the
     // worksheet file always write numbers with a full stop.
     std::setlocale(LC_NUMERIC, "C");
+    // The user's data folder is named after the program, however it was started.
+    QCoreApplication::setApplicationName(QStringLiteral("brenlow"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.brenlow.brenlow"));
+    QApplication::setWindowIcon(brenlow_icon());
+    choose_worksheet_folder(GetProgramFolder());
 
     frmTemplate = new TfrmTemplate;
     frmTemplateResults = new TfrmTemplateResults;

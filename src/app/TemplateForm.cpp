@@ -3,6 +3,7 @@
 #include "analysis/analysis_run.h"
 #include "app/SqMatFrm.h"
 #include "app/TemplateResults.h"
+#include "app/app_icon.h"
 #include "app/app_windows.h"
 #include "app/notes_memo.h"
 #include "app/qt_messages.h"
@@ -34,6 +35,7 @@
 namespace {
 
 std::string worksheet_folder_override;
+bool worksheet_folder_created_on_save = false;
 
 constexpr int kClientWidth = 792;
 constexpr int kClientHeight = 573;
@@ -71,7 +73,7 @@ QString description_text()
                "the differences (by default it is not applied). The overall abnormality of the "
                "case's profile of Index scores is examined with the Mahalanobis Distance "
                "statistic. Results can be viewed on screen, printed, or saved to a file. (This "
-               "version of the program was built on ")
+               "version of the program, " BRENLOW_VERSION ", was built on ")
         + QStringLiteral(BRENLOW_BUILD_DATE) + QStringLiteral(".)");
 }
 
@@ -131,9 +133,10 @@ private:
 
 } // namespace
 
-void set_worksheet_folder(const std::string& folder)
+void set_worksheet_folder(const std::string& folder, bool create_on_save)
 {
     worksheet_folder_override = folder;
+    worksheet_folder_created_on_save = create_on_save && !folder.empty();
 }
 
 std::string worksheet_path()
@@ -294,6 +297,7 @@ void TfrmTemplate::FormCreate()
     for (int k = 1; k <= 8; ++k)
         score_field(k)->clear();
     setWindowTitle(QString::fromStdString(AppTitle));
+    setWindowIcon(brenlow_icon());
     DescripFld->setPlainText(description_text());
     for (int k = 1; k <= 4; ++k)
         score_label(k)->setText(QString::fromLatin1(kIndexNames[k - 1]));
@@ -422,6 +426,8 @@ void TfrmTemplate::SaveCurrentData()
     tFieldTexts texts;
     for (int k = 1; k <= 8; ++k)
         texts[k - 1] = score_field(k)->score_text();
+    if (worksheet_folder_created_on_save)
+        create_folder_path(worksheet_folder_override);
     save_worksheet_file(worksheet_path(), texts);
 }
 

@@ -19,8 +19,9 @@ class tRadioGroup;
 class tScoreField;
 
 // The folder of the worksheet file: the folder of the executable unless a
-// folder was set here (an empty folder restores that default).
-void set_worksheet_folder(const std::string& folder);
+// folder was set here (an empty folder restores that default). A folder set
+// with create_on_save (the user's data folder) is created by the first save.
+void set_worksheet_folder(const std::string& folder, bool create_on_save = false);
 // The worksheet file's full path.
 std::string worksheet_path();
 

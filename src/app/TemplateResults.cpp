@@ -1,6 +1,7 @@
 // The output window.
 #include "app/TemplateResults.h"
 
+#include "app/app_icon.h"
 #include "app/qt_messages.h"
 #include "app/qt_print_canvas.h"
 #include "common/user_messages.h"
@@ -140,6 +141,7 @@ void TfrmTemplateResults::FormCreate()
     // system menu: the window is left through its own buttons only.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setWindowTitle(QStringLiteral("Output"));
+    setWindowIcon(brenlow_icon());
 
     auto* client = new QWidget(this);
     client->setFont(sans_font(11, false));

@@ -46,7 +46,7 @@ const char* const help_text =
     "Usage:\n"
     "  brenlow-report --vc SCORE --pr SCORE --wm SCORE --ps SCORE [options] [--notes TEXT]\n"
     "  brenlow-report --cases FILE.csv [options]\n"
-    "  brenlow-report --help\n"
+    "  brenlow-report --help | --version\n"
     "\n"
     "Analyses the four Orvane Index scores of a case (Verbal Comprehension,\n"
     "Perceptual Reasoning, Working Memory, Processing Speed; valid from 50 to 150)\n"
@@ -78,6 +78,7 @@ const char* const help_text =
     "  --criterion PCT   abnormality criterion, per cent of the normative\n"
     "                    population: 25, 15.87, 15, 10, 5, 2 or 1 (default 5)\n"
     "  --help, -h        show this text\n"
+    "  --version         show the version\n"
     "\n"
     "An option's value may also be given as --option=VALUE.\n"
     "\n"
@@ -404,6 +405,10 @@ int run(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("%s %s\n", program_name, BRENLOW_VERSION);
+        return std::fflush(stdout) == 0 ? exit_ok : exit_failure;
+    }
     try {
         return run(argc, argv);
     } catch (const tUsageError& error) {

@@ -185,6 +185,12 @@ std::string program_folder_of(const std::string& executable_path)
     return last_separator == std::string::npos ? std::string() : executable_path.substr(0, last_separator);
 }
 
+std::string executable_folder_of(const std::string& executable_path)
+{
+    const std::string::size_type last_separator = executable_path.rfind('/');
+    return last_separator == std::string::npos ? std::string() : executable_path.substr(0, last_separator);
+}
+
 std::string GetProgramFolder()
 {
     std::string buffer(4096, '\0');
@@ -192,12 +198,47 @@ std::string GetProgramFolder()
     if (length <= 0)
         return std::string();
     buffer.resize(static_cast<std::string::size_type>(length));
-    return program_folder_of(buffer);
+    // Executables here carry no extension: the ".exe" scan would stop at a
+    // folder named like one and put the file in an ancestor folder.
+    return executable_folder_of(buffer);
 }
 
 std::string worksheet_file_path()
 {
     return GetProgramFolder() + "/" + DataFileName;
+}
+
+bool may_create_files_in(const std::string& folder)
+{
+    std::string probe = folder + "/" + DataFileName + ".XXXXXX";
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
+}
+
+std::string worksheet_folder_for(const std::string& program_folder, const std::string& data_folder)
+{
+    const bool system_folder = program_folder == "/usr" || program_folder.rfind("/usr/", 0) == 0;
+    if (data_folder.empty() || (!system_folder && may_create_files_in(program_folder)))
+        return program_folder;
+    return data_folder;
+}
+
+void create_folder_path(const std::string& folder)
+{
+    for (std::string::size_type end = folder.find('/', 1);; end = folder.find('/', end + 1)) {
+        const std::string part = folder.substr(0, end);
+        struct stat info;
+        if (!part.empty() && ::stat(part.c_str(), &info) != 0) {
+            if (errno != ENOENT || (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST))
+                raise_system_error(errno);
+        }
+        if (end == std::string::npos)
+            return;
+    }
 }
 
 std::string worksheet_file_content(const tFieldTexts& texts)

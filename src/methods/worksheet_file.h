@@ -10,14 +10,37 @@
 
 using tFieldTexts = std::array<std::string, 8>;
 
-// The folder of a program path: scanning from the start, the part before the
-// last separator that precedes the first ".exe" (any case); without such an
-// extension, the folder of the executable. No trailing separator.
+// The folder of a program path named with an ".exe" extension: scanning from
+// the start, the part before the last separator that precedes the first
+// ".exe" (any case); without such an extension, the folder of the executable.
+// No trailing separator.
 std::string program_folder_of(const std::string& executable_path);
-// The folder of this process's executable.
+// The folder of an executable's path as it stands: everything before its last
+// "/" (empty for a file in the root folder). Names on the way that look like
+// an extension ("my.exercises", "tools.EXE") are plain folder names here.
+std::string executable_folder_of(const std::string& executable_path);
+// The folder of this process's executable, as executable_folder_of gives it
+// for the executable's full path.
 std::string GetProgramFolder();
 // GetProgramFolder() + "/" + DataFileName.
 std::string worksheet_file_path();
+
+// Whether this process may create files in `folder` ("" is the root folder):
+// a file is created there the way the save creates its temporary file, and
+// removed again, so that permissions, access lists and read-only mounts all
+// count as they would for the save, for root too.
+bool may_create_files_in(const std::string& folder);
+// The folder of the worksheet file, decided once at start-up: the program
+// folder when files may be created there (a portable copy, the build folder),
+// otherwise the user's data folder. A program folder under /usr never holds
+// it: those folders belong to the package manager and are shared by all
+// users, so even root keeps the file in its own data folder. Without a data
+// folder the program folder serves all the same.
+std::string worksheet_folder_for(const std::string& program_folder, const std::string& data_folder);
+// Creates `folder` and any missing folder above it, each readable by its
+// owner only; folders that exist are left as they are. Raises EInOutError
+// with the system's reason on failure.
+void create_folder_path(const std::string& folder);
 
 // The file's exact bytes for these field texts.
 std::string worksheet_file_content(const tFieldTexts& texts);

@@ -92,6 +92,9 @@ void drive_next_dialog(const std::function<void(QDialog*)>& drive, bool& driven)
         auto* dialog = qobject_cast<QDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
         driven = true;
+        // Focus checks need the dialog active, which comes later on a busy machine.
+        dialog->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog));
         drive(dialog);
         if (dialog->isVisible()) {
             ADD_FAILURE() << "the dialog was left open";

@@ -108,6 +108,16 @@ TEST(ProgramFolder, NoExtensionGivesTheExecutablesFolder)
     EXPECT_EQ(program_folder_of(""), "");
 }
 
+// On Linux the folder is the executable's own, whatever its names look like.
+TEST(ProgramFolder, ExecutablesFolderAsItStands)
+{
+    EXPECT_EQ(executable_folder_of("/home/ann/my.exercises/brenlow"), "/home/ann/my.exercises");
+    EXPECT_EQ(executable_folder_of("/opt/tools.EXE/bin/brenlow"), "/opt/tools.EXE/bin");
+    EXPECT_EQ(executable_folder_of("/srv/a.exe/b.exe/brenlow.exe"), "/srv/a.exe/b.exe");
+    EXPECT_EQ(executable_folder_of("/brenlow"), "");
+    EXPECT_EQ(executable_folder_of("brenlow"), "");
+}
+
 // This test program lives in the build's tests folder.
 TEST(ProgramFolder, ThisProcessAndTheFilePath)
 {
@@ -115,6 +125,44 @@ TEST(ProgramFolder, ThisProcessAndTheFilePath)
     EXPECT_EQ(fs::path(GetProgramFolder()), expected);
     set_program_strings();
     EXPECT_EQ(worksheet_file_path(), expected.string() + "/orvane_index.txt");
+}
+
+// --- Where the file lives -----------------------------------------------------------
+
+// The probe leaves nothing behind; where nobody may create files (/proc, which
+// holds for root too), a missing folder or a file are refused.
+TEST_F(WorksheetFile, MayCreateFilesOnlyWhereTheSaveCould)
+{
+    set_program_strings();
+    EXPECT_TRUE(may_create_files_in(folder.string()));
+    EXPECT_TRUE(folder_entries().empty());
+    EXPECT_FALSE(may_create_files_in("/proc"));
+    EXPECT_FALSE(may_create_files_in((folder / "missing").string()));
+    write_file("100 ");
+    EXPECT_FALSE(may_create_files_in(path));
+}
+
+TEST_F(WorksheetFile, ProgramFolderOrDataFolder)
+{
+    set_program_strings();
+    const std::string data = (folder / "data").string();
+    EXPECT_EQ(worksheet_folder_for(folder.string(), data), folder.string());
+    EXPECT_EQ(worksheet_folder_for("/proc", data), data);
+    EXPECT_EQ(worksheet_folder_for("/proc", ""), "/proc");
+    // Installed programs' folders, even where root may write.
+    EXPECT_EQ(worksheet_folder_for("/usr/bin", data), data);
+    EXPECT_EQ(worksheet_folder_for("/usr/local/bin", data), data);
+}
+
+TEST_F(WorksheetFile, CreateFolderPathMakesPrivateFolders)
+{
+    const fs::path deep = folder / "share" / "brenlow";
+    create_folder_path(deep.string());
+    create_folder_path(deep.string()); // already there: nothing happens
+    EXPECT_TRUE(fs::is_directory(deep));
+    EXPECT_EQ(fs::status(folder / "share").permissions(), fs::perms::owner_all);
+    write_file("100 ");
+    EXPECT_THROW(create_folder_path(path + "/brenlow"), EInOutError);
 }
 
 // --- Format and save -------------------------------------------------------------------

@@ -1,0 +1,19 @@
+#include "app/worksheet_folder.h"
+
+#include "app/TemplateForm.h"
+#include "methods/worksheet_file.h"
+
+#include <QFile>
+#include <QStandardPaths>
+
+std::string user_data_folder()
+{
+    return QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+        .toStdString();
+}
+
+void choose_worksheet_folder(const std::string& program_folder)
+{
+    const std::string folder = worksheet_folder_for(program_folder, user_data_folder());
+    set_worksheet_folder(folder, folder != program_folder);
+}
