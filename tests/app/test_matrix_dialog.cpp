@@ -242,6 +242,7 @@ TEST_F(MatrixDialog, TabRunsThroughTheEditableCellsRowByRowThenTheButtons)
     tEntryMatrix m = identity(4);
     run_dialog(m, 4, 4, [](QDialog* d) {
         d->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(d)); // the focus arrives with activation
         QWidget* first = QApplication::focusWidget();
         ASSERT_NE(first, nullptr);
         std::vector<QString> chain{first->objectName()};
