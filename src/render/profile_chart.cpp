@@ -7,7 +7,6 @@
 #include <QFontMetricsF>
 #include <QLocale>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPolygonF>
 
 #include <algorithm>
