@@ -488,6 +488,8 @@ void TfrmTemplate::cmdComputeClick()
         return;
     }
     cursor.restore();
+    if (outcome.figures)
+        frmTemplateResults->report_written(*outcome.figures);
     if (outcome.result == tRunResult::InvalidField && outcome.failed_field >= 1
         && outcome.failed_field <= 4) {
         // The warning box has just closed and the window gets its activation

@@ -129,7 +129,9 @@ TfrmTemplateResults::TfrmTemplateResults(QWidget* parent)
       cmdReturn(nullptr),
       cmdExit(nullptr),
       mnuPrint(nullptr),
-      mnuPrintSelection(nullptr)
+      mnuPrintSelection(nullptr),
+      mnuSaveAsPdf(nullptr),
+      mnuProfileChart(nullptr)
 {
     FormCreate();
 }
@@ -196,6 +198,7 @@ void TfrmTemplateResults::FormCreate()
     connect(cmdExit, &QPushButton::clicked, this, &TfrmTemplateResults::cmdExitClick);
     connect(mnuPrint, &QAction::triggered, this, &TfrmTemplateResults::mnuPrintClick);
     connect(mnuPrintSelection, &QAction::triggered, this, &TfrmTemplateResults::mnuPrintSelectionClick);
+    add_output_menus(printer_options);
 
     // Fixed size: the client area plus the menu bar.
     setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
@@ -279,6 +282,7 @@ void TfrmTemplateResults::cmdSaveOutputClick()
 void TfrmTemplateResults::cmdClearResultsClick()
 {
     memoResults->clear();
+    report_charts_.clear();
 }
 
 void TfrmTemplateResults::cmdReturnClick()

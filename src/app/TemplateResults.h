@@ -4,18 +4,24 @@
 #pragma once
 
 #include "analysis/analysis_run.h"
+#include "render/chart_data.h"
 
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QString>
 
 #include <memory>
+#include <optional>
+#include <vector>
 
 class QAction;
 class QCloseEvent;
 class QFrame;
 class QPushButton;
 class QShowEvent;
+class QMenu;
+class TfrmProfileChart;
+struct tCaseFigures;
 
 // The report sink on the memo: each line is added at the end of the text.
 class tMemoReportSink final : public tReportSink {
@@ -51,6 +57,8 @@ public:
     QPushButton* cmdExit;
     QAction* mnuPrint;
     QAction* mnuPrintSelection;
+    QAction* mnuSaveAsPdf;
+    QAction* mnuProfileChart;
 
     tReportSink& report_sink() { return *sink_; }
 
@@ -63,6 +71,12 @@ public:
     // The selected characters, line ends as in results_text().
     QString selection_text() const;
 
+    // A report was written into the memo from these figures: its chart goes
+    // to the PDF's chart pages and to the Chart menu.
+    void report_written(const tCaseFigures& figures);
+    // The charts of the reports the memo holds, in report order.
+    const std::vector<tChartData>& report_charts() const { return report_charts_; }
+
 public slots:
     void cmdSaveOutputClick();
     void cmdClearResultsClick();
@@ -70,6 +84,8 @@ public slots:
     void cmdExitClick();
     void mnuPrintClick();
     void mnuPrintSelectionClick();
+    void mnuSaveAsPdfClick();
+    void mnuProfileChartClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -84,4 +100,11 @@ private:
     void FormCreate();
     void FormShow();
     void print_text(const QString& text);
+
+    // Save as PDF... and the Chart menu (TemplateResults_charts.cpp).
+    std::vector<tChartData> report_charts_;   // cleared with the memo
+    std::optional<tChartData> last_chart_;    // the most recent report's
+    QString last_pdf_file_;                   // proposed by the next Save as PDF...
+    TfrmProfileChart* chart_window_ = nullptr;
+    void add_output_menus(QMenu* printer_options);
 };

@@ -9,6 +9,7 @@
 #include "common/user_messages.h"
 #include "methods/Metrics_Papers.h"
 #include "methods/worksheet_config.h"
+#include "render_outputs.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -80,6 +81,15 @@ const char* const help_text =
     "  --help, -h        show this text\n"
     "  --version         show the version\n"
     "\n"
+    "Drawn outputs (need no display):\n"
+    "  --pdf FILE        also write the reports as a PDF file, laid out as the\n"
+    "                    output window prints them, followed by one page with the\n"
+    "                    profile chart of each case (A4, or Letter where the\n"
+    "                    locale uses it)\n"
+    "  --chart-dir DIR   also write the profile chart of each case as an SVG\n"
+    "                    drawing, DIR/case-0001.svg, case-0002.svg, ... (DIR is\n"
+    "                    created when missing)\n"
+    "\n"
     "An option's value may also be given as --option=VALUE.\n"
     "\n"
     "Every case is checked before anything is computed, with the worksheet's own\n"
@@ -88,7 +98,8 @@ const char* const help_text =
     "is written.\n"
     "\n"
     "Exit status: 0 report written; 2 bad options, case file or scores (nothing\n"
-    "written); 1 the report could not be written.\n";
+    "written); 1 the report, the PDF or a chart could not be written (then no\n"
+    "report on standard output; each file is written whole or not at all).\n";
 
 class tUsageError : public std::runtime_error {
 public:
@@ -103,6 +114,7 @@ struct tOptions {
     bool pairwise = false;
     bool bonferroni = false;
     std::optional<int> criterion_item;
+    tRenderOutputs render;
 };
 
 // One case to analyse, with the words that name it in messages.
@@ -130,7 +142,8 @@ bool takes_value(const std::string& name)
     for (const char* option : score_options)
         if (name == option)
             return true;
-    return name == "--notes" || name == "--cases" || name == "--criterion";
+    return name == "--notes" || name == "--cases" || name == "--criterion" || name == "--pdf"
+           || name == "--chart-dir";
 }
 
 bool is_option_name(const std::string& arg)
@@ -188,6 +201,10 @@ tOptions parse_options(int argc, char** argv)
                 set_once(options.notes, *value, name);
             else if (name == "--cases")
                 set_once(options.cases_path, *value, name);
+            else if (name == "--pdf")
+                set_once(options.render.pdf_path, *value, name);
+            else if (name == "--chart-dir")
+                set_once(options.render.chart_dir, *value, name);
             else
                 set_once(options.criterion_item, criterion_item_of(*value), name);
             continue;
@@ -358,6 +375,8 @@ int run(int argc, char** argv)
 
     set_program_strings();
     set_worksheet_configuration();
+    if (const std::string problem = render_outputs_problem(options.render); !problem.empty())
+        throw tUsageError(problem);
 
     std::vector<tCase> cases;
     if (!collect_cases(options, cases))
@@ -380,6 +399,7 @@ int run(int argc, char** argv)
     tRunMessages messages;
     tScopedUserMessages scope(messages);
     tLineSink sink;
+    std::vector<tChartData> charts; // one per case, for --pdf and --chart-dir
     const tAnalysisHooks hooks; // no worksheet file, no windows
     for (const tCase& one : cases) {
         messages.where = one.where;
@@ -388,6 +408,14 @@ int run(int argc, char** argv)
         const tAnalysisOutcome outcome = run_analysis(inputs, sink, hooks);
         if (outcome.result != tRunResult::Completed)
             throw std::logic_error("a validated case did not complete");
+        if (options.render.wanted())
+            charts.push_back(chart_data_of(*outcome.figures));
+    }
+
+    std::string render_error;
+    if (!write_render_outputs(options.render, sink.lines, charts, argv[0], render_error)) {
+        print_error(render_error);
+        return exit_failure;
     }
 
     for (const std::string& line : sink.lines) {

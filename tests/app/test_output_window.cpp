@@ -185,14 +185,19 @@ TEST_F(OutputWindow, ButtonsMenuAndFontsAsDesigned)
     EXPECT_EQ(window.memoResults->size(), QSize(769, 452));
 
     const QList<QAction*> menus = window.menuBar()->actions();
-    ASSERT_EQ(menus.size(), 1);
+    ASSERT_EQ(menus.size(), 2);
     EXPECT_EQ(menus[0]->text(), "Printer options...");
     const QList<QAction*> items = menus[0]->menu()->actions();
-    ASSERT_EQ(items.size(), 2);
+    ASSERT_EQ(items.size(), 3);
     EXPECT_EQ(items[0], window.mnuPrint);
     EXPECT_EQ(items[0]->text(), "Print All");
     EXPECT_EQ(items[1], window.mnuPrintSelection);
     EXPECT_EQ(items[1]->text(), "Print Selection");
+    EXPECT_EQ(items[2], window.mnuSaveAsPdf);
+    EXPECT_EQ(items[2]->text(), "Save as PDF...");
+    EXPECT_EQ(menus[1]->text(), "Chart");
+    EXPECT_EQ(menus[1]->menu()->actions(), QList<QAction*>{window.mnuProfileChart});
+    EXPECT_EQ(window.mnuProfileChart->text(), "Profile Chart...");
 }
 
 TEST_F(OutputWindow, FirstShownWithTheFocusOnReturnToWorksheet)

@@ -2,7 +2,7 @@
 // every character 10 units wide (a '.' only 1, to reach any x), every text 12
 // high, pages 100 x 60. Expected positions are hand calculations from the
 // layout rules: a drawn line is 12 + 2 = 14 high, an empty one 12.
-#include "app/print_layout.h"
+#include "render/print_layout.h"
 
 #include <gtest/gtest.h>
 

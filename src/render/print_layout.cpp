@@ -1,5 +1,5 @@
 // The page layout of printed text over the canvas interface.
-#include "app/print_layout.h"
+#include "render/print_layout.h"
 
 namespace {
 

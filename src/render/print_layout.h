@@ -5,7 +5,7 @@
 // right edge, character by character.
 //
 // The layout draws on a small canvas interface, so that it runs the same on a
-// real printer (qt_print_canvas.h) and on a fake canvas in the tests.
+// printer or a PDF file (page_canvas.h) and on a fake canvas in the tests.
 #pragma once
 
 #include <QString>

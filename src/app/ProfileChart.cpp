@@ -1,0 +1,133 @@
+// The profile chart window.
+#include "app/ProfileChart.h"
+
+#include "app/qt_messages.h"
+#include "render/documents.h"
+#include "render/profile_chart.h"
+#include "render/whole_file.h"
+
+#include <QFileDialog>
+#include <QPainter>
+#include <QPushButton>
+
+#include <exception>
+
+namespace {
+
+const int ChartWidth = 800;
+const int ChartHeight = 600;
+const int ButtonRow = 56;
+
+struct tChartFileType {
+    const char* filter;
+    const char* suffix;
+    tChartFormat format;
+};
+
+const tChartFileType chart_file_types[] = {
+    {"PNG image (*.png)", "png", tChartFormat::Png},
+    {"SVG drawing (*.svg)", "svg", tChartFormat::Svg},
+    {"PDF document (*.pdf)", "pdf", tChartFormat::Pdf},
+};
+
+QPushButton* make_button(QWidget* parent, const QString& caption, int left)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setGeometry(left, ChartHeight + 10, 161, 37);
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(13);
+    font.setBold(true);
+    button->setFont(font);
+    return button;
+}
+
+} // namespace
+
+tChartView::tChartView(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void tChartView::set_chart(const tChartData& data)
+{
+    data_ = data;
+    update();
+}
+
+void tChartView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    draw_profile_chart(painter, QRectF(rect()), data_);
+}
+
+TfrmProfileChart::TfrmProfileChart(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("Profile Chart"));
+    setFixedSize(ChartWidth, ChartHeight + ButtonRow);
+
+    pnlChart = new tChartView(this);
+    pnlChart->setObjectName(QStringLiteral("pnlChart"));
+    pnlChart->setGeometry(0, 0, ChartWidth, ChartHeight);
+    pnlChart->setAccessibleName(QStringLiteral("Profile chart"));
+
+    cmdSaveChart = make_button(this, QStringLiteral("Save Chart..."), ChartWidth - 2 * 161 - 28);
+    cmdClose = make_button(this, QStringLiteral("Close"), ChartWidth - 161 - 16);
+    cmdSaveChart->setObjectName(QStringLiteral("cmdSaveChart"));
+    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdClose->setDefault(true);
+
+    connect(cmdSaveChart, &QPushButton::clicked, this, &TfrmProfileChart::cmdSaveChartClick);
+    connect(cmdClose, &QPushButton::clicked, this, &TfrmProfileChart::cmdCloseClick);
+}
+
+// Saves the chart in the format of the chosen file type; a name without an
+// extension gets that type's.
+void TfrmProfileChart::cmdSaveChartClick()
+{
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    QStringList filters;
+    for (const tChartFileType& type : chart_file_types)
+        filters << QString::fromLatin1(type.filter);
+    dialog.setNameFilters(filters);
+    dialog.setSizeGripEnabled(true);
+    const QString proposed = last_saved_file_.isEmpty() ? QStringLiteral("chart.png") : last_saved_file_;
+    for (const tChartFileType& type : chart_file_types)
+        if (proposed.endsWith(QLatin1Char('.') + QLatin1String(type.suffix), Qt::CaseInsensitive))
+            dialog.selectNameFilter(QString::fromLatin1(type.filter));
+    const auto suffix_of = [](const QString& filter) {
+        for (const tChartFileType& type : chart_file_types)
+            if (filter == QLatin1String(type.filter))
+                return QString::fromLatin1(type.suffix);
+        return QString();
+    };
+    dialog.setDefaultSuffix(suffix_of(dialog.selectedNameFilter()));
+    connect(&dialog, &QFileDialog::filterSelected, &dialog,
+            [&dialog, suffix_of](const QString& filter) { dialog.setDefaultSuffix(suffix_of(filter)); });
+    dialog.selectFile(proposed);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty() || chosen.front().isEmpty())
+        return;
+    const QString file_name = chosen.front();
+    last_saved_file_ = file_name;
+
+    tChartFormat format = tChartFormat::Png;
+    for (const tChartFileType& type : chart_file_types)
+        if (dialog.selectedNameFilter() == QLatin1String(type.filter))
+            format = type.format;
+    try {
+        QString reason;
+        if (!write_whole_file(file_name, chart_file(format, pnlChart->chart()), reason))
+            show_general_error(reason);
+    } catch (const std::exception& error) {
+        show_general_error(error);
+    }
+}
+
+void TfrmProfileChart::cmdCloseClick()
+{
+    accept();
+}

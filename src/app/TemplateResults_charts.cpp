@@ -1,0 +1,73 @@
+// The output window's PDF file and its Chart menu: Save as PDF... writes the
+// memo's text through the page layout of Print All, then one page with the
+// chart of each report the memo holds; Profile Chart... shows the chart of
+// the most recent report.
+#include "app/ProfileChart.h"
+#include "app/TemplateResults.h"
+#include "app/qt_messages.h"
+#include "render/documents.h"
+#include "render/whole_file.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <exception>
+
+void TfrmTemplateResults::add_output_menus(QMenu* printer_options)
+{
+    mnuSaveAsPdf = printer_options->addAction(QStringLiteral("Save as PDF..."));
+    mnuSaveAsPdf->setObjectName(QStringLiteral("mnuSaveAsPdf"));
+    connect(mnuSaveAsPdf, &QAction::triggered, this, &TfrmTemplateResults::mnuSaveAsPdfClick);
+
+    QMenu* chart = menuBar()->addMenu(QStringLiteral("Chart"));
+    mnuProfileChart = chart->addAction(QStringLiteral("Profile Chart..."));
+    mnuProfileChart->setObjectName(QStringLiteral("mnuProfileChart"));
+    mnuProfileChart->setEnabled(false); // until the first report
+    connect(mnuProfileChart, &QAction::triggered, this, &TfrmTemplateResults::mnuProfileChartClick);
+}
+
+void TfrmTemplateResults::report_written(const tCaseFigures& figures)
+{
+    last_chart_ = chart_data_of(figures);
+    report_charts_.push_back(*last_chart_);
+    mnuProfileChart->setEnabled(true);
+}
+
+void TfrmTemplateResults::mnuSaveAsPdfClick()
+{
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QStringLiteral("*.pdf"));
+    dialog.setSizeGripEnabled(true);
+    dialog.selectFile(last_pdf_file_.isEmpty() ? QStringLiteral("results.pdf") : last_pdf_file_);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty() || chosen.front().isEmpty())
+        return;
+    const QString file_name = chosen.front();
+    last_pdf_file_ = file_name;
+
+    // Built whole in memory, then written through a temporary file renamed
+    // over the target: a failed save leaves an existing file as it was.
+    try {
+        QString reason;
+        if (!write_whole_file(file_name, results_pdf(results_text(), report_charts_), reason))
+            show_general_error(reason);
+    } catch (const std::exception& error) {
+        show_general_error(error);
+    }
+}
+
+void TfrmTemplateResults::mnuProfileChartClick()
+{
+    if (!last_chart_)
+        return;
+    if (!chart_window_)
+        chart_window_ = new TfrmProfileChart(this);
+    chart_window_->set_chart(*last_chart_);
+    chart_window_->exec();
+}

@@ -1,0 +1,71 @@
+// The profile chart's data, taken from every figure of a case.
+#include "render/chart_data.h"
+
+#include "analysis/case_figures.h"
+#include "analysis/normative_data.h"
+
+#include <QStringDecoder>
+
+namespace {
+
+// Note lines are UTF-8; a line that is not (single-byte text from an older
+// source) is read as Latin-1 rather than shown with replacement characters.
+QString note_text(const std::string& line)
+{
+    // Stateless: a cut-off sequence at the end is an error, not held back.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8(QByteArrayView(line.data(), qsizetype(line.size())));
+    if (utf8.hasError())
+        text = QString::fromLatin1(line.data(), qsizetype(line.size()));
+    return text;
+}
+
+} // namespace
+
+QString tChartData::criterion_label() const
+{
+    if (criterion_item < 0 || criterion_item >= criterion_count)
+        return QString();
+    return QString::fromLatin1(crit_labels[static_cast<size_t>(criterion_item)]);
+}
+
+tChartData chart_data_of(const tCaseFigures& figures)
+{
+    tNormativeData norms;
+    SetUpNormativeData(norms);
+
+    tChartData data;
+    for (int k = 1; k <= chart_scores; ++k) {
+        data.score[k - 1] = double(figures.index.scores[k]);
+        data.lower[k - 1] = double(figures.index.lower[k]);
+        data.upper[k - 1] = double(figures.index.upper[k]);
+        data.is_low[k - 1] = figures.index.is_low[k] != 0;
+    }
+    // The cut on the Index metric of the lower-tail deviate, with the
+    // normative mean and SD of every Index score.
+    data.low_cut = double(norms.Means_vec[1] + norms.SDs_vec[1] * figures.zLow);
+    data.criterion_item = figures.criterion_item;
+    data.pairwise = figures.mode == 0;
+    data.bonferroni = figures.correction == 1;
+
+    if (data.pairwise) {
+        data.diff_count = chart_pairs;
+        for (int i = 0; i < chart_pairs; ++i) {
+            const int a = chart_pair_slots[i][0];
+            const int b = chart_pair_slots[i][1];
+            data.diff[i] = double(figures.pair.pair_abnormality_mat[b][a]); // score_a - score_b
+            data.diff_cut[i] = double(figures.zAbs * norms.SDdiff_Pairwise[a][b]);
+            data.diff_abnormal[i] = figures.pair.pair_abnormal[a][b] != 0;
+        }
+    } else {
+        data.diff_count = chart_scores;
+        for (int k = 1; k <= chart_scores; ++k) {
+            data.diff[k - 1] = double(figures.dev.deviation[k]);
+            data.diff_cut[k - 1] = double(figures.zAbs * norms.SD_DevMean[k]);
+            data.diff_abnormal[k - 1] = figures.dev.abnormal[k] != 0;
+        }
+    }
+    if (!figures.note_lines.empty())
+        data.notes_line = note_text(figures.note_lines.front());
+    return data;
+}

@@ -1,0 +1,190 @@
+// The chart files and the PDF of the output.
+#include "render/documents.h"
+
+#include "render/page_canvas.h"
+#include "render/profile_chart.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+
+#include <algorithm>
+
+#include <stdexcept>
+
+namespace {
+
+const QString LineEnd = QStringLiteral("\r\n");
+
+// Holds back the page breaks the layout asks for until something is drawn on
+// the new page, so that the text's last line ends cannot leave an empty page
+// before the charts. Every page that holds text breaks where it would.
+class tDeferredPageCanvas final : public tPrintCanvas {
+public:
+    explicit tDeferredPageCanvas(tPrintCanvas& canvas) : canvas_(canvas) {}
+
+    int text_width(const QString& text) override { return canvas_.text_width(text); }
+    int text_height(const QString& text) override { return canvas_.text_height(text); }
+    int average_char_width() override { return canvas_.average_char_width(); }
+    int char_height() override { return canvas_.char_height(); }
+    void draw_text(int x, int y, const QString& text) override
+    {
+        for (; pending_ > 0; --pending_)
+            canvas_.new_page();
+        canvas_.draw_text(x, y, text);
+    }
+    void new_page() override { ++pending_; }
+    int page_width() override { return canvas_.page_width(); }
+    int page_height() override { return canvas_.page_height(); }
+
+private:
+    tPrintCanvas& canvas_;
+    int pending_ = 0;
+};
+
+// The chart across the top of the printable area, keeping its shape.
+QRectF chart_area(const QPaintDevice& device)
+{
+    const double width = device.width();
+    const double height = std::min<double>(
+        device.height(), width * tChartGeometry::design_height / tChartGeometry::design_width);
+    return QRectF(0, 0, width, height);
+}
+
+void begin_or_throw(QPainter& painter, QPaintDevice* device)
+{
+    if (!painter.begin(device))
+        throw std::runtime_error("the drawing could not be started");
+}
+
+void end_or_throw(QPainter& painter)
+{
+    if (!painter.end())
+        throw std::runtime_error("the drawing could not be finished");
+}
+
+void set_up_pdf(QPdfWriter& writer, const QPageLayout& layout, const QString& title)
+{
+    writer.setCreator(QStringLiteral("Brenlow"));
+    writer.setTitle(title);
+    writer.setResolution(1200); // as a high-resolution printer
+    writer.setPageLayout(layout);
+}
+
+} // namespace
+
+QByteArray chart_png(const tChartData& data, const QSize& size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter;
+    begin_or_throw(painter, &image);
+    draw_profile_chart(painter, QRectF(QPointF(0, 0), QSizeF(size)), data);
+    end_or_throw(painter);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        throw std::runtime_error("the PNG image could not be made");
+    return bytes;
+}
+
+QByteArray chart_svg(const tChartData& data)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    const QSize size(int(tChartGeometry::design_width), int(tChartGeometry::design_height));
+    svg.setSize(size);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setTitle(QStringLiteral("Profile chart"));
+    QPainter painter;
+    begin_or_throw(painter, &svg);
+    draw_profile_chart(painter, QRectF(QPointF(0, 0), QSizeF(size)), data);
+    end_or_throw(painter);
+    return bytes;
+}
+
+QByteArray chart_pdf(const tChartData& data, const QLocale& locale)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        QPageLayout layout = results_page_layout(locale);
+        layout.setOrientation(QPageLayout::Landscape);
+        set_up_pdf(writer, layout, QStringLiteral("Profile chart"));
+        QPainter painter;
+        begin_or_throw(painter, &writer);
+        draw_profile_chart(painter, QRectF(0, 0, writer.width(), writer.height()), data);
+        end_or_throw(painter);
+    }
+    return bytes;
+}
+
+QByteArray chart_file(tChartFormat format, const tChartData& data)
+{
+    switch (format) {
+    case tChartFormat::Svg:
+        return chart_svg(data);
+    case tChartFormat::Pdf:
+        return chart_pdf(data);
+    case tChartFormat::Png:
+        break;
+    }
+    return chart_png(data);
+}
+
+QPageLayout results_page_layout(const QLocale& locale)
+{
+    // Letter is the paper of the United States, Canada, Mexico and the
+    // Philippines, among others; the measurement system marks the first.
+    const QLocale::Territory t = locale.territory();
+    const bool letter = locale.measurementSystem() == QLocale::ImperialUSSystem
+                        || t == QLocale::Canada || t == QLocale::Mexico || t == QLocale::Philippines;
+    return QPageLayout(QPageSize(letter ? QPageSize::Letter : QPageSize::A4), QPageLayout::Portrait,
+                       QMarginsF(10, 10, 10, 10), QPageLayout::Point);
+}
+
+QByteArray results_pdf(const QString& text, const std::vector<tChartData>& charts,
+                       const QPageLayout& layout)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        set_up_pdf(writer, layout, QStringLiteral("Brenlow results"));
+        QPainter painter;
+        begin_or_throw(painter, &writer);
+        painter.setFont(printed_text_font());
+        painter.setPen(Qt::black);
+        tPagedCanvas pages(painter, writer);
+        tDeferredPageCanvas canvas(pages);
+        // The text and one line end, as Print All sends it.
+        print_layout(canvas, text + LineEnd);
+        for (const tChartData& chart : charts) {
+            writer.newPage();
+            draw_profile_chart(painter, chart_area(writer), chart);
+        }
+        end_or_throw(painter);
+    }
+    return bytes;
+}
+
+QString results_text_of(const std::vector<std::string>& lines)
+{
+    QString text;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            text += LineEnd;
+        text += QString::fromLatin1(lines[i].data(), qsizetype(lines[i].size()));
+    }
+    return text;
+}

@@ -1,0 +1,42 @@
+// The files made of the output: the profile chart of one case as a PNG
+// image, an SVG drawing or a one-page PDF, and the PDF of the output
+// window's text followed by the chart of each of its reports. Each is built
+// in memory; write it with write_whole_file. A QGuiApplication must exist.
+#pragma once
+
+#include "render/chart_data.h"
+
+#include <QByteArray>
+#include <QLocale>
+#include <QPageLayout>
+#include <string>
+#include <QSize>
+#include <QString>
+
+#include <vector>
+
+enum class tChartFormat { Png, Svg, Pdf };
+
+// The size of a PNG chart: twice the design size, sharp when printed.
+inline constexpr QSize chart_png_size(1600, 1200);
+
+QByteArray chart_png(const tChartData& data, const QSize& size = chart_png_size);
+QByteArray chart_svg(const tChartData& data);
+// One landscape page with the chart filling its printable area.
+QByteArray chart_pdf(const tChartData& data, const QLocale& locale = QLocale());
+QByteArray chart_file(tChartFormat format, const tChartData& data);
+
+// A4, or Letter where the locale uses it; portrait, margins of 10 points
+// (those of a PDF printed through Qt's printer).
+QPageLayout results_page_layout(const QLocale& locale = QLocale());
+
+// `text` (the output window's text, lines ending in CR LF) through the page
+// layout of printed text exactly as Print All lays it out, then one page per
+// chart, the chart across the top of the page. Empty pages that the text's
+// last line ends would leave before the charts are left out.
+QByteArray results_pdf(const QString& text, const std::vector<tChartData>& charts,
+                       const QPageLayout& layout = results_page_layout());
+
+// The text the output window holds for these report lines (Latin-1, lines
+// separated by CR LF), for writing the same PDF without the window.
+QString results_text_of(const std::vector<std::string>& lines);

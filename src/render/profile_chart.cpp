@@ -1,0 +1,460 @@
+// The profile chart of one case. Every position comes from tChartGeometry,
+// in design units of an 800 x 600 box scaled to the target, so the window,
+// the image files and the PDF page show the same chart.
+#include "render/profile_chart.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QLocale>
+#include <QPainter>
+#include <QPolygonF>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Layout in design units (see tChartGeometry).
+constexpr double margin = 16;
+constexpr double plot_left = 70;
+constexpr double plot_right = 580;
+constexpr double profile_top = 96;
+constexpr double profile_bottom = 372;
+constexpr double diff_top = 446;
+constexpr double diff_bottom = 552;
+constexpr double legend_left = 600;
+
+constexpr double normative_mean = 100;
+constexpr double normative_sd = 15;
+
+const char* const slot_names[chart_scores] = {"VC", "PR", "WM", "PS"};
+const char* const slot_long_names[chart_scores] = {
+    "Verbal Comprehension", "Perceptual Reasoning", "Working Memory", "Processing Speed"};
+
+const QColor ink(0, 0, 0);
+const QColor grid_colour(218, 218, 218);
+const QColor band_colour(232, 232, 232);
+const QColor diff_fill(214, 230, 242);
+
+QString number_text(double value)
+{
+    return QLocale::c().toString(value, 'g', 6);
+}
+
+// One decimal with a true minus sign.
+QString signed_text(double value)
+{
+    QString text = QString::asprintf("%+.1f", value);
+    text.replace(QLatin1Char('-'), QChar(0x2212));
+    return text;
+}
+
+QString diff_label(const tChartData& data, int i)
+{
+    if (!data.pairwise)
+        return QString::fromLatin1(slot_names[i]);
+    return QString::fromLatin1(slot_names[chart_pair_slots[i][0] - 1]) + QChar(0x2212)
+           + QString::fromLatin1(slot_names[chart_pair_slots[i][1] - 1]);
+}
+
+// A round axis half-range holding every difference and cut with room for its
+// value label.
+double diff_axis_range(const tChartData& data)
+{
+    double largest = 0;
+    for (int i = 0; i < data.diff_count; ++i)
+        largest = std::max({largest, std::fabs(data.diff[i]), std::fabs(data.diff_cut[i])});
+    if (!std::isfinite(largest))
+        largest = 0;
+    const double range = std::max(20.0, std::ceil(largest * 1.3 / 10) * 10);
+    return std::min(range, 200.0); // differences of valid scores stay below 100
+}
+
+class tChartPainter {
+public:
+    tChartPainter(QPainter& painter, const QRectF& rect, const tChartData& data)
+        : p_(painter), rect_(rect), d_(data), g_(rect, data)
+    {
+    }
+
+    void draw()
+    {
+        p_.save();
+        p_.setRenderHint(QPainter::Antialiasing, true);
+        p_.setRenderHint(QPainter::TextAntialiasing, true);
+        p_.fillRect(rect_, Qt::white);
+        p_.setClipRect(rect_);
+        draw_title();
+        draw_profile();
+        draw_differences();
+        draw_legend();
+        p_.restore();
+    }
+
+private:
+    QPainter& p_;
+    const QRectF rect_;
+    const tChartData& d_;
+    const tChartGeometry g_;
+
+    QPointF at(double x, double y) const { return g_.box.topLeft() + QPointF(g_.u(x), g_.u(y)); }
+
+    QFont font(double pixels, bool bold = false, bool italic = false) const
+    {
+        QFont f(QStringLiteral("Liberation Sans"));
+        f.setStyleHint(QFont::SansSerif);
+        f.setPixelSize(std::max(1, int(std::lround(g_.u(pixels)))));
+        f.setBold(bold);
+        f.setItalic(italic);
+        return f;
+    }
+
+    QPen pen(const QColor& colour, double width, Qt::PenStyle style = Qt::SolidLine) const
+    {
+        QPen pen(colour, g_.u(width), style, Qt::FlatCap, Qt::MiterJoin);
+        return pen;
+    }
+
+    void text(const QRectF& box, int flags, const QString& s)
+    {
+        p_.drawText(box, flags | Qt::TextDontClip, s);
+    }
+
+    // --- title -----------------------------------------------------------------
+
+    void draw_title()
+    {
+        const double width = tChartGeometry::design_width - 2 * margin;
+        QString scores = QStringLiteral("Index scores: ");
+        for (int k = 0; k < chart_scores; ++k)
+            scores += QStringLiteral("   %1 %2").arg(QLatin1String(slot_names[k]),
+                                                     number_text(d_.score[k]));
+        p_.setPen(ink);
+        p_.setFont(font(17, true));
+        text(QRectF(at(margin, margin), QSizeF(g_.u(width), g_.u(24))), Qt::AlignLeft | Qt::AlignVCenter,
+             scores);
+
+        const QString options
+            = (d_.pairwise ? QStringLiteral("Pairwise differences")
+                           : QStringLiteral("Deviations from the case's mean"))
+              + (d_.bonferroni ? QStringLiteral(", sequential Bonferroni correction")
+                               : QStringLiteral(", no Bonferroni correction"))
+              + QStringLiteral(", abnormality criterion ") + d_.criterion_label();
+        p_.setFont(font(12.5));
+        text(QRectF(at(margin, margin + 26), QSizeF(g_.u(width), g_.u(18))),
+             Qt::AlignLeft | Qt::AlignVCenter, options);
+
+        if (!d_.notes_line.isEmpty()) {
+            const QFont f = font(12.5, false, true);
+            p_.setFont(f);
+            const QString line = QFontMetricsF(f, p_.device())
+                                     .elidedText(QStringLiteral("Notes: ") + d_.notes_line,
+                                                 Qt::ElideRight, g_.u(width));
+            text(QRectF(at(margin, margin + 46), QSizeF(g_.u(width), g_.u(18))),
+                 Qt::AlignLeft | Qt::AlignVCenter, line);
+        }
+    }
+
+    // --- the Index scores ------------------------------------------------------
+
+    void draw_profile()
+    {
+        const QRectF& plot = g_.profile_plot;
+        const double left = plot.left();
+        const double right = plot.right();
+
+        // The band of one SD around the mean, then the grid over it.
+        const double band_top = g_.index_y(normative_mean + normative_sd);
+        const double band_bottom = g_.index_y(normative_mean - normative_sd);
+        p_.fillRect(QRectF(QPointF(left, band_top), QPointF(right, band_bottom)), band_colour);
+
+        p_.setFont(font(11));
+        for (double v = tChartGeometry::index_min; v <= tChartGeometry::index_max; v += 20) {
+            const double y = g_.index_y(v);
+            p_.setPen(pen(grid_colour, 0.8));
+            p_.drawLine(QPointF(left, y), QPointF(right, y));
+            p_.setPen(ink);
+            text(QRectF(QPointF(left - g_.u(40), y - g_.u(8)), QSizeF(g_.u(34), g_.u(16))),
+                 Qt::AlignRight | Qt::AlignVCenter, number_text(v));
+        }
+
+        // Axis title, reading upwards.
+        p_.save();
+        p_.translate(at(margin + 6, (profile_top + profile_bottom) / 2));
+        p_.rotate(-90);
+        p_.setFont(font(12, true));
+        text(QRectF(-g_.u(100), -g_.u(9), g_.u(200), g_.u(18)), Qt::AlignCenter,
+             QStringLiteral("Index score"));
+        p_.restore();
+
+        // The normative mean, solid.
+        const double mean_y = g_.index_y(normative_mean);
+        p_.setPen(pen(chart_mean_line_colour(), 1.6));
+        p_.drawLine(QPointF(left, mean_y), QPointF(right, mean_y));
+
+        // The cut for an abnormally low score, dashed, with its value.
+        const double cut_y = g_.index_y(d_.low_cut);
+        p_.setPen(pen(ink, 1.6, Qt::DashLine));
+        p_.drawLine(QPointF(left, cut_y), QPointF(right, cut_y));
+        p_.setPen(ink);
+        p_.setFont(font(11));
+        text(QRectF(QPointF(left + g_.u(4), cut_y + g_.u(2)), QSizeF(plot.width() - g_.u(8), g_.u(16))),
+             Qt::AlignLeft | Qt::AlignTop,
+             QStringLiteral("Abnormally low below %1 (%2)")
+                 .arg(QString::asprintf("%.1f", d_.low_cut), d_.criterion_label()));
+
+        // Frame.
+        p_.setPen(pen(ink, 1));
+        p_.setBrush(Qt::NoBrush);
+        p_.drawRect(plot);
+
+        for (int k = 1; k <= chart_scores; ++k)
+            draw_score(k);
+
+        // Slot names under the axis.
+        for (int k = 1; k <= chart_scores; ++k) {
+            const double x = g_.slot_x(k);
+            const double slot_width = plot.width() / chart_scores;
+            p_.setPen(ink);
+            p_.setFont(font(12.5, true));
+            text(QRectF(QPointF(x - slot_width / 2, plot.bottom() + g_.u(4)),
+                        QSizeF(slot_width, g_.u(16))),
+                 Qt::AlignHCenter | Qt::AlignTop, QString::fromLatin1(slot_names[k - 1]));
+            p_.setFont(font(10.5));
+            text(QRectF(QPointF(x - slot_width / 2, plot.bottom() + g_.u(20)),
+                        QSizeF(slot_width, g_.u(14))),
+                 Qt::AlignHCenter | Qt::AlignTop, QString::fromLatin1(slot_long_names[k - 1]));
+        }
+    }
+
+    // The 95% limits as a bar with caps, the score as a circle, or as a
+    // triangle pointing down when abnormally low.
+    void draw_score(int k)
+    {
+        const double x = g_.slot_x(k);
+        const double y_low = g_.index_y(d_.lower[k - 1]);
+        const double y_high = g_.index_y(d_.upper[k - 1]);
+        const double cap = g_.u(9);
+        p_.setPen(pen(ink, 1.6));
+        p_.drawLine(QPointF(x, y_low), QPointF(x, y_high));
+        p_.drawLine(QPointF(x - cap, y_low), QPointF(x + cap, y_low));
+        p_.drawLine(QPointF(x - cap, y_high), QPointF(x + cap, y_high));
+        draw_marker(QPointF(x, g_.index_y(d_.score[k - 1])), d_.is_low[k - 1], 1.0);
+    }
+
+    void draw_marker(const QPointF& centre, bool low, double scale)
+    {
+        p_.setPen(pen(ink, 1.2));
+        if (low) {
+            const double r = g_.u(9) * scale;
+            p_.setBrush(chart_low_colour());
+            p_.drawPolygon(QPolygonF({centre + QPointF(-r, -r * 0.7), centre + QPointF(r, -r * 0.7),
+                                      centre + QPointF(0, r)}));
+        } else {
+            const double r = g_.u(6.5) * scale;
+            p_.setBrush(chart_score_colour());
+            p_.drawEllipse(centre, r, r);
+        }
+        p_.setBrush(Qt::NoBrush);
+    }
+
+    // --- the differences -------------------------------------------------------
+
+    void draw_differences()
+    {
+        const QRectF& plot = g_.diff_plot;
+        p_.setPen(ink);
+        p_.setFont(font(12.5, true));
+        text(QRectF(at(plot_left, diff_top - 24), QSizeF(g_.u(plot_right - plot_left), g_.u(18))),
+             Qt::AlignLeft | Qt::AlignVCenter,
+             d_.pairwise ? QStringLiteral("Pairwise differences (Index points)")
+                         : QStringLiteral("Deviations from the case's mean (Index points)"));
+
+        const double step = g_.diff_range <= 30 ? 10 : g_.diff_range <= 60 ? 20 : 50;
+        p_.setFont(font(11));
+        for (double v = -std::floor(g_.diff_range / step) * step; v <= g_.diff_range; v += step) {
+            const double y = g_.diff_y(v);
+            p_.setPen(pen(grid_colour, 0.8));
+            p_.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+            p_.setPen(ink);
+            text(QRectF(QPointF(plot.left() - g_.u(40), y - g_.u(8)), QSizeF(g_.u(34), g_.u(16))),
+                 Qt::AlignRight | Qt::AlignVCenter, v == 0 ? QStringLiteral("0") : signed_text(v).chopped(2));
+        }
+        p_.setPen(pen(ink, 1.2));
+        p_.drawLine(QPointF(plot.left(), g_.diff_y(0)), QPointF(plot.right(), g_.diff_y(0)));
+
+        const double slot_width = plot.width() / d_.diff_count;
+        const double bar = std::min(g_.u(30), slot_width * 0.4);
+        for (int i = 0; i < d_.diff_count; ++i) {
+            const double x = g_.diff_x(i);
+            const double y0 = g_.diff_y(0);
+            const double y1 = g_.diff_y(d_.diff[i]);
+            draw_diff_bar(QRectF(QPointF(x - bar / 2, std::min(y0, y1)),
+                                 QPointF(x + bar / 2, std::max(y0, y1))),
+                          d_.diff_abnormal[i]);
+
+            // The abnormality cuts either side of zero, dashed.
+            const double half = bar / 2 + g_.u(7);
+            p_.setPen(pen(ink, 1.4, Qt::DashLine));
+            for (const double cut : {d_.diff_cut[i], -d_.diff_cut[i]})
+                p_.drawLine(QPointF(x - half, g_.diff_y(cut)), QPointF(x + half, g_.diff_y(cut)));
+
+            // The value beyond the bar's end.
+            p_.setPen(ink);
+            p_.setFont(font(10.5, d_.diff_abnormal[i]));
+            const bool up = d_.diff[i] >= 0;
+            const double h = g_.u(14);
+            const double y_text = up ? std::min(y1, g_.diff_y(d_.diff_cut[i])) - h - g_.u(1)
+                                     : std::max(y1, g_.diff_y(-d_.diff_cut[i])) + g_.u(1);
+            text(QRectF(QPointF(x - slot_width / 2, y_text), QSizeF(slot_width, h)),
+                 Qt::AlignCenter, signed_text(d_.diff[i]));
+
+            p_.setFont(font(12, true));
+            text(QRectF(QPointF(x - slot_width / 2, plot.bottom() + g_.u(4)), QSizeF(slot_width, g_.u(16))),
+                 Qt::AlignHCenter | Qt::AlignTop, diff_label(d_, i));
+        }
+        p_.setPen(pen(ink, 1));
+        p_.setBrush(Qt::NoBrush);
+        p_.drawRect(plot);
+    }
+
+    // An open bar, or a filled and hatched one when abnormal.
+    void draw_diff_bar(const QRectF& r, bool abnormal)
+    {
+        p_.setPen(pen(ink, 1.2));
+        p_.setBrush(abnormal ? chart_low_colour() : diff_fill);
+        p_.drawRect(r);
+        if (abnormal) {
+            QBrush hatch(ink, Qt::BDiagPattern);
+            // The pattern is drawn in device pixels; scale it with the chart.
+            hatch.setTransform(QTransform::fromScale(std::max(1.0, g_.u(1)), std::max(1.0, g_.u(1))));
+            p_.setPen(Qt::NoPen);
+            p_.setBrush(hatch);
+            p_.drawRect(r);
+        }
+        p_.setBrush(Qt::NoBrush);
+    }
+
+    // --- the legend ------------------------------------------------------------
+
+    void draw_legend()
+    {
+        const QString crit = d_.criterion_label();
+        const QString what = d_.pairwise ? QStringLiteral("difference") : QStringLiteral("deviation");
+        double y = profile_top + 4;
+        const double row = 26;
+        p_.setFont(font(12.5, true));
+        p_.setPen(ink);
+        text(QRectF(at(legend_left, y - 4), QSizeF(g_.u(180), g_.u(18))), Qt::AlignLeft | Qt::AlignVCenter,
+             QStringLiteral("Legend"));
+        y += row;
+
+        const auto entry = [&](const QString& label, auto&& symbol) {
+            const QPointF centre = at(legend_left + 14, y + 5);
+            p_.save();
+            symbol(centre);
+            p_.restore();
+            p_.setPen(ink);
+            p_.setFont(font(11.5));
+            text(QRectF(at(legend_left + 34, y - 4), QSizeF(g_.u(tChartGeometry::design_width - margin
+                                                                  - legend_left - 34),
+                                                             g_.u(18))),
+                 Qt::AlignLeft | Qt::AlignVCenter, label);
+            y += row;
+        };
+        const double half = g_.u(12);
+        entry(QStringLiteral("Index score"), [&](QPointF c) { draw_marker(c, false, 0.9); });
+        entry(QStringLiteral("Abnormally low score"), [&](QPointF c) { draw_marker(c, true, 0.9); });
+        entry(QStringLiteral("95% confidence limits"), [&](QPointF c) {
+            p_.setPen(pen(ink, 1.6));
+            const double h = g_.u(9);
+            const double cap = g_.u(6);
+            p_.drawLine(c + QPointF(0, -h), c + QPointF(0, h));
+            p_.drawLine(c + QPointF(-cap, -h), c + QPointF(cap, -h));
+            p_.drawLine(c + QPointF(-cap, h), c + QPointF(cap, h));
+        });
+        entry(QStringLiteral("Normative mean (100)"), [&](QPointF c) {
+            p_.setPen(pen(chart_mean_line_colour(), 1.6));
+            p_.drawLine(c - QPointF(half, 0), c + QPointF(half, 0));
+        });
+        entry(QString(QChar(0x00B1)) + QStringLiteral("1 SD (85 to 115)"), [&](QPointF c) {
+            p_.fillRect(QRectF(c - QPointF(half, g_.u(7)), c + QPointF(half, g_.u(7))), band_colour);
+        });
+        entry(QStringLiteral("Abnormally low cut (%1)").arg(crit), [&](QPointF c) {
+            p_.setPen(pen(ink, 1.6, Qt::DashLine));
+            p_.drawLine(c - QPointF(half, 0), c + QPointF(half, 0));
+        });
+        entry(what.left(1).toUpper() + what.mid(1), [&](QPointF c) {
+            draw_diff_bar(QRectF(c - QPointF(g_.u(7), g_.u(8)), c + QPointF(g_.u(7), g_.u(8))), false);
+        });
+        entry(QStringLiteral("Abnormal %1 (%2)").arg(what, crit), [&](QPointF c) {
+            draw_diff_bar(QRectF(c - QPointF(g_.u(7), g_.u(8)), c + QPointF(g_.u(7), g_.u(8))), true);
+        });
+        entry(QStringLiteral("Abnormality cut (%1)").arg(crit), [&](QPointF c) {
+            p_.setPen(pen(ink, 1.4, Qt::DashLine));
+            p_.drawLine(c - QPointF(half, 0), c + QPointF(half, 0));
+        });
+    }
+};
+
+} // namespace
+
+tChartGeometry::tChartGeometry(const QRectF& rect, const tChartData& data)
+{
+    unit = std::min(rect.width() / design_width, rect.height() / design_height);
+    if (!(unit > 0))
+        unit = 0;
+    const QSizeF size(design_width * unit, design_height * unit);
+    box = QRectF(rect.center() - QPointF(size.width() / 2, size.height() / 2), size);
+    profile_plot = QRectF(at(plot_left, profile_top), at(plot_right, profile_bottom));
+    diff_plot = QRectF(at(plot_left, diff_top), at(plot_right, diff_bottom));
+    diff_count = data.diff_count == chart_pairs ? chart_pairs : chart_scores;
+    diff_range = diff_axis_range(data);
+}
+
+QPointF tChartGeometry::at(double x, double y) const
+{
+    return box.topLeft() + QPointF(x * unit, y * unit);
+}
+
+double tChartGeometry::index_y(double value) const
+{
+    return profile_plot.bottom()
+           - (value - index_min) / (index_max - index_min) * profile_plot.height();
+}
+
+double tChartGeometry::slot_x(int slot) const
+{
+    return profile_plot.left() + (slot - 0.5) * profile_plot.width() / chart_scores;
+}
+
+double tChartGeometry::diff_y(double value) const
+{
+    return diff_plot.center().y() - value / diff_range * diff_plot.height() / 2;
+}
+
+double tChartGeometry::diff_x(int i) const
+{
+    // Deviations stand under their scores; the six pairs share the same width.
+    return diff_plot.left() + (i + 0.5) * diff_plot.width() / diff_count;
+}
+
+QColor chart_score_colour()
+{
+    return QColor(0, 114, 178); // blue
+}
+
+QColor chart_low_colour()
+{
+    return QColor(213, 94, 0); // vermillion
+}
+
+QColor chart_mean_line_colour()
+{
+    return QColor(64, 64, 64);
+}
+
+void draw_profile_chart(QPainter& painter, const QRectF& rect, const tChartData& data)
+{
+    tChartPainter(painter, rect, data).draw();
+}

@@ -1,0 +1,57 @@
+// The profile chart of one case, drawn with QPainter on any paint device (a
+// window, an image, an SVG drawing, a PDF page): the four Index scores with
+// their 95% limits on the Index axis, the normative mean and the band of one
+// SD around it, the criterion's cut for an abnormally low score, and below
+// them the deviations from the case's mean (or the pairwise differences)
+// with their abnormality.
+//
+// Shape and line style carry every distinction (circle or triangle, open or
+// hatched bar, solid or dashed line); colour only repeats it, so the chart
+// reads in black and white and to colour-blind readers.
+#pragma once
+
+#include "render/chart_data.h"
+
+#include <QColor>
+#include <QRectF>
+
+class QPainter;
+
+// The chart is designed on an 800 x 600 box; drawn into any rectangle it
+// keeps that shape, scaled to the largest box that fits and centred.
+class tChartGeometry {
+public:
+    static constexpr double design_width = 800;
+    static constexpr double design_height = 600;
+    static constexpr double index_min = 40;
+    static constexpr double index_max = 160;
+
+    tChartGeometry(const QRectF& rect, const tChartData& data);
+
+    double unit = 1;     // device units per design unit
+    QRectF box;          // the whole chart
+    QRectF profile_plot; // the Index axis' plotting area
+    QRectF diff_plot;    // the differences' plotting area
+    int diff_count = chart_scores;
+    double diff_range = 20; // the difference axis runs from -diff_range to +diff_range
+
+    // Device coordinates of a value on the Index axis, of slot 1..4, of a
+    // difference and of difference 0..diff_count-1.
+    double index_y(double value) const;
+    double slot_x(int slot) const;
+    double diff_y(double value) const;
+    double diff_x(int i) const;
+
+    // A length of `design` units on the device.
+    double u(double design) const { return design * unit; }
+
+private:
+    QPointF at(double x, double y) const;
+};
+
+// Colours, exposed for the tests; each only repeats what a shape says.
+QColor chart_score_colour();    // a score within the normal range
+QColor chart_low_colour();      // an abnormally low score, an abnormal difference
+QColor chart_mean_line_colour();
+
+void draw_profile_chart(QPainter& painter, const QRectF& rect, const tChartData& data);

@@ -1,0 +1,205 @@
+// The output window's PDF file and Chart menu, after real Computes on the
+// worksheet: Save as PDF... read back with pdftotext and pdfinfo, a failed
+// write, Clear Results, and the chart window with Save Chart... and Close.
+#include "app/ProfileChart.h"
+#include "test_worksheet_fixture.h"
+
+#include <QFileDialog>
+#include <QImage>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+// A poppler tool's output, blanks squeezed (pdftotext spaces columns only
+// roughly) and empty lines dropped.
+QStringList poppler(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(30000);
+    QStringList lines = QString::fromUtf8(process.readAllStandardOutput()).split('\n');
+    for (QString& line : lines)
+        line = line.simplified();
+    lines.removeAll(QString());
+    return lines;
+}
+
+int pdf_pages(const QString& pdf)
+{
+    return poppler("pdfinfo", {pdf}).filter(QRegularExpression("^Pages:")).value(0).mid(6).toInt();
+}
+
+// Types `file_name` into the next file dialog and presses Return.
+void answer_file_dialog(const QString& file_name, QString* proposed = nullptr)
+{
+    on_next_modal([file_name, proposed](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        auto* edit = dialog ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
+        if (!edit) {
+            if (dialog)
+                dialog->reject();
+            return;
+        }
+        if (proposed)
+            *proposed = edit->text();
+        edit->setText(file_name);
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+}
+
+// Answers message boxes as they come, also above the file dialog, in order.
+void answer_boxes(std::vector<std::pair<QString, tSeenBox*>> answers)
+{
+    auto* timer = new QTimer;
+    auto* last = new QPointer<QMessageBox>;
+    auto* ticks = new int(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, last, ticks, answers]() mutable {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box && box != last->data() && !answers.empty()) {
+            *last = box;
+            auto [text, seen] = answers.front();
+            answers.erase(answers.begin());
+            seen->seen = true;
+            seen->text = box->text();
+            seen->icon = box->icon();
+            for (QAbstractButton* b : box->buttons())
+                if (b->text() == text) {
+                    b->click();
+                    break;
+                }
+        }
+        if (answers.empty() || ++*ticks > 500) {
+            timer->stop();
+            timer->deleteLater();
+            delete last;
+            delete ticks;
+        }
+    });
+    timer->start(20);
+}
+
+class OutputFiles : public tWorksheetTest {
+protected:
+    void SetUp() override
+    {
+        tWorksheetTest::SetUp();
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+            GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+        start();
+    }
+
+    void compute(const QString& vc, const QString& pr, const QString& wm, const QString& ps)
+    {
+        if (!ws->isVisible())
+            results->cmdReturn->click();
+        enter_scores(vc, pr, wm, ps);
+        QTest::mouseClick(ws->cmdCompute, Qt::LeftButton);
+    }
+
+    QString save_pdf(const QString& name)
+    {
+        const QString path = folder.filePath(name);
+        answer_file_dialog(path);
+        results->mnuSaveAsPdf->trigger();
+        return path;
+    }
+};
+
+} // namespace
+
+TEST_F(OutputFiles, PdfHoldsTheMemoAsPrintedThenTheChartOfEachReport)
+{
+    EXPECT_FALSE(results->mnuProfileChart->isEnabled());
+    compute("100", "95", "110.5", "60");
+    compute("120", "85", "100", "90");
+    EXPECT_TRUE(results->mnuProfileChart->isEnabled());
+    ASSERT_EQ(results->report_charts().size(), 2u);
+
+    // An edit by hand is printed as it stands.
+    results->memoResults->appendPlainText(QStringLiteral("Seen on review."));
+    const QString pdf = save_pdf("results.pdf");
+    const int pages = pdf_pages(pdf);
+    ASSERT_GE(pages, 4);
+    const QString text_pages = QString::number(pages - 2);
+    QStringList memo = results->memoResults->toPlainText().split('\n');
+    for (QString& line : memo)
+        line = line.simplified();
+    memo.removeAll(QString());
+    EXPECT_EQ(poppler("pdftotext", {"-layout", "-l", text_pages, pdf, "-"}), memo);
+    const auto page_text = [&](int page) {
+        const QString n = QString::number(page);
+        return poppler("pdftotext", {"-f", n, "-l", n, pdf, "-"}).join(' ');
+    };
+    EXPECT_TRUE(page_text(pages - 1).contains("VC 100 PR 95 WM 110.5 PS 60")) << page_text(pages - 1).toStdString();
+    EXPECT_TRUE(page_text(pages).contains("VC 120 PR 85 WM 100 PS 90"));
+
+    // Clear Results forgets the charts with the reports.
+    results->cmdClearResults->click();
+    EXPECT_TRUE(results->report_charts().empty());
+    compute("100", "100", "100", "100");
+    ASSERT_EQ(results->report_charts().size(), 1u);
+    EXPECT_EQ(results->report_charts()[0].score[1], 100);
+}
+
+TEST_F(OutputFiles, FailedPdfWriteLeavesTheExistingFileAndShowsTheGeneralError)
+{
+    compute("100", "95", "110.5", "60");
+    const QString path = folder.filePath("kept.pdf");
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old contents");
+    }
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 1000; // far below the PDF's size
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    tSeenBox overwrite;
+    tSeenBox error;
+    answer_file_dialog(path);
+    answer_boxes({{"&Yes", &overwrite}, {"OK", &error}}); // replace it? then the error
+    results->mnuSaveAsPdf->trigger();
+    setrlimit(RLIMIT_FSIZE, &saved);
+
+    EXPECT_TRUE(overwrite.seen);
+    EXPECT_TRUE(error.seen);
+    EXPECT_EQ(error.icon, QMessageBox::Critical);
+    EXPECT_TRUE(error.text.endsWith('.'));
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), QByteArray("old contents"));
+}
+
+TEST_F(OutputFiles, ChartWindowShowsTheLatestReportAndSavesItByFileType)
+{
+    compute("100", "95", "110.5", "60");
+    compute("120", "85", "100", "90");
+    bool shown = false;
+    QString proposed;
+    on_next_modal([&](QWidget* w) {
+        auto* chart = qobject_cast<TfrmProfileChart*>(w);
+        if (!chart)
+            return;
+        shown = true;
+        EXPECT_EQ(chart->pnlChart->chart().score[0], 120);
+        EXPECT_EQ(chart->pnlChart->size(), QSize(800, 600));
+        // No extension typed: the chosen type's (PNG, the first) is added.
+        answer_file_dialog(folder.filePath("profile"), &proposed);
+        chart->cmdSaveChart->click();
+        chart->cmdClose->click();
+    });
+    results->mnuProfileChart->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(proposed, "chart.png");
+    const QImage png(folder.filePath("profile.png"), "PNG");
+    EXPECT_EQ(png.size(), QSize(1600, 1200));
+}

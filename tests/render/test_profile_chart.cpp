@@ -1,0 +1,205 @@
+// The profile chart: its data taken from a real case, and where the drawing
+// puts each figure, read back from the pixels of an offscreen image at the
+// positions the chart's own geometry gives.
+#include "analysis/case_figures.h"
+#include "render/profile_chart.h"
+
+#include "../analysis/analysis_test_support.h"
+
+#include <QImage>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr double TOL_EXACT = 1e-9;
+constexpr int TOL_COLOUR = 40; // per channel, for antialiased edges
+
+// The case VC 100, PR 95, WM 110.5, PS 60: PS abnormally low at 5%.
+tChartData sample(bool pairwise = false)
+{
+    tChartData d;
+    d.score = {100, 95, 110.5, 60};
+    d.lower = {94.2, 88.6, 103.9, 51.3};
+    d.upper = {105.8, 101.4, 117.1, 68.7};
+    d.is_low = {false, false, false, true};
+    d.low_cut = 75.32719;
+    d.criterion_item = 4;
+    d.pairwise = pairwise;
+    if (pairwise) {
+        d.diff_count = 6;
+        d.diff = {5, -10.5, 40, -15.5, 35, 50.5};
+        d.diff_cut = {25, 25, 30, 25, 30, 30};
+        d.diff_abnormal = {false, false, true, false, true, true};
+    } else {
+        d.diff = {8.6, 3.6, 19.1, -31.4};
+        d.diff_cut = {16.5, 16.9, 16.6, 19.6};
+        d.diff_abnormal = {false, false, true, true};
+    }
+    d.notes_line = QStringLiteral("Referred after a fall");
+    return d;
+}
+
+QImage render(const tChartData& data, const QSize& image_size, const QRectF& rect)
+{
+    QImage image(image_size, QImage::Format_RGB32);
+    image.fill(Qt::magenta); // anything the chart leaves unpainted shows
+    QPainter painter(&image);
+    draw_profile_chart(painter, rect, data);
+    return image;
+}
+
+bool near_colour(const QColor& a, const QColor& b)
+{
+    return std::abs(a.red() - b.red()) <= TOL_COLOUR && std::abs(a.green() - b.green()) <= TOL_COLOUR
+           && std::abs(a.blue() - b.blue()) <= TOL_COLOUR;
+}
+
+QColor at(const QImage& image, double x, double y)
+{
+    return image.pixelColor(int(std::floor(x)), int(std::floor(y)));
+}
+
+// A line one or two pixels wide lies on the row or next to it.
+bool dark_near(const QImage& image, double x, double y)
+{
+    for (int dy = -1; dy <= 1; ++dy)
+        if (qGray(image.pixel(int(std::floor(x)), int(std::floor(y)) + dy)) < 110)
+            return true;
+    return false;
+}
+
+} // namespace
+
+TEST(ChartData, TakesScoresCutAndDifferencesFromTheCaseFigures)
+{
+    tLineSink sink;
+    const auto deviations = run_analysis(
+        make_inputs({"100", "95", "110.5", "60"}, 1, 0, 4, {"caf\xc3\xa9 owner", "second"}), sink, {});
+    ASSERT_TRUE(deviations.figures);
+    const tChartData d = chart_data_of(*deviations.figures);
+    EXPECT_EQ(d.score[2], 110.5);
+    EXPECT_EQ(d.is_low, (std::array<bool, 4>{false, false, false, true}));
+    EXPECT_LT(d.lower[3], 60);
+    EXPECT_GT(d.upper[3], 60);
+    // 100 + 15 z at the 5% criterion, z = -1.644854.
+    EXPECT_NEAR(d.low_cut, 75.32719, TOL_EXACT);
+    // The case's mean is 365.5 / 4 = 91.375.
+    ASSERT_EQ(d.diff_count, 4);
+    EXPECT_FALSE(d.pairwise);
+    EXPECT_NEAR(d.diff[0], 8.625, TOL_EXACT);
+    EXPECT_NEAR(d.diff[3], -31.375, TOL_EXACT);
+    for (int k = 0; k < 4; ++k)
+        EXPECT_EQ(d.diff_abnormal[k], std::fabs(d.diff[k]) > d.diff_cut[k]) << "slot " << k + 1;
+    EXPECT_TRUE(d.diff_abnormal[3]);
+    EXPECT_EQ(d.notes_line, QString::fromUtf8("caf\xc3\xa9 owner"));
+
+    // Pairwise: score_a - score_b in the report's order VC-PR .. WM-PS; a
+    // single-byte note is read as Latin-1.
+    const auto pairs = run_analysis(
+        make_inputs({"100", "95", "110.5", "60"}, 0, 1, 6, {"caf\xe9"}), sink, {});
+    const tChartData p = chart_data_of(*pairs.figures);
+    ASSERT_EQ(p.diff_count, 6);
+    EXPECT_TRUE(p.pairwise);
+    EXPECT_TRUE(p.bonferroni);
+    EXPECT_EQ(p.criterion_label(), QStringLiteral("1%"));
+    const double expected[6] = {5, -10.5, 40, -15.5, 35, 50.5};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_NEAR(p.diff[i], expected[i], TOL_EXACT) << "pair " << i;
+        EXPECT_EQ(p.diff_abnormal[i], std::fabs(p.diff[i]) > p.diff_cut[i]) << "pair " << i;
+    }
+    EXPECT_NEAR(p.low_cut, 100 - 15 * 2.326348, TOL_EXACT);
+    EXPECT_EQ(p.notes_line, QString::fromUtf8("caf\xc3\xa9"));
+}
+
+// The same positions in a window-sized image with the chart centred in a
+// wider rectangle, and at twice the size.
+TEST(ProfileChart, ScoresLimitsMeanAndCutFallWhereTheGeometrySays)
+{
+    const tChartData data = sample();
+    const struct {
+        QSize image;
+        QRectF rect;
+    } targets[] = {{QSize(900, 620), QRectF(20, 10, 880, 600)},
+                   {QSize(1600, 1200), QRectF(0, 0, 1600, 1200)}};
+    for (const auto& target : targets) {
+        SCOPED_TRACE(target.image.width());
+        const QImage image = render(data, target.image, target.rect);
+        const tChartGeometry g(target.rect, data);
+        EXPECT_NEAR(g.box.center().x(), target.rect.center().x(), TOL_EXACT);
+        EXPECT_NEAR(g.box.width() / g.box.height(), 4.0 / 3.0, TOL_EXACT);
+
+        // A score of 100 sits on the mean line; the line runs between the slots.
+        const double mean_y = g.index_y(100);
+        EXPECT_TRUE(near_colour(at(image, g.slot_x(1), mean_y), chart_score_colour()));
+        const double between = (g.slot_x(1) + g.slot_x(2)) / 2;
+        EXPECT_TRUE(dark_near(image, between, mean_y));
+        EXPECT_FALSE(dark_near(image, between, mean_y + g.u(6)));
+
+        // The dashed cut at 100 + 15 z: dark and light stretches along it.
+        const double cut_y = g.index_y(data.low_cut);
+        int dark = 0;
+        int samples = 0;
+        for (double x = g.slot_x(2); x < g.slot_x(3); x += 1, ++samples)
+            dark += dark_near(image, x, cut_y) ? 1 : 0;
+        EXPECT_GT(dark, samples / 4);
+        EXPECT_LT(dark, samples * 3 / 4);
+        EXPECT_FALSE(dark_near(image, between, cut_y - g.u(5)));
+
+        // Each bar ends at its limits, nothing beyond; the marker says low or not.
+        for (int k = 1; k <= 4; ++k) {
+            SCOPED_TRACE(k);
+            const double x = g.slot_x(k) + g.u(6);
+            const double top = g.index_y(data.upper[k - 1]);
+            const double bottom = g.index_y(data.lower[k - 1]);
+            EXPECT_TRUE(dark_near(image, x, top));
+            EXPECT_TRUE(dark_near(image, x, bottom));
+            EXPECT_FALSE(dark_near(image, x, top - g.u(4)));
+            EXPECT_FALSE(dark_near(image, x, bottom + g.u(4)));
+            const QColor marker = at(image, g.slot_x(k), g.index_y(data.score[k - 1]));
+            EXPECT_TRUE(near_colour(marker, data.is_low[k - 1] ? chart_low_colour() : chart_score_colour()));
+        }
+        // Nothing of the rectangle is left unpainted.
+        EXPECT_NE(image.pixelColor(int(target.rect.left()) + 1, int(target.rect.bottom()) - 1), QColor(Qt::magenta));
+    }
+}
+
+TEST(ProfileChart, DifferencesAreBarsFromZeroMarkedWhenAbnormal)
+{
+    for (const bool pairwise : {false, true}) {
+        SCOPED_TRACE(pairwise);
+        const tChartData data = sample(pairwise);
+        const QRectF rect(0, 0, 800, 600);
+        const QImage image = render(data, QSize(800, 600), rect);
+        const tChartGeometry g(rect, data);
+        ASSERT_EQ(g.diff_count, data.diff_count);
+        if (!pairwise) {
+            EXPECT_NEAR(g.diff_x(2), g.slot_x(3), TOL_EXACT); // deviations under their scores
+        }
+        for (int i = 0; i < data.diff_count; ++i) {
+            SCOPED_TRACE(i);
+            const double x = g.diff_x(i);
+            const double y0 = g.diff_y(0);
+            const double y1 = g.diff_y(data.diff[i]);
+            // Inside the bar: the colour of abnormality only when abnormal.
+            int abnormal_pixels = 0;
+            for (double y = std::min(y0, y1) + 3; y < std::max(y0, y1) - 2; y += 1)
+                for (double dx = -4; dx <= 4; dx += 2)
+                    abnormal_pixels += near_colour(at(image, x + dx, y), chart_low_colour()) ? 1 : 0;
+            EXPECT_EQ(abnormal_pixels > 0, data.diff_abnormal[i]);
+            // The bar stops at the difference.
+            const double beyond = y1 + (data.diff[i] > 0 ? -3 : 3);
+            EXPECT_FALSE(near_colour(at(image, x, beyond), chart_low_colour()));
+            // The dashed cuts either side of zero stand out beside the bar.
+            for (const double cut : {data.diff_cut[i], -data.diff_cut[i]}) {
+                bool seen = false;
+                for (double side = x + g.u(16); side < x + g.u(22); side += 1)
+                    seen = seen || dark_near(image, side, g.diff_y(cut));
+                EXPECT_TRUE(seen) << cut;
+            }
+        }
+    }
+}
