@@ -309,19 +309,18 @@ TEST_F(ReportTool, CasesCannotBeMixedWithScoreOptions)
 
 // --- Research CSV ------------------------------------------------------------
 
-// The files of the scratch folder other than the tool's captured output.
+// The names in the scratch folder but the tool's captured output.
 std::string listing(const std::string& dir)
 {
     std::vector<std::string> names;
     DIR* d = opendir(dir.c_str());
     while (const dirent* e = readdir(d))
-        if (e->d_name[0] != '.' && std::string(e->d_name) != "stdout" && std::string(e->d_name) != "stderr")
-            names.push_back(e->d_name);
+        names.push_back(e->d_name);
     closedir(d);
     std::sort(names.begin(), names.end());
     std::string joined;
     for (const std::string& name : names)
-        joined += name + " ";
+        joined += name[0] == '.' || name == "stdout" || name == "stderr" ? "" : name + " ";
     return joined;
 }
 
