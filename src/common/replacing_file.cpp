@@ -23,8 +23,11 @@ mode_t plain_file_mode()
 
 tReplacingFile::tReplacingFile(const std::string& path) : path_(path)
 {
-    // Found now rather than by the rename after all the work.
+    // Found now rather than by the rename after all the work. An empty name
+    // would otherwise put the temporary in the working folder.
     struct stat info;
+    if (path.empty())
+        throw EInOutError(std::strerror(ENOENT));
     if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
         throw EInOutError(std::strerror(EISDIR));
     std::string temporary = path + ".XXXXXX";

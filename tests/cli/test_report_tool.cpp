@@ -360,6 +360,7 @@ TEST_F(ReportTool, CsvIsNeitherCreatedNorChangedOnFailure)
     EXPECT_EQ(nowhere.status, 1);
     EXPECT_TRUE(nowhere.out.empty());
     EXPECT_TRUE(has(nowhere.err, "cannot write CSV file 'missing/out.csv': No such file or directory")) << nowhere.err;
+    EXPECT_TRUE(has(run(with(kScores70, {"--csv="})).err, "cannot write CSV file '': No such file"));
     ASSERT_EQ(mkdir((dir + "/folder.csv").c_str(), 0700), 0);
     const tToolRun folder = run(with(kScores70, {"--csv", "folder.csv", "--no-report"}));
     EXPECT_EQ(folder.status, 1);
