@@ -2,19 +2,28 @@
 // command line, or every row of a CSV file as successive Computes in one
 // process; the report text goes to standard output exactly as the output
 // window would hold it. Every case is validated before anything is computed,
-// so bad input gives messages on standard error and no report at all.
+// so bad input gives messages on standard error and no report at all. With
+// --csv every figure of each case also goes to a CSV file, which replaces its
+// target only when the whole run has succeeded.
 #include "analysis/analysis_run.h"
+#include "analysis/figures_csv.h"
 #include "analysis/normative_data.h"
 #include "cases_csv.h"
+#include "common/errors.h"
+#include "common/replacing_file.h"
 #include "common/user_messages.h"
 #include "methods/Metrics_Papers.h"
 #include "methods/worksheet_config.h"
 #include "render_outputs.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -23,7 +32,7 @@
 namespace {
 
 constexpr int exit_ok = 0;
-constexpr int exit_failure = 1;   // output could not be written, or an internal fault
+constexpr int exit_failure = 1;   // output or CSV file could not be written, or an internal fault
 constexpr int exit_bad_input = 2; // usage, case file or score errors; nothing written
 
 const char* const program_name = "brenlow-report";
@@ -90,6 +99,13 @@ const char* const help_text =
     "                    drawing, DIR/case-0001.svg, case-0002.svg, ... (DIR is\n"
     "                    created when missing)\n"
     "\n"
+    "Research data:\n"
+    "  --csv FILE        also write every figure of each case to FILE, one CSV\n"
+    "                    record per case after a header record (columns below).\n"
+    "                    FILE is written whole at the end of a successful run; an\n"
+    "                    existing FILE is replaced only then.\n"
+    "  --no-report       write no report to standard output (needs --csv)\n"
+    "\n"
     "An option's value may also be given as --option=VALUE.\n"
     "\n"
     "Every case is checked before anything is computed, with the worksheet's own\n"
@@ -98,10 +114,17 @@ const char* const help_text =
     "is written.\n"
     "\n"
     "Exit status: 0 report written; 2 bad options, case file or scores (nothing\n"
-    "written); 1 the report, the PDF or a chart could not be written (then no\n"
-    "report on standard output; each file is written whole or not at all).\n";
+    "written, no CSV file created or changed); 1 the report, the CSV file, the\n"
+    "PDF or a chart could not be written (then no report on standard output;\n"
+    "each file is written whole or not at all).\n";
 
 class tUsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The CSV file could not be written.
+class tOutputError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
@@ -115,6 +138,8 @@ struct tOptions {
     bool bonferroni = false;
     std::optional<int> criterion_item;
     tRenderOutputs render;
+    std::optional<std::string> csv_path;
+    bool no_report = false;
 };
 
 // One case to analyse, with the words that name it in messages.
@@ -143,14 +168,14 @@ bool takes_value(const std::string& name)
         if (name == option)
             return true;
     return name == "--notes" || name == "--cases" || name == "--criterion" || name == "--pdf"
-           || name == "--chart-dir";
+           || name == "--chart-dir" || name == "--csv";
 }
 
 bool is_option_name(const std::string& arg)
 {
     const std::string name = arg.substr(0, arg.find('='));
     return takes_value(name) || name == "--pairwise" || name == "--bonferroni" || name == "--help"
-           || name == "-h";
+           || name == "-h" || name == "--no-report";
 }
 
 template <typename T>
@@ -205,6 +230,8 @@ tOptions parse_options(int argc, char** argv)
                 set_once(options.render.pdf_path, *value, name);
             else if (name == "--chart-dir")
                 set_once(options.render.chart_dir, *value, name);
+            else if (name == "--csv")
+                set_once(options.csv_path, *value, name);
             else
                 set_once(options.criterion_item, criterion_item_of(*value), name);
             continue;
@@ -215,6 +242,8 @@ tOptions parse_options(int argc, char** argv)
             options.pairwise = true;
         else if (name == "--bonferroni")
             options.bonferroni = true;
+        else if (name == "--no-report")
+            options.no_report = true;
         else if (name == "--help" || name == "-h")
             options.help = true;
         else if (name.compare(0, 1, "-") == 0)
@@ -365,13 +394,38 @@ private:
     }
 };
 
+// True when both names reach one existing file.
+bool same_file(const std::string& a, const std::string& b)
+{
+    struct stat sa, sb;
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev
+           && sa.st_ino == sb.st_ino;
+}
+
+// One step on the CSV file; its failure names the file.
+void csv_step(const std::string& path, const std::function<void()>& step)
+{
+    try {
+        step();
+    } catch (const EInOutError& error) {
+        throw tOutputError("cannot write CSV file '" + path + "': " + error.what());
+    }
+}
+
 int run(int argc, char** argv)
 {
     const tOptions options = parse_options(argc, argv);
     if (options.help) {
         std::fputs(help_text, stdout);
+        std::fputs("\n", stdout);
+        std::fputs(figures_csv_columns_help, stdout);
         return std::fflush(stdout) == 0 ? exit_ok : exit_failure;
     }
+
+    if (options.no_report && !options.csv_path)
+        throw tUsageError("--no-report needs --csv FILE");
+    if (options.csv_path && options.cases_path && same_file(*options.csv_path, *options.cases_path))
+        throw tUsageError("--csv " + *options.csv_path + " would replace the case file");
 
     set_program_strings();
     set_worksheet_configuration();
@@ -401,6 +455,12 @@ int run(int argc, char** argv)
     tLineSink sink;
     std::vector<tChartData> charts; // one per case, for --pdf and --chart-dir
     const tAnalysisHooks hooks; // no worksheet file, no windows
+    std::unique_ptr<tReplacingFile> csv;
+    if (options.csv_path)
+        csv_step(*options.csv_path, [&] {
+            csv = std::make_unique<tReplacingFile>(*options.csv_path);
+            csv->write(figures_csv_header());
+        });
     for (const tCase& one : cases) {
         messages.where = one.where;
         inputs.score_texts = one.score_texts;
@@ -410,6 +470,11 @@ int run(int argc, char** argv)
             throw std::logic_error("a validated case did not complete");
         if (options.render.wanted())
             charts.push_back(chart_data_of(*outcome.figures));
+        if (csv)
+            csv_step(*options.csv_path, [&] { csv->write(figures_csv_row(*outcome.figures)); });
+        // The PDF's text pages are the reports, printed or not.
+        if (options.no_report && !options.render.pdf_path)
+            sink.lines.clear();
     }
 
     std::string render_error;
@@ -418,14 +483,17 @@ int run(int argc, char** argv)
         return exit_failure;
     }
 
-    for (const std::string& line : sink.lines) {
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fputc('\n', stdout);
-    }
+    if (!options.no_report)
+        for (const std::string& line : sink.lines) {
+            std::fwrite(line.data(), 1, line.size(), stdout);
+            std::fputc('\n', stdout);
+        }
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         print_error("cannot write the report to standard output");
         return exit_failure;
     }
+    if (csv)
+        csv_step(*options.csv_path, [&] { csv->commit(); });
     return exit_ok;
 }
 
@@ -443,6 +511,9 @@ int main(int argc, char** argv)
         print_error(error.what());
         std::fprintf(stderr, "Try '%s --help' for more information.\n", program_name);
         return exit_bad_input;
+    } catch (const tOutputError& error) {
+        print_error(error.what());
+        return exit_failure;
     } catch (const std::exception& error) {
         print_error(std::string("internal error: ") + error.what());
         return exit_failure;

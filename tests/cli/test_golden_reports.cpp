@@ -10,9 +10,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "common/format_ext.h"
+
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -168,6 +175,173 @@ INSTANTIATE_TEST_SUITE_P(Cases, GoldenReport, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<std::string>& info) {
                              return info.param;
                          });
+
+// RFC 4180 records ending in CR LF; quoted fields may hold commas, doubled
+// quotes and line breaks.
+std::vector<std::vector<std::string>> parse_csv(const std::string& text) {
+    std::vector<std::vector<std::string>> records(1, std::vector<std::string>(1));
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool pair = i + 1 < text.size();
+        if (quoted && c == '"' && pair && text[i + 1] == '"') {
+            records.back().back() += text[i++];
+        } else if (c == '"') {
+            quoted = !quoted;
+        } else if (!quoted && c == ',') {
+            records.back().emplace_back();
+        } else if (!quoted && c == '\r' && pair && text[i + 1] == '\n') {
+            records.emplace_back(1);
+            ++i;
+        } else {
+            records.back().back() += c;
+        }
+    }
+    EXPECT_EQ(records.back(), std::vector<std::string>(1)) << "the last record has no CR LF";
+    records.pop_back();
+    return records;
+}
+
+// Every figure the report prints, formatted the report's way from one CSV
+// record, must stand in that report (up to trailing blanks).
+void expect_figures_in_report(const std::map<std::string, std::string>& col, const std::string& report) {
+    const auto text = [&](const std::string& name) {
+        const auto it = col.find(name);
+        EXPECT_NE(it, col.end()) << "no column " << name;
+        return it == col.end() ? std::string() : it->second;
+    };
+    const auto num = [&](const std::string& name) -> long double {
+        const std::string t = text(name);
+        double value = 0;
+        const auto r = std::from_chars(t.data(), t.data() + t.size(), value);
+        EXPECT_TRUE(r.ec == std::errc() && r.ptr == t.data() + t.size()) << name << " = " << t;
+        return value;
+    };
+    const auto integer = [&](const std::string& name) { return std::stoi(text(name)); };
+    const auto marker = [&](const std::string& name) { return text(name) == "1" ? " p < .05" : " not sig"; };
+    const std::vector<std::string> lines = split_lines(report);
+    const auto expect_line = [&](const std::string& want) {
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.compare(0, want.size(), want) == 0
+                   && line.find_first_not_of(' ', want.size()) == std::string::npos;
+        })) << "not in the report: [" << want << "]";
+    };
+    // A count of 0 prints a fixed text, otherwise prefix + the base rate.
+    const auto count = [&](const std::string& n, const std::string& number_line, const std::string& zero,
+                           const std::string& prefix) {
+        expect_line(format_ext("%s%2d", number_line.c_str(), integer(n)));
+        const long double p = num(n + "_base_rate") / 100;
+        EXPECT_NEAR(num(n + "_base_rate_se"), 100 * std::sqrt(p * (1 - p) / num(n + "_trials")), 1e-15);
+        EXPECT_EQ(text(n + "_trials"), "1000000");
+        if (integer(n) != 0)
+            return expect_line(prefix + format_ext("%3.2Lf%%", num(n + "_base_rate")));
+        expect_line(zero);
+        EXPECT_EQ(text(n + "_base_rate") + " " + text(n + "_base_rate_se"), "100 0");
+    };
+    const bool pairwise = text("mode") == "pairwise";
+    const bool bonferroni = text("bonferroni") == "1";
+    expect_line(" An abnormally LOW score has been defined as a score exhibited by less than " + text("criterion")
+                + "% of the population.");
+
+    const char* index_labels[] = {" Verbal Comprehension Index   : ", " Perceptual Reasoning Index   : ",
+                                  " Working Memory Index         : ", " Processing Speed Index       : "};
+    const std::string slots[] = {"vc", "pr", "wm", "ps"};
+    const std::string shown[] = {"VC", "PR", "WM", "PS"};
+    int flagged = 0; // the flags of one kind add up to its count
+    for (int i = 0; i < 4; ++i) {
+        const std::string s = slots[i];
+        expect_line(index_labels[i]
+                    + format_ext(" %6.0Lf    (%4.0Lf  to%6.0Lf )   %8.1Lf    (%4.1Lf  to%6.1Lf )       ",
+                                 num(s + "_score"), num(s + "_lower"), num(s + "_upper"), num(s + "_percentile"),
+                                 num(s + "_percentile_lower"), num(s + "_percentile_upper")));
+        flagged += integer(s + "_low");
+    }
+    EXPECT_EQ(flagged, integer("n_low"));
+    flagged = 0;
+    count("n_low", " NUMBER of case's Index scores classified as abnormally low = ", " Percentage = 100%",
+          " Percentage = ");
+
+    // The deviations ("vc_dev" ..) or the pairs ("vc_pr_diff" ..) of the mode.
+    std::vector<std::pair<std::string, std::string>> items; // column, report label
+    for (int a = 0; a < 4; ++a)
+        for (int b = a + 1; b < 4 && pairwise; ++b)
+            items.push_back({slots[a] + "_" + slots[b] + "_diff", " " + shown[a] + " minus " + shown[b]});
+    for (int a = 0; a < 4 && !pairwise; ++a)
+        items.push_back({slots[a] + "_dev", " " + shown[a] + " minus Mean : "});
+    for (const auto& [d, label] : items) {
+        const long double v = num(d), lo = num(d + "_lower"), up = num(d + "_upper");
+        flagged += integer(d + "_abnormal");
+        if (!pairwise && bonferroni)
+            expect_line(label + format_ext(" %6.2Lf                ", v) + marker(d + "_bonf_one")
+                        + std::string(19, ' ') + marker(d + "_bonf_two"));
+        if (!pairwise && !bonferroni)
+            expect_line(label + format_ext("   %10.1Lf      ( %7.1Lf  to %7.1Lf   )          %7.4Lf             %7.4Lf",
+                                           v, lo, up, num(d + "_p_one"), num(d + "_p_two")));
+        if (!pairwise)
+            expect_line(label + format_ext(" %10.1Lf               %10.2Lf                           %10.2Lf", v,
+                                           num(d + "_pct_same"), num(d + "_pct_either")));
+        if (pairwise && bonferroni)
+            expect_line(label + format_ext("       %5.0Lf       (%6.0Lf  to %6.0Lf    )          ", v, lo, up)
+                        + marker(d + "_bonf_one") + std::string(16, ' ') + marker(d + "_bonf_two"));
+        if (pairwise && !bonferroni)
+            expect_line(label + format_ext("       %5.0Lf      (%6.0Lf  to %6.0Lf    )      %8.3Lf             %8.3Lf",
+                                           v, lo, up, num(d + "_p_one"), num(d + "_p_two")));
+        if (pairwise)
+            expect_line(label + format_ext("       %5.0Lf                    %8.3Lf                            %8.3Lf", v,
+                                           num(d + "_pct_same"), num(d + "_pct_either")));
+    }
+    EXPECT_EQ(flagged, integer(pairwise ? "n_pair_abnormal" : "n_dev_abnormal"));
+    const std::string rate = " PERCENTAGE of normal population expected to exhibit this number or more of abnormal ";
+    if (pairwise)
+        count("n_pair_abnormal", " NUMBER of case's pairwise differences that meet criterion for abnormality = ",
+              rate + "differences = %100%", rate + "differences = ");
+    if (!pairwise) {
+        expect_line(format_ext(" Case's mean Index score = %3.2Lf ", num("case_mean")));
+        count("n_dev_abnormal", " NUMBER of case's deviation scores that meet criterion for abnormality = ",
+              rate + "deviations = 100%", rate + "deviations = ");
+    }
+    expect_line(format_ext(" Chi-square = %3.3Lf on %3d df,  p value = %2.5Lf", num("chi_square"),
+                           integer("chi_square_df"), num("chi_square_p")));
+    expect_line(format_ext(" Percentage of normative population expected to exhibit a more unusual profile = %3.3Lf%% ",
+                           num("pct_more_unusual")));
+}
+
+// The same run with --csv: the report is unchanged, and each CSV record's
+// figures, rounded as the report rounds them, are the figures of its report.
+TEST_P(GoldenReport, CsvRecordsHoldTheReportsFigures) {
+    const std::string name = GetParam();
+    const std::string expected = read_file(kGoldenDir + "/" + name + ".expected");
+    const char* tmp = std::getenv("TMPDIR");
+    std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/brenlow-golden-XXXXXX";
+    ASSERT_NE(mkdtemp(dir.data()), nullptr);
+    std::vector<std::string> args = read_args(kGoldenDir + "/" + name + ".args");
+    args.insert(args.end(), {"--csv", dir + "/figures.csv"});
+    const tRunOutput run = run_report(args);
+    const std::string csv = read_file(dir + "/figures.csv");
+    std::remove((dir + "/figures.csv").c_str());
+    rmdir(dir.c_str());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.out == expected) << name << ": " << first_difference(expected, run.out);
+
+    // The reports of one run follow one another after a separator line.
+    std::vector<std::string> reports(1);
+    for (const std::string& line : split_lines(expected)) {
+        if (line == std::string(103, '-'))
+            reports.emplace_back();
+        else
+            reports.back() += line + "\n";
+    }
+    const auto records = parse_csv(csv);
+    ASSERT_EQ(records.size(), reports.size() + 1) << "a header and one record per report";
+    for (std::size_t k = 1; k < records.size(); ++k) {
+        ASSERT_EQ(records[k].size(), records[0].size()) << "record " << k;
+        std::map<std::string, std::string> col;
+        for (std::size_t i = 0; i < records[0].size(); ++i)
+            col[records[0][i]] = records[k][i];
+        SCOPED_TRACE(name + " record " + std::to_string(k));
+        expect_figures_in_report(col, reports[k - 1]);
+    }
+}
 
 // A case added to the folder but not to the list above would never run.
 TEST(GoldenFolder, EveryArgsFileIsACase) {

@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
@@ -124,7 +126,8 @@ TEST_F(ReportTool, HelpExplainsEveryOption)
     EXPECT_TRUE(r.err.empty());
     for (const char* part : {"--vc", "--pr", "--wm", "--ps", "--notes", "--cases", "--pairwise",
                              "--bonferroni", "--criterion", "25, 15.87, 15, 10, 5, 2 or 1",
-                             "default 5", "header", "notes", "Exit status"})
+                             "default 5", "header", "notes", "Exit status", "--csv FILE", "--no-report",
+                             "S_percentile_lower", "D_bonf_two", "n_pair_abnormal_base_rate", "chi_square_df"})
         EXPECT_TRUE(has(r.out, part)) << part;
 }
 
@@ -302,6 +305,70 @@ TEST_F(ReportTool, CasesCannotBeMixedWithScoreOptions)
     write("cases.csv", "vc,pr,wm,ps\n100,100,100,100\n");
     expect_refused(run({"--cases", "cases.csv", "--vc", "100"}), "--cases cannot be combined with --vc");
     expect_refused(run({"--cases", "cases.csv", "--notes", "x"}), "--cases cannot be combined with --notes");
+}
+
+// --- Research CSV ------------------------------------------------------------
+
+// The names in the scratch folder but the tool's captured output.
+std::string listing(const std::string& dir)
+{
+    std::vector<std::string> names;
+    DIR* d = opendir(dir.c_str());
+    while (const dirent* e = readdir(d))
+        names.push_back(e->d_name);
+    closedir(d);
+    std::sort(names.begin(), names.end());
+    std::string joined;
+    for (const std::string& name : names)
+        joined += name[0] == '.' || name == "stdout" || name == "stderr" ? "" : name + " ";
+    return joined;
+}
+
+TEST_F(ReportTool, CsvBesideOrInsteadOfTheReport)
+{
+    const tToolRun plain = run(kScores70);
+    const tToolRun both = run(with(kScores70, {"--csv", "out.csv"}));
+    EXPECT_EQ(both.status, 0) << both.err;
+    EXPECT_EQ(both.out, plain.out);
+    const std::string one = slurp(dir + "/out.csv");
+    EXPECT_EQ(std::count(one.begin(), one.end(), '\n'), 2);
+
+    // A second run replaces the file: the same first record (the first
+    // Compute of a process) and one more.
+    write("cases.csv", "vc,pr,wm,ps\n70,100,100,100\n70,100,100,100\n");
+    const tToolRun quiet = run({"--cases", "cases.csv", "--csv", "out.csv", "--no-report"});
+    EXPECT_EQ(quiet.status, 0) << quiet.err;
+    EXPECT_TRUE(quiet.out.empty());
+    const std::string two = slurp(dir + "/out.csv");
+    EXPECT_EQ(two.rfind(one, 0), 0u);
+    EXPECT_EQ(std::count(two.begin(), two.end(), '\n'), 3);
+    EXPECT_EQ(listing(dir), "cases.csv out.csv ");
+}
+
+TEST_F(ReportTool, CsvIsNeitherCreatedNorChangedOnFailure)
+{
+    write("out.csv", "keep");
+    expect_refused(run({"--vc", "12a", "--pr", "100", "--wm", "100", "--ps", "100", "--csv", "out.csv"}),
+                   "no report written");
+    expect_refused(run({"--vc", "12a", "--pr", "100", "--wm", "100", "--ps", "100", "--csv", "new.csv"}),
+                   "no report written");
+    expect_refused(run(with(kScores70, {"--no-report"})), "--no-report needs --csv FILE");
+    write("cases.csv", "vc,pr,wm,ps\n70,100,100,100\n");
+    expect_refused(run({"--cases", "cases.csv", "--csv", "./cases.csv"}), "--csv ./cases.csv would replace the case file");
+
+    const tToolRun nowhere = run(with(kScores70, {"--csv", "missing/out.csv"}));
+    EXPECT_EQ(nowhere.status, 1);
+    EXPECT_TRUE(nowhere.out.empty());
+    EXPECT_TRUE(has(nowhere.err, "cannot write CSV file 'missing/out.csv': No such file or directory")) << nowhere.err;
+    EXPECT_TRUE(has(run(with(kScores70, {"--csv="})).err, "cannot write CSV file '': No such file"));
+    ASSERT_EQ(mkdir((dir + "/folder.csv").c_str(), 0700), 0);
+    const tToolRun folder = run(with(kScores70, {"--csv", "folder.csv", "--no-report"}));
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_TRUE(has(folder.err, "cannot write CSV file 'folder.csv': Is a directory")) << folder.err;
+
+    EXPECT_EQ(slurp(dir + "/out.csv"), "keep");
+    EXPECT_EQ(slurp(dir + "/cases.csv"), "vc,pr,wm,ps\n70,100,100,100\n");
+    EXPECT_EQ(listing(dir), "cases.csv folder.csv out.csv ");
 }
 
 } // namespace

@@ -1,0 +1,28 @@
+// A file that replaces its target only when complete: the text goes to a
+// temporary file in the target's folder, which commit() renames over the
+// target. Until then an existing target stays as it was, and a temporary
+// that is never committed is removed.
+#pragma once
+
+#include <string>
+
+class tReplacingFile {
+public:
+    // Creates the temporary file. Raises EInOutError (with the reason) when it
+    // cannot be created or when the target is a folder.
+    explicit tReplacingFile(const std::string& path);
+    ~tReplacingFile();
+    tReplacingFile(const tReplacingFile&) = delete;
+    tReplacingFile& operator=(const tReplacingFile&) = delete;
+
+    // Raise EInOutError on failure; the temporary is then removed.
+    void write(const std::string& text);
+    void commit(); // flushes to disk and renames over the target
+
+private:
+    void discard();
+
+    std::string path_;
+    std::string temporary_;
+    int fd_ = -1;
+};
