@@ -159,13 +159,11 @@ void run_cases(const tCaseList& list, const tRunSettings& settings, const std::v
     tScopedUserMessages scope(messages);
     tCaseSink sink;
     const tAnalysisHooks hooks; // no worksheet file, no windows
-    const long long total = static_cast<long long>(list.cases.size());
-    long long number = 0;
-    for (const tCase& one : list.cases) {
-        ++number;
+    const long long total = static_cast<long long>(list.size());
+    for (long long number = 1; number <= total; ++number) {
+        const tCase one = list.at(static_cast<size_t>(number - 1));
         messages.place = case_place(list, number, one);
-        for (int k = 0; k < 4; ++k)
-            inputs.score_texts[static_cast<size_t>(k)] = one.score(k);
+        inputs.score_texts = one.scores;
         inputs.note_lines = note_lines_of(one.notes);
         sink.lines.clear();
         if (run_analysis(inputs, sink, hooks).result != tRunResult::Completed)

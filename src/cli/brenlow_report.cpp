@@ -120,7 +120,7 @@ int run(const tOptions& options)
     const std::vector<tCaseOutput*> outputs = {&report};
     std::unique_ptr<tProgressLine> progress;
     if (!options.quiet && isatty(STDERR_FILENO))
-        progress = std::make_unique<tProgressLine>(stderr, static_cast<long long>(list.cases.size()));
+        progress = std::make_unique<tProgressLine>(stderr, static_cast<long long>(list.size()));
     try {
         run_cases(list, settings, outputs, progress.get(), progress && isatty(STDOUT_FILENO));
     } catch (const tOutputError& error) {

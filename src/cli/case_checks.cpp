@@ -5,6 +5,7 @@
 #include "common/user_messages.h"
 #include "methods/Metrics_Papers.h"
 
+#include <algorithm>
 #include <vector>
 
 const std::array<const char*, 4> field_captions = {
@@ -63,6 +64,37 @@ std::string problem_text(const std::string& place, const std::string& field, con
 
 } // namespace
 
+void tCaseList::add(long long line, const std::array<std::string, 4>& scores, const std::string& notes)
+{
+    tRow row{line, notes_.size(), static_cast<std::uint32_t>(notes.size()), {}};
+    for (size_t k = 0; k < scores.size(); ++k)
+        scores[k].copy(row.scores.data() + k * score_size, score_size);
+    notes_.insert(notes_.end(), notes.begin(), notes.end());
+    rows_.push_back(row);
+}
+
+void tCaseList::clear()
+{
+    rows_.clear();
+    rows_.shrink_to_fit();
+    notes_.clear();
+    notes_.shrink_to_fit();
+}
+
+tCase tCaseList::at(std::size_t index) const
+{
+    const tRow& row = rows_.at(index);
+    tCase one;
+    one.line = row.line;
+    for (size_t k = 0; k < one.scores.size(); ++k) {
+        const char* text = row.scores.data() + k * score_size;
+        one.scores[k].assign(text, std::find(text, text + score_size, '\0'));
+    }
+    const auto notes = notes_.begin() + static_cast<std::ptrdiff_t>(row.notes_at);
+    one.notes.assign(notes, notes + row.notes_size);
+    return one;
+}
+
 std::optional<std::string> check_score_text(const std::string& text, int k, std::string& message)
 {
     const std::string label = field_captions[static_cast<size_t>(k)];
@@ -90,24 +122,22 @@ std::optional<std::string> check_score_text(const std::string& text, int k, std:
 
 namespace {
 
-// Checks the four scores of a case and fills `one` with them; reports each
-// bad field and returns their number.
-int check_scores(const std::array<std::string, 4>& texts, const std::string& place, bool from_file,
-                 tCase& one, const tProblemReport& report)
+// Checks the four scores of a case, reports each bad field and returns
+// their number; `texts` become the checked scores.
+int check_scores(std::array<std::string, 4>& texts, const std::string& place, bool from_file,
+                 const tProblemReport& report)
 {
     int bad = 0;
-    for (int k = 0; k < 4; ++k) {
+    for (size_t k = 0; k < texts.size(); ++k) {
         std::string message;
-        const std::optional<std::string> score = check_score_text(texts[static_cast<size_t>(k)], k, message);
+        const std::optional<std::string> score = check_score_text(texts[k], static_cast<int>(k), message);
         if (score) {
-            auto& slot = one.scores[static_cast<size_t>(k)];
-            slot.fill('\0');
-            score->copy(slot.data(), field_capacity);
+            texts[k] = *score;
             continue;
         }
         ++bad;
-        const std::string field = from_file ? std::string("column ") + score_columns[static_cast<size_t>(k)]
-                                            : std::string(score_options[static_cast<size_t>(k)]);
+        const std::string field = from_file ? std::string("column ") + score_columns[k]
+                                            : std::string(score_options[k]);
         report(problem_text(place, field, message));
     }
     return bad;
@@ -139,11 +169,9 @@ tCaseList check_command_line_case(const tOptions& options, const tProblemReport&
     std::array<std::string, 4> texts;
     for (size_t k = 0; k < texts.size(); ++k)
         texts[k] = options.scores[k].value_or(std::string());
-    tCase one;
-    one.notes = options.notes.value_or(std::string());
-    list.bad_scores = check_scores(texts, std::string(), false, one, report);
+    list.bad_scores = check_scores(texts, std::string(), false, report);
     if (list.ok())
-        list.cases.push_back(std::move(one));
+        list.add(0, texts, options.notes.value_or(std::string()));
     return list;
 }
 
@@ -188,7 +216,7 @@ tCaseList read_case_file(std::istream& in, const std::string& source, const tPro
         case tCsvFault::RowTooLong:
         case tCsvFault::FieldTooLong:
             fault(words + " " + limit_text(reader, record.fault));
-            list.cases.clear();
+            list.clear();
             return list;
         case tCsvFault::UnclosedQuote:
             fault("line " + std::to_string(record.fault_line) + ": a quoted field is not closed");
@@ -207,18 +235,13 @@ tCaseList read_case_file(std::istream& in, const std::string& source, const tPro
         std::array<std::string, 4> texts;
         for (size_t k = 0; k < texts.size(); ++k)
             texts[k] = std::move(record.fields[columns.score[k]]);
-        tCase one;
-        one.line = record.line;
-        list.bad_scores += check_scores(texts, name + " " + words, true, one, report);
-        if (!list.ok())
-            continue; // nothing will be computed: the cases need not be kept
-        if (columns.has_notes)
-            one.notes = std::move(record.fields[columns.notes]);
-        list.cases.push_back(std::move(one));
+        list.bad_scores += check_scores(texts, name + " " + words, true, report);
+        if (list.ok())
+            list.add(record.line, texts, columns.has_notes ? record.fields[columns.notes] : std::string());
+        else
+            list.clear(); // nothing will be computed
     }
-    if (!list.ok())
-        list.cases.clear();
-    else if (list.cases.empty())
+    if (list.ok() && list.size() == 0)
         fault("the file has a header row but no cases");
     return list;
 }

@@ -6,6 +6,8 @@
 #include "command_line.h"
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <istream>
@@ -15,25 +17,40 @@
 // The worksheet's captions of the four score fields, slot order.
 extern const std::array<const char*, 4> field_captions;
 
-// A score text as the worksheet's field can hold it: at most six characters.
-using tScoreText = std::array<char, 8>;
-
 // One case to compute.
 struct tCase {
     long long line = 0; // the file line on which its row starts; 0 for the command line
-    std::array<tScoreText, 4> scores{}; // VC, PR, WM, PS, as checked
+    std::array<std::string, 4> scores; // VC, PR, WM, PS, as checked
     std::string notes;
-
-    std::string score(int k) const { return scores[static_cast<size_t>(k)].data(); }
 };
 
-struct tCaseList {
+// The cases of a batch. A case file's rows are kept compactly (a row's
+// parsed values are a few dozen bytes, notes aside), and only while nothing
+// is wrong: once a problem is found nothing will be computed.
+class tCaseList {
+public:
     std::string source;       // the case file's name; empty for the command line
-    std::deque<tCase> cases;  // all of them, when nothing is wrong
     long long bad_scores = 0; // fields refused by the score checks
-    long long faults = 0;     // other problems: options, file structure, reading
+    long long faults = 0;     // other problems: file structure, reading
 
     bool ok() const { return bad_scores == 0 && faults == 0; }
+
+    // `scores` as checked: at most six characters each.
+    void add(long long line, const std::array<std::string, 4>& scores, const std::string& notes);
+    void clear();
+    std::size_t size() const { return rows_.size(); }
+    tCase at(std::size_t index) const;
+
+private:
+    static constexpr std::size_t score_size = 6;
+    struct tRow {
+        long long line;
+        std::size_t notes_at;
+        std::uint32_t notes_size;
+        std::array<char, 4 * score_size> scores; // each padded with NULs
+    };
+    std::deque<tRow> rows_;
+    std::deque<char> notes_; // the notes of every row, one after the other
 };
 
 // Receives each problem as one message (its line breaks as line feeds).
