@@ -75,6 +75,8 @@ void tCaseList::add(long long line, const std::array<std::string, 4>& scores, co
 
 void tCaseList::clear()
 {
+    if (rows_.empty())
+        return;
     rows_.clear();
     rows_.shrink_to_fit();
     notes_.clear();
@@ -182,6 +184,7 @@ tCaseList read_case_file(std::istream& in, const std::string& source, const tPro
     const std::string name = visible(source);
     const auto fault = [&](const std::string& text) {
         ++list.faults;
+        list.clear(); // nothing will be computed
         report(name + ": " + text);
     };
 
@@ -216,7 +219,6 @@ tCaseList read_case_file(std::istream& in, const std::string& source, const tPro
         case tCsvFault::RowTooLong:
         case tCsvFault::FieldTooLong:
             fault(words + " " + limit_text(reader, record.fault));
-            list.clear();
             return list;
         case tCsvFault::UnclosedQuote:
             fault("line " + std::to_string(record.fault_line) + ": a quoted field is not closed");

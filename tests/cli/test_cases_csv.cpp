@@ -104,6 +104,12 @@ TEST(CaseFile, RowsAreKeptAsCheckedAndProblemsReported)
     ASSERT_EQ(problems.size(), 3u);
     EXPECT_EQ(problems[1], "b.csv row 2 (line 3), column wm:\nINPUT ERROR\n(  Working Memory Index score:  -80.000  )\n"
                            "The valid range for Orvane Index scores is 50 to 150 ");
+
+    std::istringstream short_row("vc,pr,wm,ps\n100,100,100,100\n100,100\n");
+    const tCaseList structure = read_case_file(short_row, "c.csv", report);
+    EXPECT_EQ(structure.faults, 1);
+    EXPECT_EQ(structure.size(), 0u);
+    EXPECT_EQ(problems.back(), "c.csv: row 2 (line 3) has 2 fields where the header has 4");
 }
 
 TEST(CommandLine, ErrorsAreHandedBack)
