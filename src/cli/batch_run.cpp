@@ -93,7 +93,7 @@ void print_error(const std::string& text)
 
 void tReportOutput::write_case(const tCaseResult& result)
 {
-    for (const std::string& line : *result.report_lines) {
+    for (const std::string& line : result.report_lines) {
         std::fwrite(line.data(), 1, line.size(), file_);
         std::fputc('\n', file_);
     }
@@ -110,7 +110,7 @@ tProgressLine::tProgressLine(std::FILE* terminal, long long total)
 void tProgressLine::update(long long done)
 {
     const tClock::time_point now = tClock::now();
-    if (shown_ == 0 || done >= total_ || now - drawn_at_ >= redraw_interval)
+    if (done >= total_ || now - drawn_at_ >= redraw_interval)
         draw(done, now);
 }
 
@@ -172,7 +172,7 @@ void run_cases(const tCaseList& list, const tRunSettings& settings, const std::v
 
         if (progress && progress_shares_output)
             progress->hide();
-        const tCaseResult result{number, total, messages.place, &sink.lines};
+        const tCaseResult result{number, total, messages.place, sink.lines};
         for (tCaseOutput* output : outputs)
             output->write_case(result);
         if (progress)

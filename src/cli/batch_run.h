@@ -22,10 +22,10 @@ struct tRunSettings {
 
 // What one finished case hands to the outputs.
 struct tCaseResult {
-    long long number = 0;  // from 1
-    long long total = 0;   // cases in the batch
+    long long number;      // from 1
+    long long total;       // cases in the batch
     std::string place;     // "cases.csv row 2 (line 3)", or empty for the command line
-    const std::vector<std::string>* report_lines = nullptr; // the separator block first, after the first case
+    const std::vector<std::string>& report_lines; // the separator block first, after the first case
 };
 
 // An output failed; what() says which and why. The run stops at once.
@@ -57,7 +57,8 @@ private:
 
 // A one-line display of cases done, time taken and time left, redrawn in
 // place (carriage return) at most a few times a second. The first and the
-// last state are always drawn; the line is blanked out at the end.
+// last state are always drawn; the line is blanked out at the end. Hidden
+// while other text goes to the terminal, it comes back at the next redraw.
 class tProgressLine {
 public:
     using tClock = std::chrono::steady_clock;
