@@ -20,142 +20,185 @@ std::string header_name(const std::string& field)
     return name;
 }
 
+constexpr int end_of_input = std::char_traits<char>::eof();
+
 } // namespace
 
-std::vector<tCsvRecord> split_csv(const std::string& text, std::vector<std::string>& errors)
+bool stops_reading(tCsvFault fault)
 {
-    std::vector<tCsvRecord> records;
-    size_t pos = 0;
-    int line = 1;
-    // A byte-order mark is not part of the first column's name.
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        pos = 3;
-
-    const auto at_record_end = [&](size_t p) { return p >= text.size() || text[p] == '\n' || text[p] == '\r'; };
-    const auto skip_record_end = [&]() {
-        if (pos < text.size() && text[pos] == '\r')
-            ++pos;
-        if (pos < text.size() && text[pos] == '\n')
-            ++pos;
-        ++line;
-    };
-
-    while (pos < text.size()) {
-        tCsvRecord record;
-        record.line = line;
-        if (at_record_end(pos)) { // an empty line holds no record
-            skip_record_end();
-            continue;
-        }
-        bool record_done = false;
-        while (!record_done) {
-            std::string field;
-            if (pos < text.size() && text[pos] == '"') {
-                const int opened_on = line;
-                ++pos;
-                bool closed = false;
-                while (pos < text.size()) {
-                    const char c = text[pos++];
-                    if (c == '"') {
-                        if (pos < text.size() && text[pos] == '"') {
-                            field += '"';
-                            ++pos;
-                        } else {
-                            closed = true;
-                            break;
-                        }
-                    } else {
-                        if (c == '\n' || (c == '\r' && (pos >= text.size() || text[pos] != '\n')))
-                            ++line;
-                        field += c;
-                    }
-                }
-                if (!closed) {
-                    errors.push_back("line " + std::to_string(opened_on)
-                                     + ": a quoted field is not closed");
-                    record.fields.push_back(field);
-                    records.push_back(record);
-                    return records;
-                }
-                if (!at_record_end(pos) && text[pos] != ',') {
-                    errors.push_back("line " + std::to_string(line)
-                                     + ": unexpected text after a closing quote");
-                    while (!at_record_end(pos) && text[pos] != ',')
-                        ++pos;
-                }
-            } else {
-                while (!at_record_end(pos) && text[pos] != ',')
-                    field += text[pos++];
-            }
-            record.fields.push_back(field);
-            if (pos < text.size() && text[pos] == ',') {
-                ++pos;
-            } else {
-                record_done = true;
-                if (pos < text.size())
-                    skip_record_end();
-            }
-        }
-        records.push_back(record);
-    }
-    return records;
+    return fault == tCsvFault::UnclosedQuote || fault == tCsvFault::RowTooLong
+           || fault == tCsvFault::FieldTooLong;
 }
 
-tCaseFile parse_case_file(const std::string& text)
+tCsvReader::tCsvReader(std::istream& in, tCsvLimits limits) : in_(in.rdbuf()), limits_(limits)
 {
-    tCaseFile file;
-    const std::vector<tCsvRecord> records = split_csv(text, file.errors);
-    if (!file.errors.empty())
-        return file;
-    if (records.empty()) {
-        file.errors.push_back("the file is empty (a header row with vc, pr, wm and ps is needed)");
-        return file;
+    // A byte-order mark is not part of the first column's name. The bytes
+    // looked at are kept when they turn out not to be one.
+    static const char mark[] = "\xEF\xBB\xBF";
+    for (int i = 0; i < 3 && in_; ++i) {
+        const int c = in_->sgetc();
+        if (c == end_of_input || static_cast<char>(c) != mark[i])
+            break;
+        pending_ += static_cast<char>(in_->sbumpc());
+    }
+    if (pending_.size() == 3)
+        pending_.clear();
+}
+
+int tCsvReader::peek()
+{
+    if (pending_at_ < pending_.size())
+        return static_cast<unsigned char>(pending_[pending_at_]);
+    return in_ ? in_->sgetc() : end_of_input;
+}
+
+int tCsvReader::get()
+{
+    if (pending_at_ < pending_.size())
+        return static_cast<unsigned char>(pending_[pending_at_++]);
+    return in_ ? in_->sbumpc() : end_of_input;
+}
+
+bool tCsvReader::at_record_end()
+{
+    const int c = peek();
+    return c == end_of_input || c == '\n' || c == '\r';
+}
+
+// Counts one byte of the current row; false (with the fault set) once the
+// row is longer than its limit.
+bool tCsvReader::count_byte(tCsvRecord& record)
+{
+    if (++row_bytes_ <= limits_.max_row_bytes)
+        return true;
+    record.fault = tCsvFault::RowTooLong;
+    record.fault_line = line_;
+    return false;
+}
+
+// Consumes a line end (CR, LF or CR LF).
+void tCsvReader::end_line()
+{
+    if (get() == '\r' && peek() == '\n')
+        get();
+    ++line_;
+}
+
+void tCsvReader::read_field(tCsvRecord& record, std::string& field)
+{
+    const auto append = [&](char c) {
+        if (field.size() >= limits_.max_field_bytes) {
+            record.fault = tCsvFault::FieldTooLong;
+            record.fault_line = line_;
+            return false;
+        }
+        field += c;
+        return true;
+    };
+
+    if (peek() != '"') {
+        while (!at_record_end() && peek() != ',')
+            if (!count_byte(record) || !append(static_cast<char>(get())))
+                return;
+        return;
     }
 
-    const tCsvRecord& header = records.front();
-    std::array<int, 4> score_index = {-1, -1, -1, -1};
-    int notes_index = -1;
-    for (size_t c = 0; c < header.fields.size(); ++c) {
-        const std::string name = header_name(header.fields[c]);
+    get();
+    if (!count_byte(record))
+        return;
+    const long long opened_on = line_;
+    for (;;) {
+        const int c = get();
+        if (c == end_of_input) {
+            record.fault = tCsvFault::UnclosedQuote;
+            record.fault_line = opened_on;
+            return;
+        }
+        if (!count_byte(record))
+            return;
+        if (c == '"') {
+            if (peek() != '"')
+                break;
+            get();
+            if (!count_byte(record))
+                return;
+        } else if (c == '\n' || (c == '\r' && peek() != '\n')) {
+            ++line_;
+        }
+        if (!append(static_cast<char>(c)))
+            return;
+    }
+    if (!at_record_end() && peek() != ',') {
+        if (record.fault == tCsvFault::None) { // a row's first such fault is the one reported
+            record.fault = tCsvFault::TextAfterQuote;
+            record.fault_line = line_;
+        }
+        while (!at_record_end() && peek() != ',') {
+            get();
+            if (!count_byte(record))
+                return;
+        }
+    }
+}
+
+bool tCsvReader::next(tCsvRecord& record)
+{
+    record.fields.clear();
+    record.fault = tCsvFault::None;
+    record.fault_line = 0;
+    if (stopped_)
+        return false;
+    while (peek() == '\n' || peek() == '\r') // an empty line holds no record
+        end_line();
+    if (peek() == end_of_input)
+        return false;
+
+    record.line = line_;
+    row_bytes_ = 0;
+    for (;;) {
+        record.fields.emplace_back();
+        read_field(record, record.fields.back());
+        if (stops_reading(record.fault)) {
+            stopped_ = true;
+            return true;
+        }
+        if (peek() != ',')
+            break;
+        get();
+        if (!count_byte(record)) {
+            stopped_ = true;
+            return true;
+        }
+    }
+    if (peek() != end_of_input)
+        end_line();
+    return true;
+}
+
+tCaseColumns find_case_columns(const std::vector<std::string>& header, std::vector<std::string>& errors)
+{
+    tCaseColumns columns;
+    columns.count = header.size();
+    std::array<bool, 4> found{};
+    for (size_t c = 0; c < header.size(); ++c) {
+        const std::string name = header_name(header[c]);
         for (size_t k = 0; k < score_columns.size(); ++k)
             if (name == score_columns[k]) {
-                if (score_index[k] >= 0)
-                    file.errors.push_back("column " + name + " appears more than once in the header");
-                score_index[k] = static_cast<int>(c);
+                if (found[k])
+                    errors.push_back("column " + name + " appears more than once in the header");
+                found[k] = true;
+                columns.score[k] = c;
             }
         if (name == "notes") {
-            if (notes_index >= 0)
-                file.errors.push_back("column notes appears more than once in the header");
-            notes_index = static_cast<int>(c);
+            if (columns.has_notes)
+                errors.push_back("column notes appears more than once in the header");
+            columns.has_notes = true;
+            columns.notes = c;
         }
     }
     for (size_t k = 0; k < score_columns.size(); ++k)
-        if (score_index[k] < 0)
-            file.errors.push_back(std::string("missing column ") + score_columns[k]
-                                  + " (the header row must name vc, pr, wm and ps)");
-    if (!file.errors.empty())
-        return file;
-
-    for (size_t r = 1; r < records.size(); ++r) {
-        const tCsvRecord& record = records[r];
-        const int row = static_cast<int>(r);
-        if (record.fields.size() != header.fields.size()) {
-            file.errors.push_back("row " + std::to_string(row) + " (line " + std::to_string(record.line)
-                                  + ") has " + std::to_string(record.fields.size())
-                                  + " fields where the header has "
-                                  + std::to_string(header.fields.size()));
-            continue;
-        }
-        tCaseRow case_row;
-        case_row.row = row;
-        case_row.line = record.line;
-        for (size_t k = 0; k < score_columns.size(); ++k)
-            case_row.score_texts[k] = record.fields[static_cast<size_t>(score_index[k])];
-        if (notes_index >= 0)
-            case_row.notes = record.fields[static_cast<size_t>(notes_index)];
-        file.rows.push_back(case_row);
-    }
-    if (file.rows.empty() && file.errors.empty())
-        file.errors.push_back("the file has a header row but no cases");
-    return file;
+        if (!found[k])
+            errors.push_back(std::string("missing column ") + score_columns[k]
+                             + " (the header row must name vc, pr, wm and ps)");
+    return columns;
 }

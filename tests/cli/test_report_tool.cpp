@@ -8,10 +8,12 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <fcntl.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -61,9 +63,9 @@ protected:
         return path;
     }
 
-    // Runs the tool without a shell, so blanks and line feeds in arguments
-    // arrive unchanged; standard output and error go to files.
-    tToolRun run(const std::vector<std::string>& args)
+    // Starts the tool without a shell, so blanks and line feeds in arguments
+    // arrive unchanged, with the given standard output and error.
+    pid_t start(const std::vector<std::string>& args, int out, int err)
     {
         std::vector<std::string> owned{BRENLOW_REPORT_EXE};
         owned.insert(owned.end(), args.begin(), args.end());
@@ -71,30 +73,44 @@ protected:
         for (auto& a : owned)
             argv.push_back(a.data());
         argv.push_back(nullptr);
-        const std::string out_path = dir + "/stdout";
-        const std::string err_path = dir + "/stderr";
-
-        tToolRun result;
         const pid_t pid = fork();
-        if (pid < 0) {
-            ADD_FAILURE() << "fork failed";
-            return result;
-        }
         if (pid == 0) {
-            const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            if (out < 0 || err < 0 || chdir(dir.c_str()) != 0)
+            if (dup2(out, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0 || chdir(dir.c_str()) != 0)
                 _exit(126);
-            dup2(out, STDOUT_FILENO);
-            dup2(err, STDERR_FILENO);
             execv(argv[0], argv.data());
             _exit(127);
         }
+        EXPECT_GT(pid, 0) << "fork failed";
+        return pid;
+    }
+
+    static int wait_for(pid_t pid)
+    {
         int status = 0;
         while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
-        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = slurp(out_path);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // Runs the tool to its end; standard output and error go to files.
+    tToolRun run(const std::vector<std::string>& args, const std::string& out_path_given = "")
+    {
+        const std::string out_path = out_path_given.empty() ? dir + "/stdout" : out_path_given;
+        const std::string err_path = dir + "/stderr";
+        const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+        tToolRun result;
+        if (out < 0 || err < 0) {
+            ADD_FAILURE() << "cannot create " << out_path << " or " << err_path;
+            return result;
+        }
+        const pid_t pid = start(args, out, err);
+        close(out);
+        close(err);
+        if (pid > 0)
+            result.status = wait_for(pid);
+        if (out_path_given.empty())
+            result.out = slurp(out_path);
         result.err = slurp(err_path);
         return result;
     }
@@ -108,6 +124,41 @@ protected:
 };
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// Everything `fd` gives until its end (a terminal's end is EIO once the
+// last process holding its other side is gone), or `limit` bytes.
+std::string read_from(int fd, size_t limit = SIZE_MAX)
+{
+    std::string text;
+    char buffer[4096];
+    while (text.size() < limit) {
+        const ssize_t got = read(fd, buffer, std::min(sizeof buffer, limit - text.size()));
+        if (got > 0)
+            text.append(buffer, static_cast<size_t>(got));
+        else if (got == 0 || errno != EINTR)
+            break;
+    }
+    return text;
+}
+
+// A pseudo-terminal for the tool's standard error.
+struct tTerminal {
+    int master = -1;
+    int slave = -1;
+    tTerminal()
+    {
+        master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0)
+            slave = open(ptsname(master), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    }
+    ~tTerminal()
+    {
+        if (slave >= 0)
+            close(slave);
+        if (master >= 0)
+            close(master);
+    }
+};
 
 const std::vector<std::string> kScores70 = {"--vc", "70", "--pr", "100", "--wm", "100", "--ps", "100"};
 
@@ -126,8 +177,10 @@ TEST_F(ReportTool, HelpExplainsEveryOption)
     EXPECT_TRUE(r.err.empty());
     for (const char* part : {"--vc", "--pr", "--wm", "--ps", "--notes", "--cases", "--pairwise",
                              "--bonferroni", "--criterion", "25, 15.87, 15, 10, 5, 2 or 1",
-                             "default 5", "header", "notes", "Exit status", "--csv FILE", "--no-report",
-                             "S_percentile_lower", "D_bonf_two", "n_pair_abnormal_base_rate", "chi_square_df"})
+                             "default 5", "header", "notes", "Exit status", "--quiet",
+                             "at most 65536 bytes", "at most 4096", "at most 6 characters", "--csv FILE",
+                             "--no-report", "S_percentile_lower", "D_bonf_two", "n_pair_abnormal_base_rate",
+                             "chi_square_df", "--pdf FILE", "--chart-dir DIR", "--version"})
         EXPECT_TRUE(has(r.out, part)) << part;
 }
 
@@ -222,6 +275,48 @@ TEST_F(ReportTool, ScoreErrorsUseTheWorksheetMessagesWithLineBreaks)
     EXPECT_TRUE(has(r.err, "3 invalid scores; no report written"));
 }
 
+TEST_F(ReportTool, ScoresAreWhatTheWorksheetFieldCanHold)
+{
+    // Blanks at either end are dropped, as if never typed.
+    EXPECT_EQ(run({"--vc", " 70 ", "--pr", "100", "--wm", "100  ", "--ps", "100"}).out, run(kScores70).out);
+
+    const tToolRun r = run({"--vc", "10 5", "--pr", "49.99999999999999999", "--wm", "99,5", "--ps", "1000000"});
+    expect_refused(r, "--vc:\nINPUT ERROR\n(  Verbal Comprehension Index score:  10 5  )\n\nEnter numeric data only.\n");
+    EXPECT_TRUE(has(r.err, "--pr:\nMaximum length of input is 6 characters.\n"));
+    EXPECT_TRUE(has(r.err, "--wm:\nINPUT ERROR\n(  Working Memory Index score:  99,5  )\n\nEnter numeric data only.\n"));
+    EXPECT_TRUE(has(r.err, "--ps:\nMaximum length of input is 6 characters.\n"));
+    EXPECT_TRUE(has(r.err, "4 invalid scores; no report written"));
+
+    write("cases.csv", "vc,pr,wm,ps\n100,100,100,100\n100,  149.99  , 1 0 0,100.0001\n");
+    const tToolRun f = run({"--cases", "cases.csv"});
+    expect_refused(f, "cases.csv row 2 (line 3), column wm:\nINPUT ERROR\n(  Working Memory Index score:  1 0 0  )\n\nEnter numeric data only.\n");
+    EXPECT_TRUE(has(f.err, "cases.csv row 2 (line 3), column ps:\nMaximum length of input is 6 characters.\n"));
+    EXPECT_FALSE(has(f.err, "column pr"));
+}
+
+TEST_F(ReportTool, ControlCharactersAreShownAndMessagesAreWhole)
+{
+    using namespace std::string_literals; // for the NUL inside
+    write("cases.csv", "vc,pr,wm,ps\n1\0x,100,\"1\n0\",\x1b[2J\n"s);
+    const tToolRun r = run({"--cases", "cases.csv"});
+    expect_refused(r, "cases.csv row 1 (line 2), column vc:\nINPUT ERROR\n(  Verbal Comprehension Index score:  1\\0x  )\n\nEnter numeric data only.\n");
+    EXPECT_TRUE(has(r.err, "(  Working Memory Index score:  1\\n0  )\n\nEnter numeric data only.\n"));
+    EXPECT_TRUE(has(r.err, "(  Processing Speed Index score:  \\x1b[2J  )\n\nEnter numeric data only.\n"));
+    EXPECT_FALSE(has(r.err, "\x1b"));
+
+    expect_refused(run(with(kScores70, {"--x\x7f\x01"})), "unknown option --x\\x7f\\x01\n");
+}
+
+TEST_F(ReportTool, AFullDeviceIsAnErrorWithAMessage)
+{
+    const tToolRun help = run({"--help"}, "/dev/full");
+    EXPECT_EQ(help.status, 1);
+    EXPECT_TRUE(has(help.err, "cannot write to standard output: No space left on device")) << help.err;
+    const tToolRun report = run(kScores70, "/dev/full");
+    EXPECT_EQ(report.status, 1);
+    EXPECT_TRUE(has(report.err, "cannot write the report to standard output: No space left on device")) << report.err;
+}
+
 // --- Case files ------------------------------------------------------------
 
 TEST_F(ReportTool, CaseFileRowMatchesTheSameCaseFromOptions)
@@ -291,6 +386,27 @@ TEST_F(ReportTool, CaseFileStructureErrors)
 
     write("empty.csv", "");
     expect_refused(run({"--cases", "empty.csv"}), "empty.csv: the file is empty");
+}
+
+TEST_F(ReportTool, RowsAndFieldsOverTheirLimitsStopTheReadingAtOnce)
+{
+    // No line break ever: refused after the first field's limit, not read
+    // until memory runs out.
+    expect_refused(run({"--cases", "/dev/zero"}),
+                   "/dev/zero: the header row (line 1) has a field longer than 4096 bytes (the limit of a field)\n");
+
+    const std::string row = "100,100,100,100,";
+    write("field.csv", "vc,pr,wm,ps,notes\n" + row + "\n" + row + "\"" + std::string(4097, 'x') + "\"\n" + row + "x\n");
+    expect_refused(run({"--cases", "field.csv"}), "field.csv: row 2 (line 3) has a field longer than 4096 bytes");
+
+    // Many short fields, over several lines inside quotes: the row's limit.
+    std::string fields;
+    while (fields.size() <= 65536)
+        fields += ",\"a\nb\"";
+    write("row.csv", "vc,pr,wm,ps,notes\n" + row + "\n" + row + fields + "\n");
+    const tToolRun r = run({"--cases", "row.csv"});
+    expect_refused(r, "row.csv: row 2 (line 3) is longer than 65536 bytes (the limit of a row)\n");
+    EXPECT_FALSE(has(r.err, "fields where the header has")) << "reading went on after the limit";
 }
 
 TEST_F(ReportTool, UnreadableCaseFile)
@@ -369,6 +485,72 @@ TEST_F(ReportTool, CsvIsNeitherCreatedNorChangedOnFailure)
     EXPECT_EQ(slurp(dir + "/out.csv"), "keep");
     EXPECT_EQ(slurp(dir + "/cases.csv"), "vc,pr,wm,ps\n70,100,100,100\n");
     EXPECT_EQ(listing(dir), "cases.csv folder.csv out.csv ");
+}
+
+// --- A batch as it runs ---------------------------------------------------
+
+TEST_F(ReportTool, EachReportIsWrittenAsItsCaseIsDoneWithProgressOnATerminal)
+{
+    tTerminal terminal;
+    if (terminal.slave < 0)
+        GTEST_SKIP() << "no pseudo-terminal here";
+    const std::string first = run(kScores70).out;
+    write("cases.csv", "vc,pr,wm,ps\n70,100,100,100\n70,100,100,100\n70,100,100,100\n");
+
+    // Standard output is a pipe that holds less than one report, so the
+    // tool can write only one report ahead of what is read.
+    int out[2];
+    ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
+    const int capacity = fcntl(out[0], F_SETPIPE_SZ, 4096);
+    ASSERT_GT(capacity, 0);
+    ASSERT_LT(static_cast<size_t>(capacity), first.size());
+    const pid_t pid = start({"--cases", "cases.csv"}, out[1], terminal.slave);
+    close(out[1]);
+    close(terminal.slave);
+    terminal.slave = -1;
+
+    // The first report arrives whole while the last case cannot be done:
+    // its report cannot have been written, and the progress line's last
+    // state, drawn after it, is not on the terminal.
+    EXPECT_EQ(read_from(out[0], first.size()), first);
+    std::string progress;
+    while (!has(progress, "0 of 3 cases done, 0:00:0")) {
+        const std::string more = read_from(terminal.master, 1);
+        ASSERT_FALSE(more.empty()) << "no progress line: " << progress;
+        progress += more;
+    }
+    ASSERT_EQ(fcntl(terminal.master, F_SETFL, O_NONBLOCK), 0);
+    progress += read_from(terminal.master);
+    EXPECT_FALSE(has(progress, "3 of 3")) << progress;
+    ASSERT_EQ(fcntl(terminal.master, F_SETFL, 0), 0);
+
+    const std::string rest = read_from(out[0]);
+    close(out[0]);
+    progress += read_from(terminal.master);
+    EXPECT_EQ(wait_for(pid), 0);
+    const std::string separator = "\n\n\n" + std::string(103, '-') + "\n\n";
+    EXPECT_EQ(rest.size(), 2 * (separator.size() + first.size())) << "two more reports, each after the separator";
+    // Drawn in place, the last state too, and blanked out at the end.
+    EXPECT_EQ(progress.front(), '\r');
+    EXPECT_TRUE(has(progress, "\r3 of 3 cases done, 0:")) << progress;
+    EXPECT_EQ(progress.find('\n'), std::string::npos);
+    const size_t last_draw = progress.rfind('\r', progress.size() - 2);
+    EXPECT_EQ(progress.back(), '\r');
+    EXPECT_EQ(progress.find_first_not_of(' ', last_draw + 1), progress.size() - 1) << "not blanked out at the end";
+}
+
+TEST_F(ReportTool, QuietShowsNoProgressOnATerminal)
+{
+    tTerminal terminal;
+    if (terminal.slave < 0)
+        GTEST_SKIP() << "no pseudo-terminal here";
+    const int out = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    const pid_t pid = start(with(kScores70, {"--quiet"}), out, terminal.slave);
+    close(out);
+    close(terminal.slave);
+    terminal.slave = -1;
+    EXPECT_EQ(read_from(terminal.master), "");
+    EXPECT_EQ(wait_for(pid), 0);
 }
 
 } // namespace

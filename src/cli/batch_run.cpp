@@ -1,0 +1,184 @@
+#include "batch_run.h"
+
+#include "analysis/analysis_run.h"
+#include "cli_text.h"
+#include "common/user_messages.h"
+#include "methods/worksheet_config.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+const char* const program_name = "brenlow-report";
+const char* const notes_caption = "User's Notes:";
+
+// The progress line is redrawn at most this often (the last state excepted).
+constexpr std::chrono::milliseconds redraw_interval(250);
+
+// The report lines of the case being computed. The separator block goes
+// before every report but the first, as in the output window.
+class tCaseSink final : public tReportSink {
+public:
+    std::vector<std::string> lines;
+    bool earlier_reports = false;
+    void append(const std::string& line) override { lines.push_back(line); }
+    bool has_lines() const override { return earlier_reports || !lines.empty(); }
+};
+
+// Numerical warnings of a run go to standard error, naming the case.
+class tRunMessages final : public tUserMessages {
+public:
+    std::string place;
+    tProgressLine* progress = nullptr;
+    void warning(const std::string& text) override { show(text); }
+    void information(const std::string& text) override { show(text); }
+    bool confirm(const std::string& text) override
+    {
+        show(text);
+        return false;
+    }
+    void beep() override {}
+
+private:
+    void show(const std::string& text)
+    {
+        if (progress)
+            progress->hide();
+        print_error("warning" + (place.empty() ? std::string() : " (" + place + ")") + ": " + visible_lines(text));
+    }
+};
+
+// The memo's lines: a line feed (with or without a carriage return before it)
+// separates lines; no text means no lines, and a final line feed adds none.
+std::vector<std::string> note_lines_of(const std::string& text)
+{
+    std::vector<std::string> lines;
+    if (text.empty())
+        return lines;
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (end == std::string::npos) {
+            if (!line.empty() || lines.empty())
+                lines.push_back(line);
+            break;
+        }
+        lines.push_back(line);
+        start = end + 1;
+        if (start == text.size())
+            break;
+    }
+    return lines;
+}
+
+std::string clock_text(std::chrono::seconds time)
+{
+    const long long s = time.count();
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", s / 3600, s / 60 % 60, s % 60);
+    return text;
+}
+
+} // namespace
+
+void print_error(const std::string& text)
+{
+    const std::string line = std::string(program_name) + ": " + visible_lines(text) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+void tReportOutput::write_case(const tCaseResult& result)
+{
+    for (const std::string& line : result.report_lines) {
+        std::fwrite(line.data(), 1, line.size(), file_);
+        std::fputc('\n', file_);
+    }
+    if (std::fflush(file_) != 0 || std::ferror(file_))
+        throw tOutputError("cannot write the report to " + name_ + ": " + std::strerror(errno));
+}
+
+tProgressLine::tProgressLine(std::FILE* terminal, long long total)
+    : terminal_(terminal), total_(total), start_(tClock::now())
+{
+    draw(0, start_);
+}
+
+void tProgressLine::update(long long done)
+{
+    const tClock::time_point now = tClock::now();
+    if (done >= total_ || now - drawn_at_ >= redraw_interval)
+        draw(done, now);
+}
+
+void tProgressLine::draw(long long done, tClock::time_point now)
+{
+    const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - start_);
+    std::string text = std::to_string(done) + " of " + std::to_string(total_)
+                       + (total_ == 1 ? " case" : " cases") + " done, " + clock_text(elapsed) + " elapsed";
+    if (done > 0 && done < total_) {
+        const auto left = std::chrono::duration_cast<std::chrono::seconds>((now - start_) * (total_ - done) / done);
+        text += ", about " + clock_text(left) + " left";
+    }
+    // Blanks cover what is left of a longer line drawn before.
+    const size_t length = text.size();
+    if (length < shown_)
+        text.append(shown_ - length, ' ');
+    std::fputs(("\r" + text).c_str(), terminal_);
+    std::fflush(terminal_);
+    shown_ = length;
+    drawn_at_ = now;
+}
+
+void tProgressLine::hide()
+{
+    if (shown_ == 0)
+        return;
+    std::fputs(("\r" + std::string(shown_, ' ') + "\r").c_str(), terminal_);
+    std::fflush(terminal_);
+    shown_ = 0;
+}
+
+void run_cases(const tCaseList& list, const tRunSettings& settings, const std::vector<tCaseOutput*>& outputs,
+               tProgressLine* progress, bool progress_shares_output)
+{
+    tAnalysisInputs inputs;
+    for (size_t k = 0; k < field_captions.size(); ++k)
+        inputs.label_captions[k] = field_captions[k];
+    inputs.criterion_item = settings.criterion_item;
+    inputs.mode = settings.mode;
+    inputs.correction = settings.correction;
+    inputs.notes_caption = notes_caption;
+    inputs.app_title = AppTitle;
+
+    tRunMessages messages;
+    messages.progress = progress;
+    tScopedUserMessages scope(messages);
+    tCaseSink sink;
+    const tAnalysisHooks hooks; // no worksheet file, no windows
+    const long long total = static_cast<long long>(list.size());
+    for (long long number = 1; number <= total; ++number) {
+        const tCase one = list.at(static_cast<size_t>(number - 1));
+        messages.place = case_place(list, number, one);
+        inputs.score_texts = one.scores;
+        inputs.note_lines = note_lines_of(one.notes);
+        sink.lines.clear();
+        const tAnalysisOutcome outcome = run_analysis(inputs, sink, hooks);
+        if (outcome.result != tRunResult::Completed || !outcome.figures)
+            throw std::logic_error("a checked case did not complete");
+        sink.earlier_reports = true;
+
+        if (progress && progress_shares_output)
+            progress->hide();
+        const tCaseResult result{number, total, messages.place, sink.lines, *outcome.figures};
+        for (tCaseOutput* output : outputs)
+            output->write_case(result);
+        if (progress)
+            progress->update(number);
+    }
+    for (tCaseOutput* output : outputs)
+        output->finish();
+}

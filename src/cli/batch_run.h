@@ -1,0 +1,97 @@
+// The computing half of brenlow-report: the checked cases, one after the
+// other, as successive Computes in one process. Each finished case is handed
+// at once to every output (the report text on standard output, and whatever
+// else is asked for), and each output flushes it before the next case
+// starts, so a long batch can be read, or stopped, as it goes.
+#pragma once
+
+#include "analysis/case_figures.h"
+#include "case_checks.h"
+
+#include <chrono>
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// The option groups of the worksheet, as the run takes them.
+struct tRunSettings {
+    int criterion_item = 4;
+    int mode = 1;       // 0 pairwise, 1 the case's mean
+    int correction = 0; // 1 sequential Bonferroni
+};
+
+// What one finished case hands to the outputs.
+struct tCaseResult {
+    long long number;      // from 1
+    long long total;       // cases in the batch
+    std::string place;     // "cases.csv row 2 (line 3)", or empty for the command line
+    const std::vector<std::string>& report_lines; // the separator block first, after the first case
+    const tCaseFigures& figures;                  // what the report was written from
+};
+
+// An output failed; what() says which and why. The run stops at once.
+class tOutputError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class tCaseOutput {
+public:
+    virtual ~tCaseOutput() = default;
+    // Writes and flushes one case; throws tOutputError when it cannot.
+    virtual void write_case(const tCaseResult& result) = 0;
+    // After the last case.
+    virtual void finish() {}
+};
+
+// The report text, each line ending in a line feed.
+class tReportOutput final : public tCaseOutput {
+public:
+    explicit tReportOutput(std::FILE* file, std::string name = "standard output")
+        : file_(file), name_(std::move(name)) {}
+    void write_case(const tCaseResult& result) override;
+
+private:
+    std::FILE* file_;
+    std::string name_;
+};
+
+// A one-line display of cases done, time taken and time left, redrawn in
+// place (carriage return) at most a few times a second. The first and the
+// last state are always drawn; the line is blanked out at the end. Hidden
+// while other text goes to the terminal, it comes back at the next redraw.
+class tProgressLine {
+public:
+    using tClock = std::chrono::steady_clock;
+
+    tProgressLine(std::FILE* terminal, long long total);
+    ~tProgressLine() { hide(); }
+    tProgressLine(const tProgressLine&) = delete;
+    tProgressLine& operator=(const tProgressLine&) = delete;
+
+    void update(long long done);
+    // Blanks the line out (before other text is written to the terminal); the
+    // next update draws it again.
+    void hide();
+
+private:
+    void draw(long long done, tClock::time_point now);
+
+    std::FILE* terminal_;
+    long long total_;
+    tClock::time_point start_;
+    tClock::time_point drawn_at_;
+    size_t shown_ = 0; // characters on the line now
+};
+
+// Computes every case in order, writing each to every output; `progress`
+// (may be null) is updated after each case and hidden before anything else
+// goes to standard error. With `progress_shares_output`, the progress line
+// is hidden while the outputs write (they go to the same terminal).
+// Throws tOutputError.
+void run_cases(const tCaseList& list, const tRunSettings& settings, const std::vector<tCaseOutput*>& outputs,
+               tProgressLine* progress, bool progress_shares_output);
+
+// "brenlow-report: " + text on standard error, control characters made visible.
+void print_error(const std::string& text);

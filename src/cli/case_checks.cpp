@@ -1,0 +1,254 @@
+#include "case_checks.h"
+
+#include "cases_csv.h"
+#include "cli_text.h"
+#include "common/user_messages.h"
+#include "methods/Metrics_Papers.h"
+
+#include <algorithm>
+#include <vector>
+
+const std::array<const char*, 4> field_captions = {
+    "Verbal Comprehension Index score:",
+    "Perceptual Reasoning Index score:",
+    "Working Memory Index score:",
+    "Processing Speed Index score:",
+};
+
+namespace {
+
+constexpr size_t field_capacity = 6; // what the worksheet's score field holds
+
+// A seam that keeps the worksheet's messages instead of showing them.
+class tCollectedMessages final : public tUserMessages {
+public:
+    std::string texts;
+    void warning(const std::string& text) override { add(text); }
+    void information(const std::string& text) override { add(text); }
+    bool confirm(const std::string& text) override
+    {
+        add(text);
+        return false;
+    }
+    void beep() override {}
+
+private:
+    void add(const std::string& text) { texts += (texts.empty() ? "" : "\r") + text; }
+};
+
+std::string trimmed(const std::string& text)
+{
+    const size_t begin = text.find_first_not_of(' ');
+    if (begin == std::string::npos)
+        return std::string();
+    return text.substr(begin, text.find_last_not_of(' ') + 1 - begin);
+}
+
+// What the keystroke filter lets into the field and stays there as typed
+// (a comma would have become a point).
+bool field_can_hold(char c) { return (c >= '0' && c <= '9') || c == '.' || c == '-'; }
+
+// The six-character check as the field would make it.
+std::string length_message(const std::string& text)
+{
+    tCollectedMessages messages;
+    tScopedUserMessages scope(messages);
+    LimitScoreLength(text);
+    return messages.texts;
+}
+
+std::string problem_text(const std::string& place, const std::string& field, const std::string& message)
+{
+    return (place.empty() ? field : place + ", " + field) + ":\n" + visible_lines(message);
+}
+
+} // namespace
+
+void tCaseList::add(long long line, const std::array<std::string, 4>& scores, const std::string& notes)
+{
+    tRow row{line, notes_.size(), static_cast<std::uint32_t>(notes.size()), {}};
+    for (size_t k = 0; k < scores.size(); ++k)
+        scores[k].copy(row.scores.data() + k * score_size, score_size);
+    notes_.insert(notes_.end(), notes.begin(), notes.end());
+    rows_.push_back(row);
+}
+
+void tCaseList::clear()
+{
+    if (rows_.empty())
+        return;
+    rows_.clear();
+    rows_.shrink_to_fit();
+    notes_.clear();
+    notes_.shrink_to_fit();
+}
+
+tCase tCaseList::at(std::size_t index) const
+{
+    const tRow& row = rows_.at(index);
+    tCase one;
+    one.line = row.line;
+    for (size_t k = 0; k < one.scores.size(); ++k) {
+        const char* text = row.scores.data() + k * score_size;
+        one.scores[k].assign(text, std::find(text, text + score_size, '\0'));
+    }
+    const auto notes = notes_.begin() + static_cast<std::ptrdiff_t>(row.notes_at);
+    one.notes.assign(notes, notes + row.notes_size);
+    return one;
+}
+
+std::optional<std::string> check_score_text(const std::string& text, int k, std::string& message)
+{
+    const std::string label = field_captions[static_cast<size_t>(k)];
+    const std::string score = trimmed(text);
+    if (score.size() > field_capacity) {
+        message = length_message(score);
+        return std::nullopt;
+    }
+    for (const char c : score)
+        if (!field_can_hold(c)) {
+            // ParseScoreText's own message, with the text made visible.
+            message = "INPUT ERROR\r(  " + label + "  " + visible(score) + "  )" + "\r" + "\r"
+                      + "Enter numeric data only.";
+            return std::nullopt;
+        }
+    tCollectedMessages messages;
+    tScopedUserMessages scope(messages);
+    const extended value = ParseScoreText(score, label);
+    if (InputError || !CheckScoreRange(label, static_cast<double>(value))) {
+        message = messages.texts;
+        return std::nullopt;
+    }
+    return score;
+}
+
+namespace {
+
+// Checks the four scores of a case, reports each bad field and returns
+// their number; `texts` become the checked scores.
+int check_scores(std::array<std::string, 4>& texts, const std::string& place, bool from_file,
+                 const tProblemReport& report)
+{
+    int bad = 0;
+    for (size_t k = 0; k < texts.size(); ++k) {
+        std::string message;
+        const std::optional<std::string> score = check_score_text(texts[k], static_cast<int>(k), message);
+        if (score) {
+            texts[k] = *score;
+            continue;
+        }
+        ++bad;
+        const std::string field = from_file ? std::string("column ") + score_columns[k]
+                                            : std::string(score_options[k]);
+        report(problem_text(place, field, message));
+    }
+    return bad;
+}
+
+std::string row_words(long long row, long long line)
+{
+    return "row " + std::to_string(row) + " (line " + std::to_string(line) + ")";
+}
+
+std::string row_place(const std::string& source, long long row, long long line)
+{
+    return visible(source) + " " + row_words(row, line);
+}
+
+std::string limit_text(const tCsvReader& reader, tCsvFault fault)
+{
+    return fault == tCsvFault::RowTooLong
+               ? "is longer than " + std::to_string(reader.limits().max_row_bytes) + " bytes (the limit of a row)"
+               : "has a field longer than " + std::to_string(reader.limits().max_field_bytes)
+                     + " bytes (the limit of a field)";
+}
+
+} // namespace
+
+tCaseList check_command_line_case(const tOptions& options, const tProblemReport& report)
+{
+    tCaseList list;
+    std::array<std::string, 4> texts;
+    for (size_t k = 0; k < texts.size(); ++k)
+        texts[k] = options.scores[k].value_or(std::string());
+    list.bad_scores = check_scores(texts, std::string(), false, report);
+    if (list.ok())
+        list.add(0, texts, options.notes.value_or(std::string()));
+    return list;
+}
+
+tCaseList read_case_file(std::istream& in, const std::string& source, const tProblemReport& report)
+{
+    tCaseList list;
+    list.source = source;
+    const std::string name = visible(source);
+    const auto fault = [&](const std::string& text) {
+        ++list.faults;
+        list.clear(); // nothing will be computed
+        report(name + ": " + text);
+    };
+
+    tCsvReader reader(in);
+    tCsvRecord record;
+    if (!reader.next(record)) {
+        fault("the file is empty (a header row with vc, pr, wm and ps is needed)");
+        return list;
+    }
+    if (record.fault == tCsvFault::RowTooLong || record.fault == tCsvFault::FieldTooLong) {
+        fault("the header row (line " + std::to_string(record.line) + ") " + limit_text(reader, record.fault));
+        return list;
+    }
+    if (record.fault != tCsvFault::None) {
+        fault("line " + std::to_string(record.fault_line)
+              + (record.fault == tCsvFault::UnclosedQuote ? ": a quoted field is not closed"
+                                                          : ": unexpected text after a closing quote"));
+        return list;
+    }
+    std::vector<std::string> header_errors;
+    const tCaseColumns columns = find_case_columns(record.fields, header_errors);
+    for (const std::string& error : header_errors)
+        fault(error);
+    if (!header_errors.empty())
+        return list;
+
+    long long row = 0;
+    while (reader.next(record)) {
+        ++row;
+        const std::string words = row_words(row, record.line);
+        switch (record.fault) {
+        case tCsvFault::RowTooLong:
+        case tCsvFault::FieldTooLong:
+            fault(words + " " + limit_text(reader, record.fault));
+            return list;
+        case tCsvFault::UnclosedQuote:
+            fault("line " + std::to_string(record.fault_line) + ": a quoted field is not closed");
+            continue;
+        case tCsvFault::TextAfterQuote:
+            fault("line " + std::to_string(record.fault_line) + ": unexpected text after a closing quote");
+            continue;
+        case tCsvFault::None:
+            break;
+        }
+        if (record.fields.size() != columns.count) {
+            fault(words + " has " + std::to_string(record.fields.size())
+                  + " fields where the header has " + std::to_string(columns.count));
+            continue;
+        }
+        std::array<std::string, 4> texts;
+        for (size_t k = 0; k < texts.size(); ++k)
+            texts[k] = std::move(record.fields[columns.score[k]]);
+        list.bad_scores += check_scores(texts, name + " " + words, true, report);
+        if (list.ok())
+            list.add(record.line, texts, columns.has_notes ? record.fields[columns.notes] : std::string());
+        else
+            list.clear(); // nothing will be computed
+    }
+    if (list.ok() && list.size() == 0)
+        fault("the file has a header row but no cases");
+    return list;
+}
+
+std::string case_place(const tCaseList& list, long long number, const tCase& one)
+{
+    return list.source.empty() ? std::string() : row_place(list.source, number, one.line);
+}

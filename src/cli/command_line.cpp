@@ -1,0 +1,270 @@
+#include "command_line.h"
+
+#include "analysis/normative_data.h"
+#include "cases_csv.h"
+#include "cli_text.h"
+
+#include <functional>
+#include <stdexcept>
+
+const std::array<const char*, 4> score_options = {"--vc", "--pr", "--wm", "--ps"};
+const std::array<const char*, 4> score_columns = {"vc", "pr", "wm", "ps"};
+
+namespace {
+
+// The criterion option's accepted values, in the order of its items.
+const std::array<const char*, criterion_count> criterion_values = {"25", "15.87", "15", "10",
+                                                                   "5",  "2",     "1"};
+
+class tUsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+template <typename T>
+void set_once(std::optional<T>& slot, const T& value, const std::string& name)
+{
+    if (slot)
+        throw tUsageError("option " + name + " is given more than once");
+    slot = value;
+}
+
+int criterion_item_of(const std::string& value)
+{
+    for (int item = 0; item < criterion_count; ++item)
+        if (value == criterion_values[item])
+            return item;
+    throw tUsageError("bad --criterion value '" + visible(value) + "' (use 25, 15.87, 15, 10, 5, 2 or 1)");
+}
+
+// One option: its names, whether it takes a value, and what it sets.
+struct tOptionSpec {
+    const char* name;
+    const char* alias; // a second name, or nullptr
+    bool takes_value;
+    std::function<void(tOptions&, const std::string& name, const std::string& value)> apply;
+};
+
+const std::vector<tOptionSpec>& option_specs()
+{
+    static const std::vector<tOptionSpec> specs = [] {
+        std::vector<tOptionSpec> list;
+        for (size_t k = 0; k < score_options.size(); ++k)
+            list.push_back({score_options[k], nullptr, true,
+                            [k](tOptions& o, const std::string& name, const std::string& value) {
+                                set_once(o.scores[k], value, name);
+                            }});
+        list.push_back({"--notes", nullptr, true, [](tOptions& o, const std::string& name, const std::string& value) {
+                            set_once(o.notes, value, name);
+                        }});
+        list.push_back({"--cases", nullptr, true, [](tOptions& o, const std::string& name, const std::string& value) {
+                            set_once(o.cases_path, value, name);
+                        }});
+        list.push_back({"--criterion", nullptr, true,
+                        [](tOptions& o, const std::string& name, const std::string& value) {
+                            set_once(o.criterion_item, criterion_item_of(value), name);
+                        }});
+        list.push_back({"--pairwise", nullptr, false, [](tOptions& o, const std::string&, const std::string&) {
+                            o.pairwise = true;
+                        }});
+        list.push_back({"--bonferroni", nullptr, false, [](tOptions& o, const std::string&, const std::string&) {
+                            o.bonferroni = true;
+                        }});
+        list.push_back({"--quiet", "-q", false, [](tOptions& o, const std::string&, const std::string&) {
+                            o.quiet = true;
+                        }});
+        list.push_back({"--help", "-h", false, [](tOptions& o, const std::string&, const std::string&) {
+                            o.help = true;
+                        }});
+        list.push_back({"--version", nullptr, false, [](tOptions& o, const std::string&, const std::string&) {
+                            o.version = true;
+                        }});
+        list.push_back({"--csv", nullptr, true, [](tOptions& o, const std::string& name, const std::string& value) {
+                            set_once(o.csv_path, value, name);
+                        }});
+        list.push_back({"--no-report", nullptr, false, [](tOptions& o, const std::string&, const std::string&) {
+                            o.no_report = true;
+                        }});
+        list.push_back({"--pdf", nullptr, true, [](tOptions& o, const std::string& name, const std::string& value) {
+                            set_once(o.pdf_path, value, name);
+                        }});
+        list.push_back({"--chart-dir", nullptr, true,
+                        [](tOptions& o, const std::string& name, const std::string& value) {
+                            set_once(o.chart_dir, value, name);
+                        }});
+        return list;
+    }();
+    return specs;
+}
+
+const tOptionSpec* find_option(const std::string& name)
+{
+    for (const tOptionSpec& spec : option_specs())
+        if (name == spec.name || (spec.alias && name == spec.alias))
+            return &spec;
+    return nullptr;
+}
+
+bool is_option_name(const std::string& arg)
+{
+    return find_option(arg.substr(0, arg.find('='))) != nullptr;
+}
+
+// A whole case: four scores from options, or a case file alone.
+void check_case_options(const tOptions& options)
+{
+    if (options.cases_path) {
+        for (size_t k = 0; k < score_options.size(); ++k)
+            if (options.scores[k])
+                throw tUsageError(std::string("--cases cannot be combined with ") + score_options[k]);
+        if (options.notes)
+            throw tUsageError("--cases cannot be combined with --notes (use a notes column)");
+        return;
+    }
+    std::string missing;
+    for (size_t k = 0; k < score_options.size(); ++k)
+        if (!options.scores[k])
+            missing += std::string(missing.empty() ? "" : ", ") + score_options[k];
+    if (!missing.empty())
+        throw tUsageError("missing " + missing + " (all four scores are needed, or --cases FILE)");
+}
+
+tOptions parse_options(const std::vector<std::string>& args)
+{
+    tOptions options;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::string name = arg;
+        std::optional<std::string> value;
+        if (arg.compare(0, 2, "--") == 0 && arg.find('=') != std::string::npos) {
+            name = arg.substr(0, arg.find('='));
+            value = arg.substr(arg.find('=') + 1);
+        }
+        const tOptionSpec* spec = find_option(name);
+        if (!spec) {
+            if (name.compare(0, 1, "-") == 0 && name.size() > 1)
+                throw tUsageError("unknown option " + visible(name));
+            throw tUsageError("unexpected argument '" + visible(arg) + "'");
+        }
+        if (spec->takes_value && !value) {
+            // The next argument is the value unless it is itself an option.
+            if (i + 1 >= args.size() || is_option_name(args[i + 1]))
+                throw tUsageError("option " + name + " needs a value");
+            value = args[++i];
+        } else if (!spec->takes_value && value) {
+            throw tUsageError("option " + name + " takes no value");
+        }
+        spec->apply(options, name, value.value_or(std::string()));
+    }
+    if (!options.help && !options.version)
+        check_case_options(options);
+    if (options.no_report && !options.csv_path && !options.pdf_path && !options.chart_dir)
+        throw tUsageError("--no-report needs --csv FILE (or --pdf FILE, --chart-dir DIR)");
+    return options;
+}
+
+} // namespace
+
+tCommandLine parse_command_line(const std::vector<std::string>& args)
+{
+    tCommandLine result;
+    try {
+        result.options = parse_options(args);
+    } catch (const tUsageError& error) {
+        result.error = error.what();
+    }
+    return result;
+}
+
+const char* help_text()
+{
+    static const std::string text = [] {
+        const tCsvLimits limits;
+        return std::string(
+                   "Usage:\n"
+                   "  brenlow-report --vc SCORE --pr SCORE --wm SCORE --ps SCORE [options] [--notes TEXT]\n"
+                   "  brenlow-report --cases FILE.csv [options]\n"
+                   "  brenlow-report --help | --version\n"
+                   "\n"
+                   "Analyses the four Orvane Index scores of a case (Verbal Comprehension,\n"
+                   "Perceptual Reasoning, Working Memory, Processing Speed; valid from 50 to 150)\n"
+                   "and writes the fixed-width report of the desktop program to standard output.\n"
+                   "\n"
+                   "Scores:\n"
+                   "  --vc SCORE        Verbal Comprehension Index score\n"
+                   "  --pr SCORE        Perceptual Reasoning Index score\n"
+                   "  --wm SCORE        Working Memory Index score\n"
+                   "  --ps SCORE        Processing Speed Index score\n"
+                   "  --notes TEXT      user's notes; each line feed starts a new note line\n"
+                   "\n"
+                   "  A score is written as in the worksheet's fields: at most 6 characters\n"
+                   "  (blanks at either end do not count), digits with at most one point (.)\n"
+                   "  and an optional leading minus, e.g. 100, 99.5 or 110.25.\n"
+                   "\n"
+                   "Batch:\n"
+                   "  --cases FILE      analyse every row of a CSV file, in order, in one process\n"
+                   "                    (as successive Computes: the reports follow one another,\n"
+                   "                    each after a separator but the first, and the Monte Carlo\n"
+                   "                    generator carries on from row to row). The first row is a\n"
+                   "                    header naming the columns vc, pr, wm and ps (any order, any\n"
+                   "                    case) and optionally notes; other columns are ignored.\n"
+                   "                    Fields may be quoted (\"...\") to hold commas, line feeds\n"
+                   "                    and doubled quotes (\"\"); a line feed inside a notes field\n"
+                   "                    starts a new note line. Cannot be combined with --vc, --pr,\n"
+                   "                    --wm, --ps or --notes.\n"
+                   "                    Limits: a row may hold at most ")
+               + std::to_string(limits.max_row_bytes)
+               + " bytes (line feeds\n"
+                 "                    inside its quoted fields included) and a field at most "
+               + std::to_string(limits.max_field_bytes)
+               + "\n"
+                 "                    bytes; a longer one is an error naming its row, found as\n"
+                 "                    soon as it is read.\n"
+                 "                    Every row is checked before the first case is computed;\n"
+                 "                    then each case's report is written as soon as it is done.\n"
+                 "\n"
+                 "Options:\n"
+                 "  --pairwise        analyse pairwise differences (default: deviations from\n"
+                 "                    the case's mean Index score)\n"
+                 "  --bonferroni      apply the sequential Bonferroni correction (default: not)\n"
+                 "  --criterion PCT   abnormality criterion, per cent of the normative\n"
+                 "                    population: 25, 15.87, 15, 10, 5, 2 or 1 (default 5)\n"
+                 "  --quiet, -q       no progress display (it is shown on standard error only\n"
+                 "                    when that is a terminal: cases done of all, time taken\n"
+                 "                    and time left)\n"
+                 "  --help, -h        show this text\n"
+                 "  --version         show the version\n"
+                 "\n"
+                 "Drawn outputs (need no display):\n"
+                 "  --pdf FILE        also write the reports as a PDF file, laid out as the\n"
+                 "                    output window prints them, followed by one page with the\n"
+                 "                    profile chart of each case (A4, or Letter where the\n"
+                 "                    locale uses it); written after the last case\n"
+                 "  --chart-dir DIR   also write the profile chart of each case as an SVG\n"
+                 "                    drawing, DIR/case-0001.svg, case-0002.svg, ... (DIR is\n"
+                 "                    created when missing); written after the last case\n"
+                 "\n"
+                 "Research data:\n"
+                 "  --csv FILE        also write every figure of each case to FILE, one CSV\n"
+                 "                    record per case after a header record (columns below).\n"
+                 "                    Each record is written as its case is done, into a\n"
+                 "                    temporary file beside FILE (FILE.XXXXXX) that replaces\n"
+                 "                    FILE after the last case; an existing FILE is replaced\n"
+                 "                    only then.\n"
+                 "  --no-report       write no report to standard output (needs --csv, --pdf\n"
+                 "                    or --chart-dir)\n"
+                 "\n"
+                 "An option's value may also be given as --option=VALUE.\n"
+                 "\n"
+                 "Every case is checked before anything is computed, with the worksheet's own\n"
+                 "messages. If any score is empty, not a number as above or outside 50 to 150,\n"
+                 "every such field is listed on standard error (with its row for a CSV file)\n"
+                 "and no report is written.\n"
+                 "\n"
+                 "Exit status: 0 report written; 2 bad options, case file or scores (nothing\n"
+                 "written, no file created or changed); 1 an output could not be written (the\n"
+                 "reports of the cases finished before stay written; the CSV file, the PDF\n"
+                 "and each chart are written whole or not at all).\n";
+    }();
+    return text.c_str();
+}

@@ -1,0 +1,41 @@
+// The command line of brenlow-report. Parsing neither prints nor exits: it
+// hands back the options or the one message that explains what is wrong.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct tOptions {
+    bool help = false;
+    bool quiet = false; // no progress display
+    std::array<std::optional<std::string>, 4> scores; // VC, PR, WM, PS
+    std::optional<std::string> notes;
+    std::optional<std::string> cases_path;
+    bool pairwise = false;
+    bool bonferroni = false;
+    std::optional<int> criterion_item; // item of the criterion group, 0 "25%" .. 6 "1%"
+    bool version = false;
+    std::optional<std::string> csv_path;  // every figure of each case as data
+    bool no_report = false;               // nothing on standard output
+    std::optional<std::string> pdf_path;  // the reports and their charts
+    std::optional<std::string> chart_dir; // one SVG chart per case
+};
+
+struct tCommandLine {
+    tOptions options;
+    std::string error; // empty when the command line is good
+};
+
+// The arguments after the program name. With --help the other options are
+// still parsed, but need not make a whole case.
+tCommandLine parse_command_line(const std::vector<std::string>& args);
+
+// The text of --help.
+const char* help_text();
+
+// The option names of the four scores and the case file's column names,
+// slot order VC, PR, WM, PS.
+extern const std::array<const char*, 4> score_options;
+extern const std::array<const char*, 4> score_columns;
