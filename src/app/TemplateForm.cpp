@@ -448,7 +448,7 @@ void TfrmTemplate::cmdComputeClick()
     inputs.mode = Pairs_vs_Deviations->itemIndex();
     inputs.correction = Bonferroni->itemIndex();
     inputs.note_lines = memoComments->displayed_lines();
-    inputs.notes_caption = lblComments->text().toLatin1().toStdString();
+    inputs.notes_caption = lblComments->text().toUtf8().toStdString();
     inputs.app_title = AppTitle;
 
     tBusyCursor cursor;
@@ -473,6 +473,7 @@ void TfrmTemplate::cmdComputeClick()
         return returned;
     };
 
+    const int report_start = frmTemplateResults->next_report_block();
     tAnalysisOutcome outcome;
     try {
         outcome = run_analysis(inputs, frmTemplateResults->report_sink(), hooks);
@@ -482,6 +483,8 @@ void TfrmTemplate::cmdComputeClick()
         return;
     }
     cursor.restore();
+    if (outcome.result == tRunResult::Completed)
+        frmTemplateResults->show_report_from(report_start);
     if (outcome.result == tRunResult::InvalidField && outcome.failed_field >= 1
         && outcome.failed_field <= 4) {
         // The warning box has just closed and the window gets its activation

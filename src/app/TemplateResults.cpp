@@ -17,7 +17,9 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShowEvent>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -38,12 +40,19 @@ QFont sans_font(int pixel_size, bool bold)
     return font;
 }
 
+// The report's longest line (a rule of 105 and its leading blank) must fit
+// the memo's text width, some 745 pixels, or it wraps and breaks the layout
+// of the columns. Liberation Mono advances 0.6 of its size: 7.2 pixels at 12
+// pixels (763 pixels for 106 characters), 6.6 at 11 (700 pixels), with room
+// for a wider scroll bar and for the rounding of scaled screens.
+constexpr int MemoFontPixels = 11;
+
 QFont memo_font()
 {
     QFont font(QStringLiteral("Liberation Mono"));
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
-    font.setPixelSize(12);
+    font.setPixelSize(MemoFontPixels);
     return font;
 }
 
@@ -95,7 +104,7 @@ tMemoReportSink::~tMemoReportSink()
 // that the cost does not grow with the reports the memo already holds.
 void tMemoReportSink::append(const std::string& line)
 {
-    const QString text = QString::fromLatin1(line.data(), qsizetype(line.size()));
+    const QString text = QString::fromUtf8(line.data(), qsizetype(line.size()));
     QTextDocument* document = memo_->document();
     if (document->isEmpty() && !holds_empty_line_ && text.isEmpty()) {
         holds_empty_line_ = true;
@@ -232,6 +241,21 @@ void TfrmTemplateResults::closeEvent(QCloseEvent* event)
         event->accept();
 }
 
+int TfrmTemplateResults::next_report_block() const
+{
+    return sink_->has_lines() ? memoResults->document()->blockCount() : 0;
+}
+
+void TfrmTemplateResults::show_report_from(int first)
+{
+    const QTextBlock block = memoResults->document()->findBlockByNumber(first);
+    if (!block.isValid())
+        return;
+    memoResults->setTextCursor(QTextCursor(block));
+    QScrollBar* bar = memoResults->verticalScrollBar();
+    bar->setValue(block.firstLineNumber());
+}
+
 QString TfrmTemplateResults::results_text() const
 {
     QString text = memoResults->toPlainText();
@@ -265,7 +289,7 @@ void TfrmTemplateResults::cmdSaveOutputClick()
     // Through a temporary file renamed over the target only when every byte
     // is written, so a failed save leaves an existing file as it was.
     QSaveFile file(file_name);
-    const QByteArray bytes = results_text().toLatin1();
+    const QByteArray bytes = results_text().toUtf8();
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !write_all(file, bytes) ||
         !file.commit()) {
         const QString reason = file.errorString();

@@ -8,27 +8,40 @@
 
 namespace {
 
-// Length of a text with each line break counted as two characters. Selected
-// text carries paragraph separators (U+2029) in place of line feeds.
+// What one character costs: a line break counts as two (carriage return and
+// line feed); a character outside the Basic Multilingual Plane, two UTF-16
+// code units, counts as one. Selected text carries paragraph separators
+// (U+2029) in place of line feeds.
+int character_cost(QChar c)
+{
+    if (c.isLowSurrogate())
+        return 0;
+    return (c == QLatin1Char('\n') || c == QChar::ParagraphSeparator) ? 2 : 1;
+}
+
+// Length of a text in characters, each line break counted as two.
 int counted_length(const QString& text)
 {
     int length = 0;
     for (QChar c : text)
-        length += (c == QLatin1Char('\n') || c == QChar::ParagraphSeparator) ? 2 : 1;
+        length += character_cost(c);
     return length;
 }
 
-// The longest head of `text` whose counted length fits into `room`.
+// The longest head of `text` whose counted length fits into `room`, never
+// ending between the two halves of a surrogate pair.
 QString fitting_head(const QString& text, int room)
 {
     int used = 0;
     int n = 0;
     for (; n < text.size(); ++n) {
-        const int cost = counted_length(text.mid(n, 1));
+        const int cost = character_cost(text.at(n));
         if (used + cost > room)
             break;
         used += cost;
     }
+    if (n > 0 && n < text.size() && text.at(n).isLowSurrogate())
+        --n;
     return text.left(n);
 }
 
@@ -65,12 +78,12 @@ std::vector<std::string> tNotesMemo::displayed_lines() const
         const QString text = block.text();
         const QTextLayout* lay = block.layout();
         if (!lay || lay->lineCount() == 0) {
-            lines.push_back(text.toLatin1().toStdString());
+            lines.push_back(text.toUtf8().toStdString());
             continue;
         }
         for (int i = 0; i < lay->lineCount(); ++i) {
             const QTextLine line = lay->lineAt(i);
-            lines.push_back(text.mid(line.textStart(), line.textLength()).toLatin1().toStdString());
+            lines.push_back(text.mid(line.textStart(), line.textLength()).toUtf8().toStdString());
         }
     }
     if (!lines.empty() && lines.back().empty())

@@ -1,5 +1,5 @@
-// The worksheet's notes memo: free text of at most 250 characters, a line
-// break counting as two (carriage return and line feed), wrapped at the
+// The worksheet's notes memo: free Unicode text of at most 250 characters, a
+// line break counting as two (carriage return and line feed), wrapped at the
 // memo's width. Tab moves on to the next control instead of typing a tab.
 #pragma once
 
@@ -19,8 +19,8 @@ public:
     int stored_length() const;
 
     // The memo's lines as displayed: every wrapped piece of a paragraph is a
-    // line of its own. An empty memo has no lines, and an empty last line
-    // (after a final line break) is not counted.
+    // line of its own, in UTF-8. An empty memo has no lines, and an empty last
+    // line (after a final line break) is not counted.
     std::vector<std::string> displayed_lines() const;
 
 protected:
