@@ -75,6 +75,13 @@ QString description_text()
         + QStringLiteral(BRENLOW_BUILD_DATE) + QStringLiteral(".)");
 }
 
+QString spoken_caption(QString caption)
+{
+    if (caption.endsWith(QLatin1Char(':')))
+        caption.chop(1);
+    return caption.trimmed();
+}
+
 QFont sans_font(bool bold)
 {
     QFont font(QStringLiteral("Liberation Sans"));
@@ -297,6 +304,12 @@ void TfrmTemplate::FormCreate()
     DescripFld->setPlainText(description_text());
     for (int k = 1; k <= 4; ++k)
         score_label(k)->setText(QString::fromLatin1(kIndexNames[k - 1]));
+    // What a screen reader says for the fields and memos: their labels'
+    // captions without the colon.
+    for (int k = 1; k <= 4; ++k)
+        score_field(k)->setAccessibleName(spoken_caption(score_label(k)->text()));
+    memoComments->setAccessibleName(spoken_caption(lblComments->text()));
+    DescripFld->setAccessibleName(QStringLiteral("Description"));
     set_worksheet_configuration();
     Pairs_vs_Deviations->setItemIndex(1);
     Bonferroni->setItemIndex(0);

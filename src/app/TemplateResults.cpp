@@ -160,6 +160,7 @@ void TfrmTemplateResults::FormCreate()
 
     memoResults = new QPlainTextEdit(Panel1);
     memoResults->setObjectName(QStringLiteral("memoResults"));
+    memoResults->setAccessibleName(QStringLiteral("Results"));
     memoResults->setGeometry(0, 8, 769, 452);
     memoResults->setFont(memo_font());
     memoResults->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -1,10 +1,13 @@
 #include "app/notes_memo.h"
 
 #include <QKeyEvent>
+#include <QResizeEvent>
 #include <QMimeData>
 #include <QPlainTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -45,15 +48,38 @@ QString fitting_head(const QString& text, int room)
     return text.left(n);
 }
 
+// Blank space between the frame and the text, as the document margin gave.
+constexpr int kTextMargin = 4;
+
 } // namespace
 
 tNotesMemo::tNotesMemo(QWidget* parent) : QPlainTextEdit(parent)
 {
+    // The margin lies outside the viewport, so the lines start at its top
+    // whether the memo is scrolled or not, and a viewport as high as k lines
+    // shows exactly k of them. The space around it has the text's background.
+    document()->setDocumentMargin(0);
+    setBackgroundRole(QPalette::Base);
+    setAutoFillBackground(true);
     setTabChangesFocus(true);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+void tNotesMemo::resizeEvent(QResizeEvent* event)
+{
+    show_whole_lines();
+    QPlainTextEdit::resizeEvent(event);
+}
+
+void tNotesMemo::show_whole_lines()
+{
+    const int line = fontMetrics().height();
+    const int inside = height() - 2 * frameWidth() - kTextMargin;
+    const int lines = std::max(1, inside / std::max(1, line));
+    setViewportMargins(kTextMargin, kTextMargin, kTextMargin, std::max(0, inside - lines * line));
 }
 
 int tNotesMemo::stored_length() const
