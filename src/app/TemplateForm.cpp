@@ -5,6 +5,7 @@
 #include "app/TemplateResults.h"
 #include "app/app_windows.h"
 #include "app/notes_memo.h"
+#include "app/push_button_keys.h"
 #include "app/qt_messages.h"
 #include "app/radio_group.h"
 #include "app/score_field.h"
@@ -113,6 +114,7 @@ QPushButton* make_button(const QString& caption, QWidget* parent, const QRect& g
     auto* button = new QPushButton(caption, parent);
     button->setFont(sans_font(true));
     button->setGeometry(geometry);
+    press_on_enter(button);
     return button;
 }
 

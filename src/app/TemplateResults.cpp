@@ -1,6 +1,7 @@
 // The output window.
 #include "app/TemplateResults.h"
 
+#include "app/push_button_keys.h"
 #include "app/qt_messages.h"
 #include "app/qt_print_canvas.h"
 #include "common/user_messages.h"
@@ -64,6 +65,7 @@ QPushButton* make_button(QWidget* parent, const QString& caption, int left)
     QPalette palette = button->palette();
     palette.setColor(QPalette::ButtonText, Qt::black);
     button->setPalette(palette);
+    press_on_enter(button);
     return button;
 }
 
