@@ -4,6 +4,7 @@
 #include "app/push_button_keys.h"
 #include "app/qt_messages.h"
 #include "app/qt_print_canvas.h"
+#include "app/x11_window_hints.h"
 #include "common/user_messages.h"
 
 #include <QAction>
@@ -150,6 +151,7 @@ void TfrmTemplateResults::FormCreate()
     // A title bar without close, minimise or maximise buttons and without the
     // system menu: the window is left through its own buttons only.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    ask_for_title_only_caption(this);
     setWindowTitle(QStringLiteral("Output"));
 
     auto* client = new QWidget(this);
@@ -211,6 +213,22 @@ void TfrmTemplateResults::FormCreate()
     setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
     memoResults->clear();
     sink_ = std::make_unique<tMemoReportSink>(memoResults);
+}
+
+// A window manager that keeps a minimise button on the caption regardless
+// (or a keyboard shortcut of its own) would leave the user with no window at
+// all, the worksheet being hidden: the window comes straight back.
+void TfrmTemplateResults::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && isVisible())
+        QMetaObject::invokeMethod(this, [this] {
+            if (isVisible() && isMinimized()) {
+                showNormal();
+                raise();
+                activateWindow();
+            }
+        }, Qt::QueuedConnection);
 }
 
 void TfrmTemplateResults::showEvent(QShowEvent* event)

@@ -80,6 +80,7 @@ public slots:
     void mnuPrintSelectionClick();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 

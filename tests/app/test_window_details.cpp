@@ -108,3 +108,15 @@ TEST(GeneralErrorBox, CentredAtItsFinalSizeWithItsWholeCaption)
     EXPECT_LE((shown_at.center() - centre).manhattanLength(), 2) << shown_at.x() << "," << shown_at.y();
     EXPECT_GT(shown_at.width(), title_width);
 }
+
+// A window manager may keep a minimise button on the output window's caption;
+// minimised, it would leave no window to return to (the worksheet is hidden).
+TEST_F(tWorksheetTest, MinimisedOutputWindowComesStraightBack)
+{
+    start();
+    results->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(results.get()));
+    results->showMinimized();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !results->isMinimized(); }));
+    EXPECT_TRUE(results->isVisible());
+}
