@@ -122,7 +122,7 @@ void tNotesMemo::keyPressEvent(QKeyEvent* event)
     const bool line_break = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const QString text = event->text();
     const bool types = line_break
-        || (!text.isEmpty() && text.at(0).isPrint()
+        || (!text.isEmpty() && QChar::isPrint(text.toUcs4().front()) // a whole character, not half a pair
             && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)));
     if (types && !event->matches(QKeySequence::Paste)) {
         const int cost = line_break ? 2 : counted_length(text);

@@ -159,8 +159,9 @@ TEST_F(ReportView, NotesInAnyScriptReachTheReportAndTheSavedFile)
     QTest::mouseClick(results->cmdReturn, Qt::LeftButton);
     memo->clear();
     memo->setFocus(Qt::TabFocusReason);
-    QTest::keyClicks(memo, QString(248, QLatin1Char('x')));
-    type_text(memo, QString::fromUtf8("\U0001F600\u20ac\u2013"));
+    QTest::keyClicks(memo, QString(247, QLatin1Char('x')));
+    type_text(memo, QString::fromUtf8("\u20ac\u2013\U0001F600"));
     EXPECT_EQ(memo->stored_length(), 250);
-    EXPECT_TRUE(memo->toPlainText().endsWith(QString::fromUtf8("\U0001F600\u20ac")));
+    type_text(memo, QString::fromUtf8("\U0001F600\u20ac")); // the memo is full
+    EXPECT_EQ(memo->toPlainText(), QString(247, QLatin1Char('x')) + QString::fromUtf8("\u20ac\u2013\U0001F600"));
 }
