@@ -28,22 +28,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const tFieldTexts SCORES = {"100", "95", "110.5", "87", "", "", "", ""};
-
 class WorksheetFileMode : public ::testing::Test {
 protected:
-    fs::path folder;
-    std::string path;
+    const fs::path folder = fs::temp_directory_path() / ("brenlow_mode_" + std::to_string(::getpid()));
+    const std::string path = (folder / "orvane_index.txt").string();
     mode_t saved_mask = 0;
 
     void SetUp() override
     {
-        folder = fs::temp_directory_path()
-                 / ("brenlow_mode_" + std::to_string(::getpid()) + "_"
-                    + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder);
         fs::create_directories(folder);
-        path = (folder / "orvane_index.txt").string();
         saved_mask = ::umask(027);
     }
     void TearDown() override
@@ -51,17 +45,15 @@ protected:
         ::umask(saved_mask);
         fs::remove_all(folder);
     }
-    mode_t mode_of_file() const
+    // Saves and gives the file's permissions.
+    mode_t save()
     {
+        umask_calls = 0;
+        save_worksheet_file(path, {"100", "95", "110.5", "87", "", "", "", ""});
+        EXPECT_EQ(umask_calls.load(), 0) << "the save changed the process's umask";
         struct stat info {};
         EXPECT_EQ(::stat(path.c_str(), &info), 0);
         return info.st_mode & 0777;
-    }
-    void save()
-    {
-        umask_calls = 0;
-        save_worksheet_file(path, SCORES);
-        EXPECT_EQ(umask_calls.load(), 0) << "the save changed the process's umask";
     }
 };
 
@@ -69,19 +61,16 @@ protected:
 
 TEST_F(WorksheetFileMode, FirstFileGetsTheUmaskAndAReplacedFileKeepsItsMode)
 {
-    save();
-    EXPECT_EQ(mode_of_file(), mode_t(0640)); // 0666 under the umask 027
-
-    ASSERT_EQ(::chmod(path.c_str(), 0604), 0); // wider than the umask allows
-    save();
-    EXPECT_EQ(mode_of_file(), mode_t(0604));
-    ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
-    save();
-    EXPECT_EQ(mode_of_file(), mode_t(0600));
+    EXPECT_EQ(save(), mode_t(0640)); // 0666 under the umask 027
+    for (const mode_t mode : {mode_t(0604), mode_t(0600)}) { // 0604 is wider than the umask
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        EXPECT_EQ(save(), mode);
+    }
 }
 
 // A folder or a pipe named like the file is no file: the restore reads
-// nothing (a pipe would otherwise block the start for ever).
+// nothing (a pipe would otherwise block the start for ever); nor is a path
+// through a file where a folder should be.
 TEST_F(WorksheetFileMode, NonFileAtThePathCountsAsNoFile)
 {
     tFieldTexts fields = {"a", "b", "c", "d", "e", "f", "g", "h"};
@@ -90,9 +79,8 @@ TEST_F(WorksheetFileMode, NonFileAtThePathCountsAsNoFile)
     fs::remove(path);
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
     EXPECT_FALSE(load_worksheet_file(path, 4, fields));
-    EXPECT_EQ(fields[0], "a");
-    // A file standing where a folder of the path should be: no file either.
     fs::remove(path);
     std::ofstream(path) << "x";
     EXPECT_FALSE(load_worksheet_file(path + "/orvane_index.txt", 4, fields));
+    EXPECT_EQ(fields[0], "a");
 }
