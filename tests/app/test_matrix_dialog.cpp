@@ -92,6 +92,7 @@ void drive_next_dialog(const std::function<void(QDialog*)>& drive, bool& driven)
         auto* dialog = qobject_cast<QDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
         driven = true;
+        EXPECT_TRUE(QTest::qWaitForWindowActive(dialog)); // focus checks need an active window
         drive(dialog);
         if (dialog->isVisible()) {
             ADD_FAILURE() << "the dialog was left open";
