@@ -34,7 +34,7 @@ struct tAnalysisInputs {
     int criterion_item = 4; // RadioGroup1: 0 "25%" .. 6 "1%"
     int mode = 1;           // Pairs_vs_Deviations: 0 pairwise, 1 the case's mean
     int correction = 0;     // Bonferroni: 0 not applied, 1 sequential Bonferroni
-    std::vector<std::string> note_lines; // memoComments, lines as displayed
+    std::vector<std::string> note_lines; // memoComments, lines as displayed, UTF-8
     std::string notes_caption = "User's Notes:";
     std::string app_title;
 };

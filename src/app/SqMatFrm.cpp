@@ -6,6 +6,7 @@
 // numbers down the left edge of the upper panel.
 #include "app/SqMatFrm.h"
 
+#include "app/push_button_keys.h"
 #include "common/format_ext.h"
 #include "common/user_messages.h"
 #include "methods/Metrics_Papers.h"
@@ -78,9 +79,11 @@ void place_button(QPushButton* button, const QString& name, int left, int top)
     button->setObjectName(name);
     button->setGeometry(left, top, BUTTON_WIDTH, BUTTON_HEIGHT);
     button->setFont(QFont(QStringLiteral("System"), 10));
-    // Enter in a cell must not press a button behind the user's back.
+    // Enter in a cell must not press a button behind the user's back; on a
+    // button it presses that button.
     button->setAutoDefault(false);
     button->setDefault(false);
+    press_on_enter(button);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "app/app_icon.h"
 #include "app/app_windows.h"
 #include "app/notes_memo.h"
+#include "app/push_button_keys.h"
 #include "app/qt_messages.h"
 #include "app/radio_group.h"
 #include "app/score_field.h"
@@ -77,6 +78,13 @@ QString description_text()
         + QStringLiteral(BRENLOW_BUILD_DATE) + QStringLiteral(".)");
 }
 
+QString spoken_caption(QString caption)
+{
+    if (caption.endsWith(QLatin1Char(':')))
+        caption.chop(1);
+    return caption.trimmed();
+}
+
 QFont sans_font(bool bold)
 {
     QFont font(QStringLiteral("Liberation Sans"));
@@ -108,6 +116,7 @@ QPushButton* make_button(const QString& caption, QWidget* parent, const QRect& g
     auto* button = new QPushButton(caption, parent);
     button->setFont(sans_font(true));
     button->setGeometry(geometry);
+    press_on_enter(button);
     return button;
 }
 
@@ -301,6 +310,12 @@ void TfrmTemplate::FormCreate()
     DescripFld->setPlainText(description_text());
     for (int k = 1; k <= 4; ++k)
         score_label(k)->setText(QString::fromLatin1(kIndexNames[k - 1]));
+    // What a screen reader says for the fields and memos: their labels'
+    // captions without the colon.
+    for (int k = 1; k <= 4; ++k)
+        score_field(k)->setAccessibleName(spoken_caption(score_label(k)->text()));
+    memoComments->setAccessibleName(spoken_caption(lblComments->text()));
+    DescripFld->setAccessibleName(QStringLiteral("Description"));
     set_worksheet_configuration();
     Pairs_vs_Deviations->setItemIndex(1);
     Bonferroni->setItemIndex(0);
@@ -454,7 +469,7 @@ void TfrmTemplate::cmdComputeClick()
     inputs.mode = Pairs_vs_Deviations->itemIndex();
     inputs.correction = Bonferroni->itemIndex();
     inputs.note_lines = memoComments->displayed_lines();
-    inputs.notes_caption = lblComments->text().toLatin1().toStdString();
+    inputs.notes_caption = lblComments->text().toUtf8().toStdString();
     inputs.app_title = AppTitle;
 
     tBusyCursor cursor;
@@ -479,6 +494,7 @@ void TfrmTemplate::cmdComputeClick()
         return returned;
     };
 
+    const int report_start = frmTemplateResults->next_report_block();
     tAnalysisOutcome outcome;
     try {
         outcome = run_analysis(inputs, frmTemplateResults->report_sink(), hooks);
@@ -490,6 +506,8 @@ void TfrmTemplate::cmdComputeClick()
     cursor.restore();
     if (outcome.figures)
         frmTemplateResults->report_written(*outcome.figures);
+    if (outcome.result == tRunResult::Completed)
+        frmTemplateResults->show_report_from(report_start);
     if (outcome.result == tRunResult::InvalidField && outcome.failed_field >= 1
         && outcome.failed_field <= 4) {
         // The warning box has just closed and the window gets its activation

@@ -2,8 +2,10 @@
 #include "app/TemplateResults.h"
 
 #include "app/app_icon.h"
+#include "app/push_button_keys.h"
 #include "app/qt_messages.h"
 #include "app/qt_print_canvas.h"
+#include "app/x11_window_hints.h"
 #include "common/user_messages.h"
 
 #include <QAction>
@@ -18,7 +20,9 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShowEvent>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -39,12 +43,19 @@ QFont sans_font(int pixel_size, bool bold)
     return font;
 }
 
+// The report's longest line (a rule of 105 and its leading blank) must fit
+// the memo's text width, some 745 pixels, or it wraps and breaks the layout
+// of the columns. Liberation Mono advances 0.6 of its size: 7.2 pixels at 12
+// pixels (763 pixels for 106 characters), 6.6 at 11 (700 pixels), with room
+// for a wider scroll bar and for the rounding of scaled screens.
+constexpr int MemoFontPixels = 11;
+
 QFont memo_font()
 {
     QFont font(QStringLiteral("Liberation Mono"));
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
-    font.setPixelSize(12);
+    font.setPixelSize(MemoFontPixels);
     return font;
 }
 
@@ -56,6 +67,7 @@ QPushButton* make_button(QWidget* parent, const QString& caption, int left)
     QPalette palette = button->palette();
     palette.setColor(QPalette::ButtonText, Qt::black);
     button->setPalette(palette);
+    press_on_enter(button);
     return button;
 }
 
@@ -96,7 +108,7 @@ tMemoReportSink::~tMemoReportSink()
 // that the cost does not grow with the reports the memo already holds.
 void tMemoReportSink::append(const std::string& line)
 {
-    const QString text = QString::fromLatin1(line.data(), qsizetype(line.size()));
+    const QString text = QString::fromUtf8(line.data(), qsizetype(line.size()));
     QTextDocument* document = memo_->document();
     if (document->isEmpty() && !holds_empty_line_ && text.isEmpty()) {
         holds_empty_line_ = true;
@@ -142,6 +154,7 @@ void TfrmTemplateResults::FormCreate()
     // A title bar without close, minimise or maximise buttons and without the
     // system menu: the window is left through its own buttons only.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    ask_for_title_only_caption(this);
     setWindowTitle(QStringLiteral("Output"));
     setWindowIcon(brenlow_icon());
 
@@ -155,6 +168,7 @@ void TfrmTemplateResults::FormCreate()
 
     memoResults = new QPlainTextEdit(Panel1);
     memoResults->setObjectName(QStringLiteral("memoResults"));
+    memoResults->setAccessibleName(QStringLiteral("Results"));
     memoResults->setGeometry(0, 8, 769, 452);
     memoResults->setFont(memo_font());
     memoResults->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -206,6 +220,22 @@ void TfrmTemplateResults::FormCreate()
     sink_ = std::make_unique<tMemoReportSink>(memoResults);
 }
 
+// A window manager that keeps a minimise button on the caption regardless
+// (or a keyboard shortcut of its own) would leave the user with no window at
+// all, the worksheet being hidden: the window comes straight back.
+void TfrmTemplateResults::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && isVisible())
+        QMetaObject::invokeMethod(this, [this] {
+            if (isVisible() && isMinimized()) {
+                showNormal();
+                raise();
+                activateWindow();
+            }
+        }, Qt::QueuedConnection);
+}
+
 void TfrmTemplateResults::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
@@ -235,6 +265,21 @@ void TfrmTemplateResults::closeEvent(QCloseEvent* event)
         event->ignore();
     else
         event->accept();
+}
+
+int TfrmTemplateResults::next_report_block() const
+{
+    return sink_->has_lines() ? memoResults->document()->blockCount() : 0;
+}
+
+void TfrmTemplateResults::show_report_from(int first)
+{
+    const QTextBlock block = memoResults->document()->findBlockByNumber(first);
+    if (!block.isValid())
+        return;
+    memoResults->setTextCursor(QTextCursor(block));
+    QScrollBar* bar = memoResults->verticalScrollBar();
+    bar->setValue(block.firstLineNumber());
 }
 
 QString TfrmTemplateResults::results_text() const
@@ -270,7 +315,7 @@ void TfrmTemplateResults::cmdSaveOutputClick()
     // Through a temporary file renamed over the target only when every byte
     // is written, so a failed save leaves an existing file as it was.
     QSaveFile file(file_name);
-    const QByteArray bytes = results_text().toLatin1();
+    const QByteArray bytes = results_text().toUtf8();
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !write_all(file, bytes) ||
         !file.commit()) {
         const QString reason = file.errorString();

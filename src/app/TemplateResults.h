@@ -23,7 +23,8 @@ class QMenu;
 class TfrmProfileChart;
 struct tCaseFigures;
 
-// The report sink on the memo: each line is added at the end of the text.
+// The report sink on the memo: each line (UTF-8) is added at the end of the
+// text.
 class tMemoReportSink final : public tReportSink {
 public:
     explicit tMemoReportSink(QPlainTextEdit* memo);
@@ -62,11 +63,18 @@ public:
 
     tReportSink& report_sink() { return *sink_; }
 
+    // The memo's block at which the next report begins: its separator, or its
+    // heading when the memo is empty.
+    int next_report_block() const;
+    // Puts the cursor on block `first` and scrolls so that it is the top line
+    // of the view: a new report is read from its beginning.
+    void show_report_from(int first);
+
     // The window that Return to Worksheet shows (the worksheet, set at start-up).
     void set_worksheet(QWidget* worksheet) { worksheet_ = worksheet; }
 
     // The memo's whole text: its lines separated by carriage return and line
-    // feed, as single-byte characters.
+    // feed. Save Output writes it in UTF-8.
     QString results_text() const;
     // The selected characters, line ends as in results_text().
     QString selection_text() const;
@@ -88,6 +96,7 @@ public slots:
     void mnuProfileChartClick();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 

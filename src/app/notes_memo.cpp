@@ -1,46 +1,85 @@
 #include "app/notes_memo.h"
 
 #include <QKeyEvent>
+#include <QResizeEvent>
 #include <QMimeData>
 #include <QPlainTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextLayout>
 
+#include <algorithm>
+
 namespace {
 
-// Length of a text with each line break counted as two characters. Selected
-// text carries paragraph separators (U+2029) in place of line feeds.
+// What one character costs: a line break counts as two (carriage return and
+// line feed); a character outside the Basic Multilingual Plane, two UTF-16
+// code units, counts as one. Selected text carries paragraph separators
+// (U+2029) in place of line feeds.
+int character_cost(QChar c)
+{
+    if (c.isLowSurrogate())
+        return 0;
+    return (c == QLatin1Char('\n') || c == QChar::ParagraphSeparator) ? 2 : 1;
+}
+
+// Length of a text in characters, each line break counted as two.
 int counted_length(const QString& text)
 {
     int length = 0;
     for (QChar c : text)
-        length += (c == QLatin1Char('\n') || c == QChar::ParagraphSeparator) ? 2 : 1;
+        length += character_cost(c);
     return length;
 }
 
-// The longest head of `text` whose counted length fits into `room`.
+// The longest head of `text` whose counted length fits into `room`, never
+// ending between the two halves of a surrogate pair.
 QString fitting_head(const QString& text, int room)
 {
     int used = 0;
     int n = 0;
     for (; n < text.size(); ++n) {
-        const int cost = counted_length(text.mid(n, 1));
+        const int cost = character_cost(text.at(n));
         if (used + cost > room)
             break;
         used += cost;
     }
+    if (n > 0 && n < text.size() && text.at(n).isLowSurrogate())
+        --n;
     return text.left(n);
 }
+
+// Blank space between the frame and the text, as the document margin gave.
+constexpr int kTextMargin = 4;
 
 } // namespace
 
 tNotesMemo::tNotesMemo(QWidget* parent) : QPlainTextEdit(parent)
 {
+    // The margin lies outside the viewport, so the lines start at its top
+    // whether the memo is scrolled or not, and a viewport as high as k lines
+    // shows exactly k of them. The space around it has the text's background.
+    document()->setDocumentMargin(0);
+    setBackgroundRole(QPalette::Base);
+    setAutoFillBackground(true);
     setTabChangesFocus(true);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+void tNotesMemo::resizeEvent(QResizeEvent* event)
+{
+    show_whole_lines();
+    QPlainTextEdit::resizeEvent(event);
+}
+
+void tNotesMemo::show_whole_lines()
+{
+    const int line = fontMetrics().height();
+    const int inside = height() - 2 * frameWidth() - kTextMargin;
+    const int lines = std::max(1, inside / std::max(1, line));
+    setViewportMargins(kTextMargin, kTextMargin, kTextMargin, std::max(0, inside - lines * line));
 }
 
 int tNotesMemo::stored_length() const
@@ -65,12 +104,12 @@ std::vector<std::string> tNotesMemo::displayed_lines() const
         const QString text = block.text();
         const QTextLayout* lay = block.layout();
         if (!lay || lay->lineCount() == 0) {
-            lines.push_back(text.toLatin1().toStdString());
+            lines.push_back(text.toUtf8().toStdString());
             continue;
         }
         for (int i = 0; i < lay->lineCount(); ++i) {
             const QTextLine line = lay->lineAt(i);
-            lines.push_back(text.mid(line.textStart(), line.textLength()).toLatin1().toStdString());
+            lines.push_back(text.mid(line.textStart(), line.textLength()).toUtf8().toStdString());
         }
     }
     if (!lines.empty() && lines.back().empty())
@@ -83,7 +122,7 @@ void tNotesMemo::keyPressEvent(QKeyEvent* event)
     const bool line_break = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     const QString text = event->text();
     const bool types = line_break
-        || (!text.isEmpty() && text.at(0).isPrint()
+        || (!text.isEmpty() && QChar::isPrint(text.toUcs4().front()) // a whole character, not half a pair
             && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)));
     if (types && !event->matches(QKeySequence::Paste)) {
         const int cost = line_break ? 2 : counted_length(text);

@@ -1,6 +1,8 @@
-// The worksheet's notes memo: free text of at most 250 characters, a line
-// break counting as two (carriage return and line feed), wrapped at the
+// The worksheet's notes memo: free Unicode text of at most 250 characters, a
+// line break counting as two (carriage return and line feed), wrapped at the
 // memo's width. Tab moves on to the next control instead of typing a tab.
+// Only whole lines show: collapsed to 25 pixels it shows one line and nothing
+// of the next.
 #pragma once
 
 #include <QPlainTextEdit>
@@ -19,11 +21,12 @@ public:
     int stored_length() const;
 
     // The memo's lines as displayed: every wrapped piece of a paragraph is a
-    // line of its own. An empty memo has no lines, and an empty last line
-    // (after a final line break) is not counted.
+    // line of its own, in UTF-8. An empty memo has no lines, and an empty last
+    // line (after a final line break) is not counted.
     std::vector<std::string> displayed_lines() const;
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
@@ -31,4 +34,6 @@ protected:
 private:
     // Characters that may still be added, the current selection being replaced.
     int room() const;
+    // Ends the view below the last line that fits whole.
+    void show_whole_lines();
 };

@@ -3,27 +3,53 @@
 #include "methods/worksheet_config.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpacerItem>
 
 namespace {
 
-void centre_on_screen(QMessageBox& box)
-{
-    box.adjustSize();
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        box.move(area.center() - box.rect().center());
+// The program's message box: as wide as its caption needs (the window
+// manager would cut the caption short), and centred on the screen at the size
+// it is shown with. QMessageBox fixes its size only as it is shown, from the
+// least width of its layout, so an earlier move would centre a box of another
+// size, and a width set from outside would not hold.
+class tCentredBox final : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        if (!widened_) {
+            widened_ = true;
+            QFont caption_font = font();
+            caption_font.setBold(true);
+            const QFontMetrics metrics(caption_font);
+            // Room beside the caption for the window manager's icon and buttons.
+            const int caption_width = metrics.horizontalAdvance(windowTitle()) + 6 * metrics.height();
+            if (auto* grid = qobject_cast<QGridLayout*>(layout()))
+                grid->addItem(new QSpacerItem(caption_width, 0, QSizePolicy::Fixed, QSizePolicy::Fixed),
+                              grid->rowCount(), 0, 1, grid->columnCount());
+        }
+        QMessageBox::showEvent(event);
+        // move() places the frame: centre the frame, as far as it is known.
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center()
+                 - QRect(QPoint(0, 0), frameGeometry().size()).center());
     }
-}
+
+private:
+    bool widened_ = false;
+};
 
 void show_ok_box(QMessageBox::Icon icon, const QString& title, const QString& text)
 {
-    QMessageBox box(icon, title, text, QMessageBox::NoButton, QApplication::activeWindow());
+    tCentredBox box(icon, title, text, QMessageBox::NoButton, QApplication::activeWindow());
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
-    centre_on_screen(box);
     box.exec();
 }
 
@@ -48,13 +74,12 @@ void tQtUserMessages::information(const std::string& text)
 
 bool tQtUserMessages::confirm(const std::string& text)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), message_text(text),
+    tCentredBox box(QMessageBox::Question, QStringLiteral("Confirm"), message_text(text),
                     QMessageBox::NoButton, QApplication::activeWindow());
     QPushButton* yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
     QPushButton* no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
     box.setDefaultButton(yes);
     box.setEscapeButton(no);
-    centre_on_screen(box);
     box.exec();
     return box.clickedButton() == yes;
 }

@@ -152,6 +152,7 @@ bool tScoreField::eventFilter(QObject* watched, QEvent* event)
 bool tScoreField::filter_key_press(QKeyEvent* event)
 {
     char typed = 0;
+    warned_ = false;
     switch (classify_score_key(*event, typed)) {
     case tKeyKind::NoCharacter:
         return false;
@@ -160,7 +161,9 @@ bool tScoreField::filter_key_press(QKeyEvent* event)
     case tKeyKind::Character:
         break;
     }
+    warned_ = true; // in case the filter refuses the key with its warning
     const char out = FilterScoreKey(typed);
+    warned_ = out == '\0';
     if (out == typed)
         return false;
     if (out != '\0')
@@ -175,12 +178,18 @@ void tScoreField::txtInputKeyUp()
     const std::string current = score_text();
     if (current.size() <= 6)
         return;
+    warned_ = true;
     setText(QString::fromLatin1(LimitScoreLength(current).c_str()));
     selectAll();
 }
 
+// Selects the whole text, unless the window's activation merely brings the
+// focus back after the field's own warning box.
 void tScoreField::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
-    selectAll();
+    const bool back_from_warning = warned_ && event->reason() == Qt::ActiveWindowFocusReason;
+    warned_ = false;
+    if (!back_from_warning)
+        selectAll();
 }

@@ -1,6 +1,7 @@
 // The worksheet's score field: a single-line text field that lets through
 // only what FilterScoreKey accepts, keeps at most six characters and selects
-// its whole text whenever it gets the focus.
+// its whole text whenever it gets the focus, except when the focus comes back
+// from the field's own warning box (a refused key loses nothing).
 //
 // Every way of putting text into the field passes the same filter: typed
 // keys (and the control characters of the Ctrl shortcuts, which are refused),
@@ -38,6 +39,10 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
 
 private:
+    // Set while a warning of this field's own is shown, until the focus comes
+    // back: that return must leave the text, caret and selection alone.
+    bool warned_ = false;
+
     bool filter_key_press(QKeyEvent* event);
     void txtInputKeyUp();
 };

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <system_error>
 #include <cstring>
+#include <ctime>
 #include <memory>
 
 namespace {
@@ -62,12 +63,26 @@ int write_all(int fd, const std::string& content)
     return 0;
 }
 
-// The permissions a plainly created file would get: 0666 less the umask.
-mode_t plain_file_mode()
+// Creates a new temporary file beside `path`, exclusively, with `mode` (the
+// umask applies). The process's umask is never touched: another thread may
+// create files at the same moment. Returns the descriptor, or -1 with errno.
+int create_temporary_beside(const std::string& path, mode_t mode, std::string& temporary)
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return static_cast<mode_t>(0666 & ~mask);
+    static unsigned counter = 0;
+    const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned long seed = static_cast<unsigned long>(::getpid()) * 7919UL
+                             + static_cast<unsigned long>(std::time(nullptr)) * 31UL + ++counter * 104729UL
+                             + static_cast<unsigned long>(attempt);
+        temporary = path + ".";
+        for (int i = 0; i < 6; ++i, seed /= 36)
+            temporary += letters[seed % 36];
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 struct tFileCloser {
@@ -254,13 +269,18 @@ std::string worksheet_file_content(const tFieldTexts& texts)
 void save_worksheet_file(const std::string& path, const tFieldTexts& texts)
 {
     const std::string content = worksheet_file_content(texts);
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
+    // The new file keeps the permissions of the one it replaces; a first
+    // file gets those of any plainly created file (0666 under the umask).
+    struct stat old_file {};
+    const bool replaces = ::stat(path.c_str(), &old_file) == 0 && S_ISREG(old_file.st_mode);
+    const mode_t mode = replaces ? static_cast<mode_t>(old_file.st_mode & 0777) : mode_t(0666);
+    std::string temporary;
+    const int fd = create_temporary_beside(path, mode, temporary);
     if (fd < 0)
         raise_system_error(errno);
 
     int error = 0;
-    if (::fchmod(fd, plain_file_mode()) != 0)
+    if (replaces && ::fchmod(fd, mode) != 0)
         error = errno;
     if (error == 0)
         error = write_all(fd, content);
@@ -278,9 +298,15 @@ void save_worksheet_file(const std::string& path, const tFieldTexts& texts)
 
 bool load_worksheet_file(const std::string& path, int count, tFieldTexts& fields)
 {
+    // Only a regular file is a worksheet file: nothing there, or a folder, a
+    // device or a pipe of that name, is no file at all.
     struct stat info;
-    if (::stat(path.c_str(), &info) != 0 && errno == ENOENT)
+    if (::stat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return false;
+    } else if (!S_ISREG(info.st_mode)) {
         return false;
+    }
     tFileHandle file(std::fopen(path.c_str(), "rb"));
     if (!file)
         raise_system_error(errno);

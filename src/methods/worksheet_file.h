@@ -47,12 +47,14 @@ std::string worksheet_file_content(const tFieldTexts& texts);
 
 // Writes the file so that a failed write never loses the previous one: the
 // content goes to a temporary file in the same folder, which then replaces
-// the old file. Raises EInOutError with the system's reason on failure.
+// the old file, keeping its permissions (a first file gets 0666 under the
+// umask). Raises EInOutError with the system's reason on failure.
 void save_worksheet_file(const std::string& path, const tFieldTexts& texts);
 
 // Restores up to `count` numbers into fields[0..count-1], each shown with
 // "%1.6g"; a number missing from the file gives "0". Returns false, touching
-// nothing, when there is no file. Text that is not a number raises
+// nothing, when there is no file (anything there but a regular file, such as
+// a folder of that name, counts as none). Text that is not a number raises
 // EInOutError("Invalid numeric input"); the fields read before it keep their
 // new texts and the file is closed.
 bool load_worksheet_file(const std::string& path, int count, tFieldTexts& fields);

@@ -184,7 +184,7 @@ QString results_text_of(const std::vector<std::string>& lines)
     for (size_t i = 0; i < lines.size(); ++i) {
         if (i > 0)
             text += LineEnd;
-        text += QString::fromLatin1(lines[i].data(), qsizetype(lines[i].size()));
+        text += QString::fromUtf8(lines[i].data(), qsizetype(lines[i].size()));
     }
     return text;
 }

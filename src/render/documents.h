@@ -37,6 +37,6 @@ QPageLayout results_page_layout(const QLocale& locale = QLocale());
 QByteArray results_pdf(const QString& text, const std::vector<tChartData>& charts,
                        const QPageLayout& layout = results_page_layout());
 
-// The text the output window holds for these report lines (Latin-1, lines
+// The text the output window holds for these report lines (UTF-8, lines
 // separated by CR LF), for writing the same PDF without the window.
 QString results_text_of(const std::vector<std::string>& lines);

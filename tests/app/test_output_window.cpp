@@ -180,7 +180,7 @@ TEST_F(OutputWindow, ButtonsMenuAndFontsAsDesigned)
         EXPECT_EQ(b.button->font().pixelSize(), 13) << b.caption;
     }
     EXPECT_EQ(window.memoResults->font().family(), "Liberation Mono");
-    EXPECT_EQ(window.memoResults->font().pixelSize(), 12);
+    EXPECT_EQ(window.memoResults->font().pixelSize(), 11); // the longest line fits
     EXPECT_EQ(window.memoResults->mapTo(window.centralWidget(), QPoint(0, 0)), QPoint(8, 10));
     EXPECT_EQ(window.memoResults->size(), QSize(769, 452));
 
@@ -237,9 +237,9 @@ TEST_F(OutputWindow, TwoReportsStayOneAfterTheOther)
     EXPECT_EQ(window.results_text(), "\r\nfirst report\r\nend one\r\n\r\nsecond report\r\nend two");
 }
 
-TEST_F(OutputWindow, SingleByteCharactersAreShownAsLatin1)
+TEST_F(OutputWindow, ReportLinesAreReadAsUtf8)
 {
-    window.report_sink().append("r\xE9sum\xE9 \xB1 2");
+    window.report_sink().append("r\xC3\xA9sum\xC3\xA9 \xC2\xB1 2");
     EXPECT_EQ(window.memoResults->toPlainText(), QString::fromUtf8("résumé ± 2"));
 }
 
@@ -287,14 +287,14 @@ TEST_F(OutputWindow, SelectionTextUsesCarriageReturnLineFeed)
 
 TEST_F(OutputWindow, SaveWritesTheTextWithCrLfAndNothingAdded)
 {
-    append_lines(window.report_sink(), {"", "A line", "", "\xE9nd"});
+    append_lines(window.report_sink(), {"", "A line", "", "\xC3\xA9nd"});
     tSaveDialogSeen seen;
     answer_save_dialog(path("out.txt"), &seen);
     window.cmdSaveOutput->click();
     ASSERT_TRUE(seen.seen);
     EXPECT_EQ(seen.proposed_name, "results.txt");
-    // Latin-1 bytes, no final line end.
-    EXPECT_EQ(file_bytes(path("out.txt")), QByteArray("\r\nA line\r\n\r\n\xE9nd"));
+    // UTF-8 bytes, no final line end.
+    EXPECT_EQ(file_bytes(path("out.txt")), QByteArray("\r\nA line\r\n\r\n\xC3\xA9nd"));
 }
 
 TEST_F(OutputWindow, SaveEndsWithALineEndOnlyWhenTheLastLineIsEmpty)

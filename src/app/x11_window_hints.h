@@ -1,0 +1,10 @@
+// Asks an X11 window manager for a caption bar with the title only: no
+// minimise, maximise or close button and no system menu, and no moving
+// but by the title. Window managers that honour the Motif hints draw it so;
+// elsewhere (another platform, a build without xcb) nothing happens.
+#pragma once
+
+class QWidget;
+
+// Call on a top-level widget before it is first shown.
+void ask_for_title_only_caption(QWidget* window);

@@ -1,0 +1,122 @@
+// Details of the windows a clinician meets every day: the collapsed notes memo
+// shows one whole line, every control has a name a screen reader can say, a
+// folder named like the worksheet file is no file at start-up, and the
+// general error box stands centred with its whole caption.
+#include "test_worksheet_fixture.h"
+
+#include <QAccessible>
+#include <QDir>
+#include <QScreen>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
+
+namespace {
+
+QString accessible_name(QObject* object)
+{
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(object);
+    return face ? face->text(QAccessible::Name) : QStringLiteral("<none>");
+}
+
+} // namespace
+
+// Collapsed, the memo's view is exactly one line high, whether it shows the
+// first line or has been scrolled to the second; expanded, whole lines only.
+TEST_F(tWorksheetTest, CollapsedNotesMemoShowsOneWholeLine)
+{
+    start();
+    tNotesMemo* memo = ws->memoComments;
+    memo->setPlainText(QStringLiteral("first\nsecond\nthird\nfourth\nfifth\nsixth"));
+    ASSERT_EQ(memo->height(), 25);
+    const int line = memo->document()->firstBlock().layout()->lineAt(0).height();
+    for (int top : {0, 1}) {
+        memo->verticalScrollBar()->setValue(top);
+        const QTextBlock shown = memo->document()->findBlockByNumber(top);
+        const QRect first = memo->cursorRect(QTextCursor(shown));
+        const QRect next = memo->cursorRect(QTextCursor(shown.next()));
+        EXPECT_GE(first.top(), 0) << top;
+        EXPECT_LE(first.bottom(), memo->viewport()->height()) << top;
+        EXPECT_GE(next.top(), memo->viewport()->height()) << top;
+    }
+    EXPECT_EQ(memo->viewport()->height(), line);
+
+    memo->setFocus(Qt::TabFocusReason); // several lines: it expands
+    ASSERT_EQ(memo->height(), 70);
+    EXPECT_EQ(memo->viewport()->height() % line, 0);
+    EXPECT_GE(memo->viewport()->height(), 3 * line);
+}
+
+TEST_F(tWorksheetTest, ScreenReadersCanNameEveryControl)
+{
+    start();
+    results->show();
+    const std::pair<QObject*, const char*> named[] = {
+        {ws->txtInput1, "Verbal Comprehension Index score"},
+        {ws->txtInput2, "Perceptual Reasoning Index score"},
+        {ws->txtInput3, "Working Memory Index score"},
+        {ws->txtInput4, "Processing Speed Index score"},
+        {ws->memoComments, "User's Notes"},
+        {ws->DescripFld, "Description"},
+        {results->memoResults, "Results"},
+        {ws->cmdCompute, "Compute"},
+        {ws->ExitBtn, "Exit"},
+        {ws->Pairs_vs_Deviations, "Base analysis of differences on..."},
+        {ws->RadioGroup1->item(4), "5% of normative population"},
+        {results->cmdReturn, "Return to Worksheet"},
+    };
+    for (const auto& [object, name] : named)
+        EXPECT_EQ(accessible_name(object).toStdString(), name);
+}
+
+// A folder where the file would be is no file: the start is quiet, and
+// Compute reports that it cannot save.
+TEST_F(tWorksheetTest, FolderNamedLikeTheFileIsNoFileAtStartAndComputeReportsTheSave)
+{
+    ASSERT_TRUE(QDir().mkdir(QString::fromStdString(file_path())));
+    start(); // the watchdog fails the test should any box open
+    EXPECT_TRUE(ws->txtInput1->text().isEmpty());
+
+    enter_scores(QStringLiteral("100"), QStringLiteral("95"), QStringLiteral("110.5"),
+                 QStringLiteral("87"));
+    tSeenBox seen;
+    answer_next_box(QStringLiteral("OK"), &seen);
+    QTest::mouseClick(ws->cmdCompute, Qt::LeftButton);
+    EXPECT_TRUE(seen.seen);
+    EXPECT_EQ(seen.text, QStringLiteral("Is a directory."));
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+    EXPECT_FALSE(results->isVisible());
+}
+
+// Centred (with its frame) at the size it is shown with, and wide enough for
+// its caption.
+TEST(GeneralErrorBox, CentredAtItsFinalSizeWithItsWholeCaption)
+{
+    set_program_strings();
+    QRect shown_at;
+    int title_width = 0;
+    on_next_modal([&](QWidget* box) {
+        shown_at = box->frameGeometry();
+        QFont bold = box->font();
+        bold.setBold(true);
+        title_width = QFontMetrics(bold).horizontalAdvance(box->windowTitle());
+        box->close();
+    });
+    show_general_error(QStringLiteral("File access denied"));
+    const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE((shown_at.center() - centre).manhattanLength(), 2) << shown_at.x() << "," << shown_at.y();
+    EXPECT_GT(shown_at.width(), title_width);
+}
+
+// A window manager may keep a minimise button on the output window's caption;
+// minimised, it would leave no window to return to (the worksheet is hidden).
+TEST_F(tWorksheetTest, MinimisedOutputWindowComesStraightBack)
+{
+    start();
+    results->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(results.get()));
+    results->showMinimized();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !results->isMinimized(); }));
+    EXPECT_TRUE(results->isVisible());
+}

@@ -1,0 +1,86 @@
+// The worksheet file's permissions, and what counts as no file at all. The
+// save must never change the process's umask, even for a moment: another
+// thread could create a file with the wrong permissions meanwhile. This
+// program's own umask() counts the calls made while a save runs.
+#include "methods/worksheet_file.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+std::atomic<int> umask_calls{0};
+} // namespace
+
+extern "C" mode_t umask(mode_t mask) noexcept
+{
+    ++umask_calls;
+    return static_cast<mode_t>(::syscall(SYS_umask, mask));
+}
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class WorksheetFileMode : public ::testing::Test {
+protected:
+    const fs::path folder = fs::temp_directory_path() / ("brenlow_mode_" + std::to_string(::getpid()));
+    const std::string path = (folder / "orvane_index.txt").string();
+    mode_t saved_mask = 0;
+
+    void SetUp() override
+    {
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        saved_mask = ::umask(027);
+    }
+    void TearDown() override
+    {
+        ::umask(saved_mask);
+        fs::remove_all(folder);
+    }
+    // Saves and gives the file's permissions.
+    mode_t save()
+    {
+        umask_calls = 0;
+        save_worksheet_file(path, {"100", "95", "110.5", "87", "", "", "", ""});
+        EXPECT_EQ(umask_calls.load(), 0) << "the save changed the process's umask";
+        struct stat info {};
+        EXPECT_EQ(::stat(path.c_str(), &info), 0);
+        return info.st_mode & 0777;
+    }
+};
+
+} // namespace
+
+TEST_F(WorksheetFileMode, FirstFileGetsTheUmaskAndAReplacedFileKeepsItsMode)
+{
+    EXPECT_EQ(save(), mode_t(0640)); // 0666 under the umask 027
+    for (const mode_t mode : {mode_t(0604), mode_t(0600)}) { // 0604 is wider than the umask
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        EXPECT_EQ(save(), mode);
+    }
+}
+
+// A folder or a pipe named like the file is no file: the restore reads
+// nothing (a pipe would otherwise block the start for ever); nor is a path
+// through a file where a folder should be.
+TEST_F(WorksheetFileMode, NonFileAtThePathCountsAsNoFile)
+{
+    tFieldTexts fields = {"a", "b", "c", "d", "e", "f", "g", "h"};
+    fs::create_directory(path);
+    EXPECT_FALSE(load_worksheet_file(path, 4, fields));
+    fs::remove(path);
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    EXPECT_FALSE(load_worksheet_file(path, 4, fields));
+    fs::remove(path);
+    std::ofstream(path) << "x";
+    EXPECT_FALSE(load_worksheet_file(path + "/orvane_index.txt", 4, fields));
+    EXPECT_EQ(fields[0], "a");
+}
