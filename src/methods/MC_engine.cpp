@@ -184,10 +184,12 @@ struct tVector_of {
     typedef std::int64_t mask __attribute__((vector_size(W * sizeof(std::int64_t))));
 };
 
+// |v| by clearing the sign bits.
 template <typename V>
 MC_INLINE V lanes_abs(V v)
 {
-    return v < 0 ? -v : v;
+    typedef decltype(v < v) M;
+    return reinterpret_cast<V>(reinterpret_cast<M>(v) & 0x7fffffffffffffff);
 }
 
 // The generator in double precision: every component value and product
@@ -278,11 +280,15 @@ void decide_lanes_base(double* s1, double* s2, const tCandidate_margins& cm, tLa
 
 using tDecide_lanes = void (*)(double*, double*, const tCandidate_margins&, tLane_block&);
 
-tDecide_lanes lane_decider()
+bool cpu_has_avx2()
 {
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") ? decide_lanes_avx2
-                                                                           : decide_lanes_base;
+    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+}
+
+tDecide_lanes lane_decider()
+{
+    return cpu_has_avx2() ? decide_lanes_avx2 : decide_lanes_base;
 }
 
 // Error bounds of one trial from deviates stored in double precision, each
@@ -731,6 +737,85 @@ inline bool trial_in_double(const tTrial_margins& t, int m, const double* x, int
     return sure;
 }
 
+// Trials of four scores, four trials to a vector (one lane per trial), with
+// the same arithmetic, margins and counting as trial_in_double. `x` holds the
+// deviates of n consecutive trials, n a multiple of 4; the hits of the sure
+// trials are added, and the numbers of the others written to `unsure`.
+MC_INLINE int four_score_trials(const tTrial_margins& t, const tMC_setup& s, const double* x,
+                                int n, tMC_hits& hits, int* unsure)
+{
+    typedef tVector_of<4>::d V;
+    typedef tVector_of<4>::mask M;
+    int n_unsure = 0;
+    M hit_low = {};
+    M hit_dev = {};
+    M hit_pair = {};
+    for (int first = 0; first < n; first += 4) {
+        const double* p = x + 4 * first;
+        // Four trials' deviates in, score j of every trial in c[j] out.
+        V r[4];
+        std::memcpy(r, p, sizeof r);
+        const V t0 = __builtin_shuffle(r[0], r[1], M{0, 4, 2, 6});
+        const V t1 = __builtin_shuffle(r[0], r[1], M{1, 5, 3, 7});
+        const V t2 = __builtin_shuffle(r[2], r[3], M{0, 4, 2, 6});
+        const V t3 = __builtin_shuffle(r[2], r[3], M{1, 5, 3, 7});
+        const V c[4] = {__builtin_shuffle(t0, t2, M{0, 1, 4, 5}),
+                        __builtin_shuffle(t1, t3, M{0, 1, 4, 5}),
+                        __builtin_shuffle(t0, t2, M{2, 3, 6, 7}),
+                        __builtin_shuffle(t1, t3, M{2, 3, 6, 7})};
+        V y[4];
+        for (int i = 0; i < 4; ++i)
+            y[i] = t.L[i][0] * c[0] + t.L[i][1] * c[1] + t.L[i][2] * c[2] + t.L[i][3] * c[3];
+        const V ybar = (((y[0] + y[1]) + y[2]) + y[3]) / 4;
+        M sure = y[0] == y[0]; // all set but for NaN
+        M low = {};
+        M dev = {};
+        M pair = {};
+        for (int i = 0; i < 4; ++i) {
+            low -= y[i] < t.cut;
+            sure &= lanes_abs(y[i] - t.cut) > t.tol;
+            const V d = lanes_abs(y[i] - ybar);
+            dev -= d > t.dev_limit[i];
+            sure &= lanes_abs(d - t.dev_limit[i]) > t.tol;
+            for (int j = i + 1; j < 4; ++j) {
+                const V e = lanes_abs(y[i] - y[j]);
+                pair -= e > t.pair_limit[i][j];
+                sure &= lanes_abs(e - t.pair_limit[i][j]) > t.tol;
+            }
+        }
+        hit_low -= sure & (low >= s.k_low);
+        hit_dev -= sure & (dev >= s.k_dev);
+        hit_pair -= sure & (pair >= s.k_pair);
+        if ((sure[0] & sure[1] & sure[2] & sure[3]) == 0)
+            for (int k = 0; k < 4; ++k)
+                if (!sure[k])
+                    unsure[n_unsure++] = first + k;
+    }
+    for (int k = 0; k < 4; ++k) {
+        hits.low += hit_low[k];
+        hits.dev += hit_dev[k];
+        hits.pair += hit_pair[k];
+    }
+    return n_unsure;
+}
+
+__attribute__((target("avx2,fma"))) int four_score_trials_avx2(const tTrial_margins& t,
+                                                                const tMC_setup& s,
+                                                                const double* x, int n,
+                                                                tMC_hits& hits, int* unsure)
+{
+    return four_score_trials(t, s, x, n, hits, unsure);
+}
+
+int four_score_trials_base(const tTrial_margins& t, const tMC_setup& s, const double* x, int n,
+                           tMC_hits& hits, int* unsure)
+{
+    return four_score_trials(t, s, x, n, hits, unsure);
+}
+
+using tFour_score_trials = int (*)(const tTrial_margins&, const tMC_setup&, const double*, int,
+                                   tMC_hits&, int*);
+
 void tBlock_run::try_chunk(long long chunk, tMC_hits& hits, long& fallbacks)
 {
     const tSlot& slot = slot_of(chunk);
@@ -758,6 +843,24 @@ void tBlock_run::try_segment(long long chunk, int lane, long long first, tMC_hit
     long long t = (first + m - 1) / m;
     int low, dev, pair;
     long long cand[max_dim];
+    if (M == 4) {
+        // Whole trials of this run, four at a time.
+        static const tFour_score_trials batch = cpu_has_avx2() ? four_score_trials_avx2
+                                                               : four_score_trials_base;
+        const long long past = end >= m ? std::min<long long>(setup_.trials, (end - m) / m + 1) : 0;
+        const long long whole = past - t;
+        const int n = whole > 0 ? static_cast<int>(whole / 4 * 4) : 0;
+        int unsure[lane_run / 4 + 4];
+        const int at = static_cast<int>(t * m - first);
+        const int n_unsure = batch(tm_, setup_, xs + at, n, hits, unsure);
+        for (int k = 0; k < n_unsure; ++k) {
+            ++fallbacks;
+            for (int j = 0; j < m; ++j)
+                cand[j] = base + cands[at + unsure[k] * m + j];
+            trial_in_extended<M>(cand, hits);
+        }
+        t += n;
+    }
     for (; t < setup_.trials && t * m + m <= end; ++t) {
         const int at = static_cast<int>(t * m - first);
         if (trial_in_double<M>(tm_, m, xs + at, low, dev, pair)) {
