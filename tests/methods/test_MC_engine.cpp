@@ -132,6 +132,31 @@ TEST(MonteCarloBlocks, ValuesExactlyAtTheCriterionAreDecidedInExtendedPrecision)
     EXPECT_GE(fallbacks.trials, 1);
 }
 
+// A candidate on the logarithm's bound. From this state (found by a search
+// over generator states) the first candidate pair has the outputs
+// (395805747, 473670796): q lies within 10^-15 of -4 ln u, below it in double
+// precision and above it in extended precision, which rejects it. Taken from
+// double precision it would shift every deviate after it.
+TEST(MonteCarloBlocks, CandidateOnTheLogarithmBoundIsDecidedInExtendedPrecision)
+{
+    const tGeneratorState start{1152110313, 834572375};
+    std::int32_t s1 = start.s1;
+    std::int32_t s2 = start.s2;
+    ASSERT_EQ(generator_step(s1, s2), 395805747);
+    ASSERT_EQ(generator_step(s1, s2), 473670796);
+    extended x = 0;
+    EXPECT_FALSE(tNormal_distribution(0, 1).AcceptCandidate(395805747, 473670796, x));
+
+    tMC_setup setup;
+    MC_setup_of(normative_R(), 4, first_flags(4), -1.644854L, 1.959964L, 1, 1, 1, 500, setup);
+    const tOutcome expected = reference_from(start, setup);
+    for (int threads : thread_counts) {
+        tMC_fallbacks fallbacks;
+        expect_same(expected, blocks_from(start, setup, threads, &fallbacks), "log bound");
+        EXPECT_GE(fallbacks.candidates, 1);
+    }
+}
+
 // Margins widened 10^10 times send many candidates and most trials through
 // extended precision; the numbers stay the reference's.
 TEST(MonteCarloBlocks, WideMarginsSendManyCandidatesAndTrialsToExtendedPrecision)
