@@ -151,6 +151,16 @@ constexpr std::int64_t unsure = 3;    // too close to a quick bound: extended pr
 // q_extended - T_extended by less than the sum of the two bounds; the test
 // uses safety times it. When |q - T| in double exceeds that, the extended
 // comparison has the same outcome, ties included.
+//   Between the quick bounds (A < q < B for sure) the extended test is
+// q <= L. With w = 1 - u, the series -ln u = w + w^2/2 + w^3/3 + ... gives
+//   lower = 4 (w + w^2/2 + w^3/3 + w^4/4) <= L <= lower + w^5 / u = upper
+// (the tail from w^4 on is at most (w^4/4) / (1 - w)). In double
+// |dw| <= 3e, and |d lower| <= 4 (16 x 3e / 4 + 9e) < 90e,
+// |d upper| <= |d lower| + 23e / u. So q below lower, or above upper, by
+// more than the margins (130e, and 130e + 30e / u, besides q's own) is
+// accepted, or rejected, by the extended logarithm too; only the rest (one
+// candidate in thirty) takes a logarithm in double, and the few within its
+// margin the extended test.
 struct tCandidate_margins {
     double scale;   // the generator's output scale, in double
     double rou;     // sqrt(2/e), in double
@@ -246,8 +256,16 @@ MC_INLINE void decide_lanes(double* s1, double* s2, const tCandidate_margins& cm
             const M sure_b = lanes_abs(q - B) > cm.unit * (eq + 8 * ru + 4);
             const M below_a = q < A;
             const M above_b = q > B;
-            const M status = (sure_a & below_a & accept) |
-                             (sure_a & ~below_a & sure_b & ~above_b & needs_log) |
+            // Between the quick bounds, the tighter bounds of -4 ln u.
+            const V w = 1 - u;
+            const V lower = 4 * (w * (1 + w * (0.5 + w * (1.0 / 3 + 0.25 * w))));
+            const V w2 = w * w;
+            const V upper = lower + w2 * w2 * w * ru;
+            const M between = sure_a & ~below_a & sure_b & ~above_b;
+            const M sure_lower = lower - q > cm.unit * (eq + 130);
+            const M sure_upper = q - upper > cm.unit * (eq + 130 + 30 * ru);
+            const M status = (sure_a & below_a & accept) | (between & sure_lower & accept) |
+                             (between & ~sure_lower & ~sure_upper & needs_log) |
                              ((~sure_a | (~below_a & ~sure_b)) & unsure);
             const M flagged = (u < u_floor) | (lanes_abs(x) > cm.x_limit);
             const V x_stored = flagged ? nan : x;
