@@ -115,7 +115,7 @@ constexpr int chunk_size = lanes * lane_run;
 constexpr int max_threads = 16;
 
 constexpr double unit_roundoff = 0x1p-53;   // double: half an ulp of 1
-constexpr double unit_roundoff_x = 0x1p-64; // extended
+constexpr double unit_roundoff_x = 0x1p-64; // extended: 2^-11 of the double's
 // Every first-order bound below is multiplied by this: it covers the
 // second-order terms, the extended-precision side (2^-11 of the double side)
 // and the rounding of the margin tests themselves many times over.
@@ -467,7 +467,7 @@ tBlock_run::tBlock_run(const tMC_setup& setup, int threads, double margin_scale)
     }
     tm_.cut = static_cast<double>(setup.cut);
     const double e = unit_roundoff;
-    const double e_x = (6 / u_floor + 4 * cm_.x_limit) * e * (1 + 0x1p-11);
+    const double e_x = (6 / u_floor + 4 * cm_.x_limit) * (e + unit_roundoff_x);
     const double y_max = row_max * cm_.x_limit;
     const double e_y = row_max * e_x + (m + 3) * e * y_max;
     const double e_d = 2 * e_y + 2 * (m + 4) * e * y_max;

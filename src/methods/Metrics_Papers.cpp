@@ -13,7 +13,8 @@
 //   differences in the normative population from the covariance matrix
 //   S = D R D: Var(x_i - mean) = S_ii + mean(S) - 2 mean(S_i.);
 // - Monte Carlo base rates of abnormal scores and differences: profiles
-//   y = L u drawn with L the Choleski factor of the correlation matrix;
+//   y = L u drawn with L the Choleski factor of the correlation matrix (the
+//   trials themselves are in MC_engine);
 // - the Mahalanobis distance z' R^-1 z referred to chi-square with n df;
 // - the normal distribution function by Simpson's rule built on successive
 //   trapezoid refinements, in double precision with an eight-decimal density
