@@ -477,9 +477,11 @@ tBlock_run::tBlock_run(const tMC_setup& setup, int threads, double margin_scale)
     lane_jump_1_ = jump.s1;
     lane_jump_2_ = jump.s2;
 
-    // Enough chunks in flight for every thread, with room for the trials of
-    // the oldest to read into the next; at most 64 chunks, 10 MB.
-    slot_count_ = std::min(64, std::max(8, 2 * threads + 4));
+    // The trials wait for the oldest chunk under way; meanwhile the other
+    // threads go on generating, into enough slots to bridge a thread that the
+    // system sets aside for a while: 24 chunks (3.9 MB) for two threads, at
+    // most 80 (13 MB).
+    slot_count_ = std::min(80, 16 + 4 * threads);
     slots_.reset(new tSlot[slot_count_]);
     x_.reset(new double[static_cast<std::size_t>(slot_count_) * chunk_size]);
     cand_.reset(new std::uint16_t[static_cast<std::size_t>(slot_count_) * chunk_size]);
@@ -488,6 +490,7 @@ tBlock_run::tBlock_run(const tMC_setup& setup, int threads, double margin_scale)
 bool tBlock_run::run(tMC_hits& hits, tMC_fallbacks& fallbacks)
 {
     std::vector<std::thread> helpers;
+    helpers.reserve(static_cast<std::size_t>(threads_)); // before any thread starts
     for (int t = 1; t < threads_; ++t) {
         try {
             helpers.emplace_back(&tBlock_run::work, this);
