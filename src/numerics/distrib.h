@@ -53,8 +53,8 @@ tGeneratorState GeneratorState();
 // sequence. Nothing else moves the state but drawing.
 void SetGeneratorState(tGeneratorState state);
 
-// The components' constants: multiplier, and Schrage's quotient and remainder
-// of the modulus by the multiplier.
+// Each component's modulus and multiplier, and Schrage's quotient and
+// remainder of the modulus by the multiplier.
 constexpr std::int32_t generator_m1 = 2147483563;
 constexpr std::int32_t generator_a1 = 40014;
 constexpr std::int32_t generator_q1 = 53668;
