@@ -282,8 +282,15 @@ MC_INLINE void decide_lanes(double* s1, double* s2, const tCandidate_margins& cm
     std::memcpy(s2, t2, sizeof t2);
 }
 
-// Four lanes to a register where the processor has AVX2, two elsewhere; the
-// decisions are the same bit for bit either way.
+// Four lanes to a register where the processor has AVX2 (with AVX-512's
+// registers where it has those too), two elsewhere; the decisions are the
+// same bit for bit every way.
+__attribute__((target("avx512f,avx512dq,avx512vl,avx2,fma"))) void decide_lanes_avx512(
+    double* s1, double* s2, const tCandidate_margins& cm, tLane_block& b)
+{
+    decide_lanes<4>(s1, s2, cm, b);
+}
+
 __attribute__((target("avx2,fma"))) void decide_lanes_avx2(double* s1, double* s2,
                                                          const tCandidate_margins& cm,
                                                          tLane_block& b)
@@ -304,9 +311,18 @@ bool cpu_has_avx2()
     return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
 }
 
+// AVX-512 on four lanes: its 32 registers and mask registers, not wider ones.
+bool cpu_has_avx512vl()
+{
+    return cpu_has_avx2() && __builtin_cpu_supports("avx512f") &&
+           __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl");
+}
+
 tDecide_lanes lane_decider()
 {
-    return cpu_has_avx2() ? decide_lanes_avx2 : decide_lanes_base;
+    return cpu_has_avx512vl() ? decide_lanes_avx512
+           : cpu_has_avx2()   ? decide_lanes_avx2
+                              : decide_lanes_base;
 }
 
 // Error bounds of one trial from deviates stored in double precision, each
@@ -820,6 +836,13 @@ MC_INLINE int four_score_trials(const tTrial_margins& t, const tMC_setup& s, con
     return n_unsure;
 }
 
+__attribute__((target("avx512f,avx512dq,avx512vl,avx2,fma"))) int four_score_trials_avx512(
+    const tTrial_margins& t, const tMC_setup& s, const double* x, int n, tMC_hits& hits,
+    int* unsure)
+{
+    return four_score_trials(t, s, x, n, hits, unsure);
+}
+
 __attribute__((target("avx2,fma"))) int four_score_trials_avx2(const tTrial_margins& t,
                                                                 const tMC_setup& s,
                                                                 const double* x, int n,
@@ -866,8 +889,9 @@ void tBlock_run::try_segment(long long chunk, int lane, long long first, tMC_hit
     long long cand[max_dim];
     if (M == 4) {
         // Whole trials of this run, four at a time.
-        static const tFour_score_trials batch = cpu_has_avx2() ? four_score_trials_avx2
-                                                               : four_score_trials_base;
+        static const tFour_score_trials batch = cpu_has_avx512vl() ? four_score_trials_avx512
+                                                : cpu_has_avx2()       ? four_score_trials_avx2
+                                                                       : four_score_trials_base;
         const long long past = end >= m ? std::min<long long>(setup_.trials, (end - m) / m + 1) : 0;
         const long long whole = past - t;
         const int n = whole > 0 ? static_cast<int>(whole / 4 * 4) : 0;
