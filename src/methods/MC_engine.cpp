@@ -123,7 +123,7 @@ constexpr double safety = 8.0;
 
 // Deviates whose u lies below this are stored as NaN, which sends their
 // trials to extended precision: it keeps the error bound of x, which grows
-// like 1 / u, small. About 2 in 10^5 deviates.
+// like 1 / u, small. About 5 deviates in a million.
 constexpr double u_floor = 0x1p-10;
 
 // Candidate status from the double-precision test.
