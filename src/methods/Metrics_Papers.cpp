@@ -13,7 +13,8 @@
 //   differences in the normative population from the covariance matrix
 //   S = D R D: Var(x_i - mean) = S_ii + mean(S) - 2 mean(S_i.);
 // - Monte Carlo base rates of abnormal scores and differences: profiles
-//   y = L u drawn with L the Choleski factor of the correlation matrix;
+//   y = L u drawn with L the Choleski factor of the correlation matrix (the
+//   trials themselves are in MC_engine);
 // - the Mahalanobis distance z' R^-1 z referred to chi-square with n df;
 // - the normal distribution function by Simpson's rule built on successive
 //   trapezoid refinements, in double precision with an eight-decimal density
@@ -22,6 +23,8 @@
 // Everything but the Simpson routines is computed in extended precision and
 // in the order written, so that printed figures come out to the last digit.
 #include "methods/Metrics_Papers.h"
+
+#include "methods/MC_engine.h"
 
 #include "common/format_ext.h"
 #include "common/user_messages.h"
@@ -238,85 +241,16 @@ void pairwise_abnormality(int n, const tVector& x, const tVector& sd, const tBoo
 
 // --- Monte Carlo base rates --------------------------------------------------
 
-namespace {
-
-struct tMC_hits {
-    long low;
-    long dev;
-    long pair;
-};
-
-// The million trials. M > 0 fixes the dimension at compile time; M = 0 takes
-// it from m. Everything the trials touch lives in fixed arrays: the loop
-// allocates nothing.
-template <int M>
-void run_MC_trials(const tMatrix& L, int m, const tVector& sdDev,
-                   const tMatrix& sdPair, extended cut, extended abs_crit, int k_low, int k_dev,
-                   int k_pair, tMC_hits& hits)
-{
-    const int dim = M > 0 ? M : m;
-    // The one standard normal object of the estimate; a local object of
-    // known type, so its draw is called directly rather than through the
-    // virtual table.
-    tNormal_distribution normal(0.0L, 1.0L);
-    tVector u{};
-    tVector y{};
-    for (long trial = 0; trial < MC_TRIALS; ++trial) {
-        int low = 0;
-        int dev = 0;
-        int pair = 0;
-        // One deviate per score, in index order, from the one object: the
-        // order of the draws fixes the percentages to the last digit.
-        for (int i = 1; i <= dim; ++i)
-            u[i] = normal.RandomVariate();
-        matrix_times_vector(L, dim, u, y);
-        const extended ybar = vector_mean(dim, y);
-        for (int i = 1; i <= dim; ++i) {
-            if (y[i] < cut)
-                ++low;
-            if (std::fabs((y[i] - ybar) / sdDev[i]) > abs_crit)
-                ++dev;
-        }
-        for (int i = 1; i <= dim; ++i)
-            for (int j = i + 1; j <= dim; ++j)
-                if (std::fabs((y[i] - y[j]) / sdPair[i][j]) > abs_crit)
-                    ++pair;
-        if (low >= k_low)
-            ++hits.low;
-        if (dev >= k_dev)
-            ++hits.dev;
-        if (pair >= k_pair)
-            ++hits.pair;
-    }
-}
-
-} // namespace
-
 void get_MC_estimate_percent_abnorm_SUBSET_E(const tMatrix& R, int n, const tBool_vector& flags,
                                              extended cut, extended crit, int k_low, int k_dev,
                                              int k_pair, extended& pct_low, extended& pct_dev,
                                              extended& pct_pair)
 {
-    tMC_hits hits{0, 0, 0};
-    const int m = count_true(n, flags);
-    tMatrix Rs;
-    extract_submatrix(R, n, flags, Rs);
-    tVector ones;
-    fill_vector(m, 1.0L, ones);
-    // Both taken from the correlation matrix before it is factored.
-    tVector sdDev;
-    get_SD_DevMean(m, ones, Rs, sdDev);
-    tMatrix sdPair;
-    get_SD_diff_pairwise_all(m, ones, Rs, sdPair);
-    choleski_decomposition(m, Rs); // Rs now holds L
-    const extended abs_crit = std::fabs(crit);
-
-    // The usual four scores get a loop whose dimension the compiler knows,
-    // which it unrolls; the arithmetic is the same either way.
-    if (m == 4)
-        run_MC_trials<4>(Rs, m, sdDev, sdPair, cut, abs_crit, k_low, k_dev, k_pair, hits);
-    else
-        run_MC_trials<0>(Rs, m, sdDev, sdPair, cut, abs_crit, k_low, k_dev, k_pair, hits);
+    tMC_setup setup;
+    MC_setup_of(R, n, flags, cut, crit, k_low, k_dev, k_pair, MC_TRIALS, setup);
+    // The same hits, and the generator left in the same place, as drawing one
+    // deviate at a time in extended precision; only faster.
+    const tMC_hits hits = MC_hits_blocks(setup, MC_thread_count());
     const extended trials = static_cast<extended>(MC_TRIALS);
     pct_low = static_cast<extended>(hits.low) / trials * 100.0L;
     pct_dev = static_cast<extended>(hits.dev) / trials * 100.0L;

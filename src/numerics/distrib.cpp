@@ -190,38 +190,47 @@ extended GammaContinuedFraction(extended a, extended x)
 // ---------------------------------------------------------------------------
 // The generator.
 
-namespace {
-
-// One step of the generator on a state held by the caller, so that a loop of
-// draws can keep the state in registers and store it back once.
-inline extended next_uniform(std::int32_t& s1, std::int32_t& s2)
-{
-    std::int32_t k = s1 / 53668;
-    s1 = 40014 * (s1 - k * 53668) - k * 12211;
-    if (s1 < 0)
-        s1 = s1 + 2147483563;
-
-    k = s2 / 52774;
-    s2 = 40692 * (s2 - k * 52774) - k * 3791;
-    if (s2 < 0)
-        s2 = s2 + 2147483399;
-
-    std::int32_t z = s1 - s2;
-    if (z < 1)
-        z = z + 2147483562;
-    return static_cast<extended>(z) * 4.656613e-10L;
-}
-
-} // namespace
-
 extended UniformRandom()
 {
-    return next_uniform(generator_s1, generator_s2);
+    return uniform_of_output(generator_step(generator_s1, generator_s2));
 }
 
 tGeneratorState GeneratorState()
 {
     return {generator_s1, generator_s2};
+}
+
+void SetGeneratorState(tGeneratorState state)
+{
+    generator_s1 = state.s1;
+    generator_s2 = state.s2;
+}
+
+namespace {
+
+// a^e mod m by repeated squaring; every product stays below 2^62.
+std::uint64_t power_mod(std::uint64_t a, std::uint64_t e, std::uint64_t m)
+{
+    std::uint64_t result = 1;
+    a %= m;
+    while (e > 0) {
+        if (e & 1)
+            result = result * a % m;
+        a = a * a % m;
+        e >>= 1;
+    }
+    return result;
+}
+
+} // namespace
+
+tGeneratorState JumpGeneratorState(tGeneratorState state, std::uint64_t steps)
+{
+    const std::uint64_t m1 = generator_m1;
+    const std::uint64_t m2 = generator_m2;
+    const std::uint64_t s1 = power_mod(generator_a1, steps, m1) * std::uint64_t(state.s1) % m1;
+    const std::uint64_t s2 = power_mod(generator_a2, steps, m2) * std::uint64_t(state.s2) % m2;
+    return {std::int32_t(s1), std::int32_t(s2)};
 }
 
 // ---------------------------------------------------------------------------
@@ -428,22 +437,16 @@ extended tNormal_distribution::RandomVariate()
 {
     std::int32_t s1 = generator_s1;
     std::int32_t s2 = generator_s2;
-    extended x;
+    extended x = 0;
     for (;;) {
-        const extended u = next_uniform(s1, s2);
-        const extended v = (2 * next_uniform(s1, s2) - 1) * rou_const_;
-        x = v / u;
-        const extended q = x * x;
-        if (q <= 6 - 8 * u + 2 * u * u)
-            break; // quick acceptance
-        if (q >= 2 / u - 2 * u)
-            continue; // quick rejection
-        if (q <= -4 * std::log(u))
+        const std::int32_t z_u = generator_step(s1, s2);
+        const std::int32_t z_v = generator_step(s1, s2);
+        if (AcceptCandidate(z_u, z_v, x))
             break;
     }
     generator_s1 = s1;
     generator_s2 = s2;
-    return mean_ + sd_ * x;
+    return x;
 }
 
 // ---------------------------------------------------------------------------

@@ -14,6 +14,7 @@
 
 #include "common/extended.h"
 
+#include <cmath>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -40,13 +41,58 @@ extended GammaContinuedFraction(extended a, extended x);
 // from two fixed seeds once per process and is never reseeded.
 extended UniformRandom();
 
-// The generator's two components as they are now (for checks of its
-// invariants 1 <= s1 < 2147483563 and 1 <= s2 < 2147483399).
+// The generator's two components (invariants 1 <= s1 < 2147483563 and
+// 1 <= s2 < 2147483399).
 struct tGeneratorState {
     std::int32_t s1;
     std::int32_t s2;
 };
 tGeneratorState GeneratorState();
+// Puts the generator where a run of draws made elsewhere (from a jumped-ahead
+// copy of the state) has left it, so that the next draw continues the same
+// sequence. Nothing else moves the state but drawing.
+void SetGeneratorState(tGeneratorState state);
+
+// Each component's modulus and multiplier, and Schrage's quotient and
+// remainder of the modulus by the multiplier.
+constexpr std::int32_t generator_m1 = 2147483563;
+constexpr std::int32_t generator_a1 = 40014;
+constexpr std::int32_t generator_q1 = 53668;
+constexpr std::int32_t generator_r1 = 12211;
+constexpr std::int32_t generator_m2 = 2147483399;
+constexpr std::int32_t generator_a2 = 40692;
+constexpr std::int32_t generator_q2 = 52774;
+constexpr std::int32_t generator_r2 = 3791;
+
+// One step of the generator on a state held by the caller: the combined output
+// z, 1 <= z <= 2147483562, whose uniform is uniform_of_output(z). A loop of
+// draws keeps the state in registers and stores it back once.
+inline std::int32_t generator_step(std::int32_t& s1, std::int32_t& s2)
+{
+    std::int32_t k = s1 / generator_q1;
+    s1 = generator_a1 * (s1 - k * generator_q1) - k * generator_r1;
+    if (s1 < 0)
+        s1 = s1 + generator_m1;
+
+    k = s2 / generator_q2;
+    s2 = generator_a2 * (s2 - k * generator_q2) - k * generator_r2;
+    if (s2 < 0)
+        s2 = s2 + generator_m2;
+
+    std::int32_t z = s1 - s2;
+    if (z < 1)
+        z = z + (generator_m1 - 1);
+    return z;
+}
+
+inline extended uniform_of_output(std::int32_t z)
+{
+    return static_cast<extended>(z) * 4.656613e-10L;
+}
+
+// The state `steps` draws after `state`. Schrage's step is s := a s mod m
+// exactly, so a jump multiplies each component by a power of its multiplier.
+tGeneratorState JumpGeneratorState(tGeneratorState state, std::uint64_t steps);
 
 struct ParameterDescriptor {
     extended value = 0;
@@ -97,6 +143,24 @@ public:
     extended Mean() const override;
     extended Variance() const override;
     extended RandomVariate() override;
+
+    // One candidate of the ratio-of-uniforms draw, from the generator outputs
+    // of its two uniforms in the order drawn (u first): true when it is
+    // accepted, with the variate in x. RandomVariate repeats this until a
+    // candidate is accepted.
+    bool AcceptCandidate(std::int32_t z_u, std::int32_t z_v, extended& x) const
+    {
+        const extended u = uniform_of_output(z_u);
+        const extended v = (2 * uniform_of_output(z_v) - 1) * rou_const_;
+        const extended r = v / u;
+        const extended q = r * r;
+        // The quick acceptance, else the quick rejection, else the logarithm.
+        const bool accepted =
+            q <= 6 - 8 * u + 2 * u * u || (!(q >= 2 / u - 2 * u) && q <= -4 * std::log(u));
+        if (accepted)
+            x = mean_ + sd_ * r;
+        return accepted;
+    }
 
 private:
     extended mean_ = 0;

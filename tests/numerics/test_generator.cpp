@@ -125,6 +125,27 @@ TEST(UniformRandom, ContinuesTheSequenceFromAnyState)
         ASSERT_EQ(UniformRandom(), reference.next());
 }
 
+// A jump of n steps lands where n draws do, from states at both ends of the
+// components' ranges; setting the state continues the sequence from there.
+TEST(UniformRandom, JumpAheadEqualsSteppingAndSetStateContinues)
+{
+    const tGeneratorState starts[] = {
+        {seed_1, seed_2}, {1, 1}, {2147483562, 2147483398}, {123456789, 987654321}};
+    for (const tGeneratorState& start : starts) {
+        tReferenceGenerator reference(start);
+        std::uint64_t stepped = 0;
+        for (std::uint64_t n : {0u, 1u, 2u, 77u, 4096u, 1000003u}) {
+            for (; stepped < n; ++stepped)
+                reference.next();
+            const tGeneratorState jumped = JumpGeneratorState(start, n);
+            ASSERT_TRUE(reference.matches(jumped)) << "from " << start.s1 << " by " << n;
+        }
+        SetGeneratorState(JumpGeneratorState(start, stepped));
+        for (int i = 0; i < 10; ++i)
+            ASSERT_EQ(UniformRandom(), reference.next());
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Normal draws.
 

@@ -1,0 +1,66 @@
+// The trials of the Monte Carlo base rates: simulated normative profiles
+// y = L u from standard normal deviates u, each counted for abnormally low
+// scores, abnormal deviations from its mean and abnormal pairwise differences.
+//
+// Two ways to the same hit counts. The reference draws the deviates one at a
+// time from the program's generator (Kinderman and Monahan's ratio of
+// uniforms on L'Ecuyer's generator) and works in extended precision. The
+// block engine decides blocks of candidate pairs side by side in double
+// precision on several threads, jumping the generator ahead to each block,
+// and re-decides in extended precision, with the reference's own code, every
+// candidate and every trial whose double-precision value lies within a
+// proven error bound of its threshold. It gives the same hits and leaves the
+// generator in the same state as the reference, whatever the thread count.
+#pragma once
+
+#include "common/extended.h"
+#include "numerics/matrix_handling.h"
+
+// Everything the trials read. L is the Choleski factor of the selected
+// scores' correlation matrix (or what a failed factorisation left: every
+// entry of the m by m block is used).
+struct tMC_setup {
+    int m = 0;
+    tMatrix L{};
+    tVector sdDev{};
+    tMatrix sdPair{}; // above the diagonal
+    extended cut = 0;
+    extended abs_crit = 0;
+    int k_low = 0;
+    int k_dev = 0;
+    int k_pair = 0;
+    long trials = 0;
+};
+
+// The setup of the base-rate estimate: m, the selected scores' correlation
+// matrix, the standard deviations of deviations from the mean and of pairwise
+// differences taken from it, and then its Choleski factor (a matrix that is
+// not positive definite is reported and left partly factored).
+void MC_setup_of(const tMatrix& R, int n, const tBool_vector& flags, extended cut, extended crit,
+                 int k_low, int k_dev, int k_pair, long trials, tMC_setup& setup);
+
+struct tMC_hits {
+    long low = 0;
+    long dev = 0;
+    long pair = 0;
+};
+
+// How often the block engine fell back to extended precision.
+struct tMC_fallbacks {
+    long candidates = 0;
+    long trials = 0;
+};
+
+// The reference: draws through tNormal_distribution::RandomVariate, advancing
+// the program's generator.
+tMC_hits MC_hits_sequential(const tMC_setup& setup);
+
+// The block engine on `threads` threads (the calling one among them); reads the
+// program's generator and leaves it where the reference would. margin_scale
+// widens every safety margin, so that tests can send many candidates and
+// trials through the extended-precision path; the program passes 1.
+tMC_hits MC_hits_blocks(const tMC_setup& setup, int threads, tMC_fallbacks* fallbacks = nullptr,
+                        double margin_scale = 1.0);
+
+// The threads the program uses: the hardware's count, at least 1, at most 16.
+int MC_thread_count();

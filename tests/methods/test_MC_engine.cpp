@@ -1,0 +1,195 @@
+// The block engine of the Monte Carlo against the extended-precision
+// reference: the same three hit counts and the same generator state
+// afterwards, from random states, criteria and subsets of scores, on 1, 2, 3
+// and 7 threads, and for cases built to sit on a threshold.
+#include "methods/MC_engine.h"
+#include "method_fixtures.h"
+#include "message_recorder.h"
+
+#include "numerics/distrib.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <sstream>
+#include <string>
+
+namespace {
+
+constexpr int thread_counts[] = {1, 2, 3, 7};
+
+struct tOutcome {
+    tMC_hits hits;
+    tGeneratorState after;
+};
+
+tOutcome reference_from(tGeneratorState start, const tMC_setup& setup)
+{
+    SetGeneratorState(start);
+    const tMC_hits hits = MC_hits_sequential(setup);
+    return {hits, GeneratorState()};
+}
+
+tOutcome blocks_from(tGeneratorState start, const tMC_setup& setup, int threads,
+                     tMC_fallbacks* fallbacks = nullptr, double margin_scale = 1.0)
+{
+    SetGeneratorState(start);
+    const tMC_hits hits = MC_hits_blocks(setup, threads, fallbacks, margin_scale);
+    return {hits, GeneratorState()};
+}
+
+void expect_same(const tOutcome& expected, const tOutcome& actual, const std::string& what)
+{
+    EXPECT_EQ(actual.hits.low, expected.hits.low) << what;
+    EXPECT_EQ(actual.hits.dev, expected.hits.dev) << what;
+    EXPECT_EQ(actual.hits.pair, expected.hits.pair) << what;
+    EXPECT_EQ(actual.after.s1, expected.after.s1) << what;
+    EXPECT_EQ(actual.after.s2, expected.after.s2) << what;
+}
+
+// The first trial's extended-precision profile y[1..m] from `start`, drawn as
+// the reference draws it.
+tVector first_profile(tGeneratorState start, const tMC_setup& setup)
+{
+    SetGeneratorState(start);
+    tNormal_distribution normal(0.0L, 1.0L);
+    tVector u{};
+    for (int i = 1; i <= setup.m; ++i)
+        u[i] = normal.RandomVariate();
+    tVector y{};
+    matrix_times_vector(setup.L, setup.m, u, y);
+    return y;
+}
+
+} // namespace
+
+// 2,000 random generator states, each with a random subset of one to four
+// scores, a random criterion and random case counts, on a few thousand trials
+// (every tenth run crosses several chunks of candidates).
+TEST(MonteCarloBlocks, RandomStatesCriteriaAndSubsetsMatchTheReference)
+{
+    std::mt19937_64 random(20240611);
+    std::uniform_int_distribution<std::int32_t> s1_of(1, generator_m1 - 1);
+    std::uniform_int_distribution<std::int32_t> s2_of(1, generator_m2 - 1);
+    std::uniform_real_distribution<double> cut_of(-2.6, -0.4);
+    std::uniform_real_distribution<double> crit_of(0.8, 2.8);
+    for (int run = 0; run < 2000; ++run) {
+        tBool_vector flags{};
+        while (count_true(4, flags) == 0)
+            for (int i = 1; i <= 4; ++i)
+                flags[i] = random() % 2;
+        const int m = count_true(4, flags);
+        const long trials = run % 10 == 0 ? 12000 : 1 + static_cast<long>(random() % 3000);
+        tMC_setup setup;
+        MC_setup_of(normative_R(), 4, flags, cut_of(random), crit_of(random),
+                    static_cast<int>(random() % (m + 2)), static_cast<int>(random() % (m + 2)),
+                    static_cast<int>(random() % 4), trials, setup);
+        const tGeneratorState start{s1_of(random), s2_of(random)};
+        const int threads = thread_counts[run % 4];
+        std::ostringstream what;
+        what << "run " << run << ": state " << start.s1 << "," << start.s2 << ", m " << m
+             << ", trials " << trials << ", threads " << threads;
+        expect_same(reference_from(start, setup), blocks_from(start, setup, threads), what.str());
+        if (HasFailure())
+            return;
+    }
+}
+
+// A deviation, a score and a pairwise difference exactly at their criterion
+// in the first trial (the extended comparison is strict, so it does not
+// count), and just inside it (it counts): the double-precision margins must
+// send those trials to extended precision.
+TEST(MonteCarloBlocks, ValuesExactlyAtTheCriterionAreDecidedInExtendedPrecision)
+{
+    const tGeneratorState start{897183450, 1841323562};
+    tMC_setup setup;
+    MC_setup_of(normative_R(), 4, first_flags(4), -1.644854L, 1.959964L, 1, 1, 1, 400, setup);
+    const tVector y = first_profile(start, setup);
+    const extended ybar = vector_mean(4, y);
+    const extended at_dev = std::fabs((y[1] - ybar) / setup.sdDev[1]);
+    const extended at_pair = std::fabs((y[2] - y[4]) / setup.sdPair[2][4]);
+
+    for (const extended crit : {at_dev, at_pair}) {
+        for (const extended nudged : {crit, std::nextafter(crit, 0.0L)}) {
+            tMC_setup s = setup;
+            s.abs_crit = nudged;
+            s.k_low = 0;
+            s.k_dev = 1;
+            s.k_pair = 1;
+            const tOutcome expected = reference_from(start, s);
+            for (int threads : thread_counts) {
+                tMC_fallbacks fallbacks;
+                expect_same(expected, blocks_from(start, s, threads, &fallbacks), "at criterion");
+                EXPECT_GE(fallbacks.trials, 1);
+            }
+        }
+    }
+    tMC_setup s = setup;
+    s.cut = y[3];
+    tMC_fallbacks fallbacks;
+    expect_same(reference_from(start, s), blocks_from(start, s, 2, &fallbacks), "at the cut");
+    EXPECT_GE(fallbacks.trials, 1);
+}
+
+// A candidate on the logarithm's bound. From this state (found by a search
+// over generator states) the first candidate pair has the outputs
+// (395805747, 473670796): q lies within 10^-15 of -4 ln u, below it in double
+// precision and above it in extended precision, which rejects it. Taken from
+// double precision it would shift every deviate after it.
+TEST(MonteCarloBlocks, CandidateOnTheLogarithmBoundIsDecidedInExtendedPrecision)
+{
+    const tGeneratorState start{1152110313, 834572375};
+    std::int32_t s1 = start.s1;
+    std::int32_t s2 = start.s2;
+    ASSERT_EQ(generator_step(s1, s2), 395805747);
+    ASSERT_EQ(generator_step(s1, s2), 473670796);
+    extended x = 0;
+    EXPECT_FALSE(tNormal_distribution(0, 1).AcceptCandidate(395805747, 473670796, x));
+
+    tMC_setup setup;
+    MC_setup_of(normative_R(), 4, first_flags(4), -1.644854L, 1.959964L, 1, 1, 1, 500, setup);
+    const tOutcome expected = reference_from(start, setup);
+    for (int threads : thread_counts) {
+        tMC_fallbacks fallbacks;
+        expect_same(expected, blocks_from(start, setup, threads, &fallbacks), "log bound");
+        EXPECT_GE(fallbacks.candidates, 1);
+    }
+}
+
+// Margins widened 10^10 times send many candidates and most trials through
+// extended precision; the numbers stay the reference's.
+TEST(MonteCarloBlocks, WideMarginsSendManyCandidatesAndTrialsToExtendedPrecision)
+{
+    tMC_setup setup;
+    MC_setup_of(normative_R(), 4, first_flags(4), -1.281552L, 1.644854L, 1, 2, 2, 30000, setup);
+    const tGeneratorState start{123456789, 987654321};
+    const tOutcome expected = reference_from(start, setup);
+    for (int threads : thread_counts) {
+        tMC_fallbacks fallbacks;
+        expect_same(expected, blocks_from(start, setup, threads, &fallbacks, 1e10), "wide margins");
+        EXPECT_GT(fallbacks.candidates, 50);
+        EXPECT_GT(fallbacks.trials, 1000);
+    }
+}
+
+// A correlation matrix that is not positive definite leaves the Choleski
+// factor partly computed, its upper triangle still holding correlations: the
+// trials use every entry, and so does the block engine.
+TEST(MonteCarloBlocks, PartlyFactoredMatrixMatchesTheReference)
+{
+    tMatrix R{};
+    const extended r[3][3] = {{1, 0.9L, 0.9L}, {0.9L, 1, -0.9L}, {0.9L, -0.9L, 1}};
+    for (int i = 1; i <= 3; ++i)
+        for (int j = 1; j <= 3; ++j)
+            R[i][j] = r[i - 1][j - 1];
+    tMessageRecorder recorder;
+    tScopedUserMessages scoped(recorder);
+    tMC_setup setup;
+    MC_setup_of(R, 3, first_flags(3), -1.0L, 1.4L, 1, 1, 1, 20000, setup);
+    ASSERT_EQ(recorder.messages.size(), 1u) << "the matrix is not positive definite";
+    const tGeneratorState start{42, 4242};
+    const tOutcome expected = reference_from(start, setup);
+    for (int threads : thread_counts)
+        expect_same(expected, blocks_from(start, setup, threads), "partly factored");
+}
