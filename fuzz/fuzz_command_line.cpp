@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
     const tOptions& options = command_line.options;
-    if (options.help)
+    if (options.help || options.version)
         return 0;
     if (options.cases_path) {
         for (const auto& score : options.scores)
