@@ -1,16 +1,7 @@
-// Settings of the sanitizer build, read by the sanitizer runtimes before
-// main: stack traces for undefined behaviour, and the leak suppressions for
-// the libraries that the build does not instrument.
-extern "C" {
-
-const char* __ubsan_default_options()
+// Settings of the sanitizer build, compiled into every test program and read
+// by the sanitizer runtime before main, however the program is started: a
+// stack trace with every report of undefined behaviour.
+extern "C" const char* __ubsan_default_options()
 {
     return "print_stacktrace=1";
 }
-
-const char* __lsan_default_options()
-{
-    return "suppressions=" BRENLOW_LSAN_SUPPRESSIONS;
-}
-
-} // extern "C"
