@@ -343,18 +343,23 @@ namespace {
 
 const char* const numeric_only_message = "INPUT ERROR\r\rEnter numeric data only.";
 
+} // namespace
+
 // d / 10^p with 10^p an exact integer while it fits in 64 bits; further
-// places lie far below a double's last digit of any score.
-double decimal_place_value(int d, int p)
+// places lie far below a double's last digit of any score, and from about
+// the 309th on they add nothing at all (10^p is infinite as a double).
+double decimal_place_value(int d, std::size_t p)
 {
     if (p <= 19) {
         std::uint64_t power = 1;
-        for (int k = 0; k < p; ++k)
+        for (std::size_t k = 0; k < p; ++k)
             power *= 10u;
         return d / static_cast<double>(power);
     }
-    return d / std::pow(10.0, p);
+    return d / std::pow(10.0, static_cast<double>(p));
 }
+
+namespace {
 
 struct tScanResult {
     double value = 0.0;
@@ -368,7 +373,8 @@ tScanResult scan_number(const std::string& text, bool comma_is_point)
 {
     tScanResult r;
     bool fraction = false;
-    int place = 0;
+    // A count of characters, so a size: a text may be longer than any int.
+    std::size_t place = 0;
     for (std::string::size_type i = 0; i < text.size() && !r.error; ++i) {
         char c = text[i];
         if (comma_is_point && c == ',')

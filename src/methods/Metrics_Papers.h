@@ -15,6 +15,7 @@
 #include "common/extended.h"
 #include "numerics/matrix_handling.h"
 
+#include <cstddef>
 #include <string>
 
 // --- Confidence limits and percentile ranks -------------------------------
@@ -64,6 +65,9 @@ double simpson_integral(double a, double b);
 double normal_cdf_simpson(double x);
 
 // --- Score entry -----------------------------------------------------------
+// What the digit `d` adds in the decimal place `p` (1 for tenths) when a
+// score or cell text is parsed: d / 10^p, for any place however far.
+double decimal_place_value(int d, std::size_t p);
 // Set by ParseScoreText and ParseCellText; meaningful right after a call.
 extern bool InputError;
 

@@ -310,12 +310,17 @@ bool load_worksheet_file(const std::string& path, int count, tFieldTexts& fields
     tFileHandle file(std::fopen(path.c_str(), "rb"));
     if (!file)
         raise_system_error(errno);
+    read_worksheet_numbers(file.get(), count, fields);
+    return true;
+}
+
+void read_worksheet_numbers(std::FILE* file, int count, tFieldTexts& fields)
+{
     const int numbers = count < 0 ? 0 : (count > static_cast<int>(fields.size()) ? static_cast<int>(fields.size()) : count);
     for (int k = 0; k < numbers; ++k) {
-        const double value = read_number(file.get());
+        const double value = read_number(file);
         fields[static_cast<tFieldTexts::size_type>(k)] = shown_as_g6(value);
     }
-    return true;
 }
 
 void delete_worksheet_file(const std::string& path)

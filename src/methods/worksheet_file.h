@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstdio>
 #include <string>
 
 using tFieldTexts = std::array<std::string, 8>;
@@ -58,6 +59,8 @@ void save_worksheet_file(const std::string& path, const tFieldTexts& texts);
 // EInOutError("Invalid numeric input"); the fields read before it keep their
 // new texts and the file is closed.
 bool load_worksheet_file(const std::string& path, int count, tFieldTexts& fields);
+// The reading step of load_worksheet_file on a file already open.
+void read_worksheet_numbers(std::FILE* file, int count, tFieldTexts& fields);
 
 // Deletes the file if it exists; a failed deletion is ignored.
 void delete_worksheet_file(const std::string& path);

@@ -1,10 +1,14 @@
 // Answering modal boxes from a GUI test. A box opened by the code under test
-// runs its own event loop; a timer polls for it and lets the test act on it.
-// A watchdog fails the test instead of hanging when no box ever comes.
+// runs its own event loop; a watcher polls for it there and lets the test act
+// on it. Watchers are owned by one registry: the test program's main cancels
+// those still waiting at the end of each test, so none outlives its test or
+// answers a box of the next one, and none is left for the leak checker.
 #pragma once
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
@@ -12,24 +16,80 @@
 #include <functional>
 #include <string>
 
-// Acts on the next modal widget that appears, once; gives up after
-// `timeout_ms` (the test then fails on its own expectations).
-inline void on_next_modal(std::function<void(QWidget*)> action, int timeout_ms = 10000)
+// The parent of every watcher; a child of the application, so that it goes
+// with it in any case.
+inline QObject* modal_watcher_registry()
 {
-    auto* timer = new QTimer;
-    auto* elapsed = new int(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, elapsed, action, timeout_ms]() {
-        *elapsed += 20;
+    static QPointer<QObject> registry;
+    if (!registry)
+        registry = new QObject(qApp);
+    return registry;
+}
+
+// Watchers still waiting for their box.
+inline int waiting_modal_watchers()
+{
+    int waiting = 0;
+    for (const QTimer* t : modal_watcher_registry()->findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly))
+        if (t->isActive())
+            ++waiting;
+    return waiting;
+}
+
+// Removes every watcher; called between tests.
+inline void cancel_modal_watchers()
+{
+    for (QTimer* t : modal_watcher_registry()->findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly))
+        delete t;
+}
+
+// Calls `step` with the active modal widget (or nullptr) every 20 ms until it
+// returns true or `timeout_ms` has passed.
+inline void watch_modals(std::function<bool(QWidget*)> step, int timeout_ms)
+{
+    auto* timer = new QTimer(modal_watcher_registry());
+    const QDeadlineTimer deadline(timeout_ms);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, deadline, step]() {
+        // Stopped first: `step` may open a box of its own, whose event loop
+        // would call this watcher again.
+        timer->stop();
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal || *elapsed > timeout_ms) {
-            timer->stop();
+        if (modal && !modal->isVisible())
+            modal = nullptr;
+        if (step(modal) || deadline.hasExpired())
             timer->deleteLater();
-            delete elapsed;
-            if (modal)
-                action(modal);
-        }
+        else
+            timer->start();
     });
     timer->start(20);
+}
+
+// Acts on the next modal widget that is shown, once; gives up after
+// `timeout_ms` (the test then fails on its own expectations).
+inline void on_next_modal(std::function<void(QWidget*)> action, int timeout_ms = 30000)
+{
+    watch_modals(
+        [action](QWidget* modal) {
+            if (!modal)
+                return false;
+            action(modal);
+            return true;
+        },
+        timeout_ms);
+}
+
+// Acts on the next modal widget once its window is active, that is once it
+// has the keyboard focus: for actions that check the focus or send keys.
+inline void on_next_active_modal(std::function<void(QWidget*)> action, int timeout_ms = 30000)
+{
+    watch_modals(
+        [action](QWidget* modal) {
+            if (!modal || !modal->isActiveWindow())
+                return false;
+            action(modal);
+            return true;
+        },
+        timeout_ms);
 }
 
 // What a message box showed, for the test to check after it was answered.
@@ -40,25 +100,30 @@ struct tSeenBox {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
 };
 
+// Records what `box` shows into `seen` (if given) and clicks the button whose
+// text is `button_text`; a box without such a button is rejected.
+inline void answer_box(QMessageBox* box, const QString& button_text, tSeenBox* seen)
+{
+    if (seen) {
+        seen->seen = true;
+        seen->title = box->windowTitle();
+        seen->text = box->text();
+        seen->icon = box->icon();
+    }
+    for (QAbstractButton* b : box->buttons())
+        if (b->text() == button_text) {
+            b->click();
+            return;
+        }
+    box->reject();
+}
+
 // Clicks the button whose text is `button_text` ("OK", "&Yes", "&No") on the
 // next message box and records what the box showed into `seen`.
 inline void answer_next_box(const QString& button_text, tSeenBox* seen = nullptr)
 {
     on_next_modal([button_text, seen](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        if (!box)
-            return;
-        if (seen) {
-            seen->seen = true;
-            seen->title = box->windowTitle();
-            seen->text = box->text();
-            seen->icon = box->icon();
-        }
-        for (QAbstractButton* b : box->buttons())
-            if (b->text() == button_text) {
-                b->click();
-                return;
-            }
-        box->reject();
+        if (auto* box = qobject_cast<QMessageBox*>(w))
+            answer_box(box, button_text, seen);
     });
 }

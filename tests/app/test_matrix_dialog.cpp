@@ -82,13 +82,14 @@ void retype(QLineEdit* field, const QString& text)
         QTest::keyClicks(field, text);
 }
 
-// Runs `drive` on the next modal dialog once it is shown. A drive that
-// leaves the dialog open fails the test, and the dialog is then closed with
-// Return to Worksheet so the test cannot hang.
+// Runs `drive` on the next modal dialog once it is shown and active: only an
+// active window has the focus that the drives check and type into. A drive
+// that leaves the dialog open fails the test, and the dialog is then closed
+// with Return to Worksheet so the test cannot hang.
 void drive_next_dialog(const std::function<void(QDialog*)>& drive, bool& driven)
 {
     driven = false;
-    on_next_modal([drive, &driven](QWidget* modal) {
+    on_next_active_modal([drive, &driven](QWidget* modal) {
         auto* dialog = qobject_cast<QDialog*>(modal);
         ASSERT_NE(dialog, nullptr);
         driven = true;
@@ -244,7 +245,6 @@ TEST_F(MatrixDialog, TabRunsThroughTheEditableCellsRowByRowThenTheButtons)
 {
     tEntryMatrix m = identity(4);
     run_dialog(m, 4, 4, [](QDialog* d) {
-        d->activateWindow();
         QWidget* first = QApplication::focusWidget();
         ASSERT_NE(first, nullptr);
         std::vector<QString> chain{first->objectName()};

@@ -54,7 +54,7 @@ struct tSaveDialogSeen {
 
 void answer_save_dialog(const QString& file_name, tSaveDialogSeen* seen = nullptr)
 {
-    on_next_modal([file_name, seen](QWidget* w) {
+    on_next_active_modal([file_name, seen](QWidget* w) {
         auto* dialog = qobject_cast<QFileDialog*>(w);
         if (!dialog)
             return;
@@ -82,39 +82,21 @@ struct tBoxAnswer {
 
 void answer_message_boxes(std::vector<tBoxAnswer> answers)
 {
-    auto* timer = new QTimer;
-    auto* elapsed = new int(0);
-    auto* last = new QPointer<QMessageBox>;
-    QObject::connect(timer, &QTimer::timeout, [timer, elapsed, last, answers]() mutable {
-        *elapsed += 20;
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        // A box answered is destroyed before the next one opens, which may reuse
-        // its address: a cleared pointer tells them apart.
-        if (box && (last->isNull() || box != last->data()) && !answers.empty()) {
-            *last = box;
-            const tBoxAnswer answer = answers.front();
-            answers.erase(answers.begin());
-            answer.seen->seen = true;
-            answer.seen->title = box->windowTitle();
-            answer.seen->text = box->text();
-            answer.seen->icon = box->icon();
-            bool clicked = false;
-            for (QAbstractButton* b : box->buttons())
-                if (!clicked && b->text() == answer.button_text) {
-                    b->click();
-                    clicked = true;
-                }
-            if (!clicked)
-                box->reject();
-        }
-        if (answers.empty() || *elapsed > 10000) {
-            timer->stop();
-            timer->deleteLater();
-            delete elapsed;
-            delete last;
-        }
-    });
-    timer->start(20);
+    // A box answered is destroyed before the next one opens, which may reuse
+    // its address: a cleared pointer tells them apart.
+    QPointer<QMessageBox> last;
+    watch_modals(
+        [answers, last](QWidget* modal) mutable {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (box && !answers.empty() && (last.isNull() || box != last.data())) {
+                last = box;
+                const tBoxAnswer answer = answers.front();
+                answers.erase(answers.begin());
+                answer_box(box, answer.button_text, answer.seen);
+            }
+            return answers.empty();
+        },
+        30000);
 }
 
 class OutputWindow : public ::testing::Test {
@@ -266,6 +248,7 @@ TEST_F(OutputWindow, ClearResultsForgetsAHeldEmptyLine)
 TEST_F(OutputWindow, TextTypedIntoTheMemoCountsAsLines)
 {
     window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     window.memoResults->setFocus();
     QTest::keyClicks(window.memoResults, "note");
     EXPECT_TRUE(window.report_sink().has_lines());
@@ -362,7 +345,7 @@ TEST_F(OutputWindow, SavingOntoADirectoryShowsTheGeneralErrorAndLeavesItAlone)
     // The dialog opens a directory typed into it, so the directory appears
     // under the chosen name only once the dialog has accepted the name.
     const QString target = path("folder");
-    on_next_modal([target](QWidget* w) {
+    on_next_active_modal([target](QWidget* w) {
         auto* dialog = qobject_cast<QFileDialog*>(w);
         auto* edit = dialog ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
         if (!edit)

@@ -46,8 +46,9 @@ private:
     tQtUserMessages boxes_;
 };
 
-// The watchdog: a message box that no test answered within a few seconds is
-// closed and its text kept, so the test fails instead of hanging.
+// The watchdog: a message box that no test means to answer (no watcher is
+// waiting) and that stays open for a few seconds is closed and its text kept,
+// so the test fails instead of hanging.
 class tUnansweredBoxGuard {
 public:
     std::vector<QString> unanswered;
@@ -56,7 +57,7 @@ public:
     {
         QObject::connect(&timer_, &QTimer::timeout, [this]() {
             QWidget* modal = QApplication::activeModalWidget();
-            if (modal != last_) {
+            if (modal != last_ || waiting_modal_watchers() > 0) {
                 last_ = modal;
                 ticks_ = 0;
                 return;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 namespace {
@@ -123,6 +124,29 @@ TEST_F(ScoreEntry, FractionDigits)
     EXPECT_FALSE(InputError);
     // Accumulated in a double: 0.1 is the double nearest 0.1, not the extended.
     EXPECT_EQ(ParseScoreText("0.1", VC), static_cast<extended>(0.1));
+}
+
+// However long the fraction: places past 10^19 use the power as a double,
+// places past a double's range add 0, and a place count beyond any int (a
+// text over 2 GiB long) is still a place, not a negative power.
+TEST_F(ScoreEntry, FractionsOfAnyLength)
+{
+    EXPECT_EQ(decimal_place_value(5, 1), 0.5);
+    EXPECT_EQ(decimal_place_value(7, 19), 7 / 1e19);
+    EXPECT_EQ(decimal_place_value(7, 20), 7 / 1e20);
+    EXPECT_EQ(decimal_place_value(9, 309), 0.0);
+    EXPECT_EQ(decimal_place_value(9, std::size_t{1} << 31), 0.0);
+    EXPECT_EQ(decimal_place_value(9, (std::size_t{1} << 32) + 1), 0.0);
+    EXPECT_EQ(decimal_place_value(9, SIZE_MAX), 0.0);
+
+    // 1/9 to 100,000 places; the sum of the first places is 1/9 within a
+    // few units in the last place of a double.
+    const std::string ninth = "0." + std::string(100000, '1');
+    EXPECT_NEAR(ParseScoreText(ninth, VC), 1.0L / 9, 4e-16L);
+    EXPECT_FALSE(InputError);
+    EXPECT_NEAR(ParseCellText("0," + std::string(100000, '1')), 1.0 / 9, 4e-16);
+    EXPECT_FALSE(InputError);
+    EXPECT_TRUE(recorded().empty());
 }
 
 TEST_F(ScoreEntry, LeadingMinusIsNegativeAndFailsTheRange)

@@ -1,0 +1,21 @@
+// The score field's text as the analysis run checks it: parse, then the
+// range check with its message.
+#include "fuzz_support.h"
+#include "methods/Metrics_Papers.h"
+
+#include <cmath>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    use_silent_messages();
+    const std::string caption = "Verbal Comprehension Index score:";
+    const extended value = ParseScoreText(input_text(data, size), caption);
+    if (!InputError) {
+        // Digits only ever add: a finite or infinite number, never NaN.
+        if (std::isnan(value))
+            std::abort();
+        CheckScoreRange(caption, static_cast<double>(value));
+    }
+    return 0;
+}
