@@ -1,5 +1,6 @@
 // The profile chart window.
 #include "app/ProfileChart.h"
+#include "app/save_dialog.h"
 
 #include "app/qt_messages.h"
 #include "render/documents.h"
@@ -85,17 +86,15 @@ TfrmProfileChart::TfrmProfileChart(QWidget* parent) : QDialog(parent)
 void TfrmProfileChart::cmdSaveChartClick()
 {
     QFileDialog dialog(this);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
     QStringList filters;
-    for (const tChartFileType& type : chart_file_types)
-        filters << QString::fromLatin1(type.filter);
-    dialog.setNameFilters(filters);
-    dialog.setSizeGripEnabled(true);
+    QString proposed_filter;
     const QString proposed = last_saved_file_.isEmpty() ? QStringLiteral("chart.png") : last_saved_file_;
-    for (const tChartFileType& type : chart_file_types)
+    for (const tChartFileType& type : chart_file_types) {
+        filters << QString::fromLatin1(type.filter);
         if (proposed.endsWith(QLatin1Char('.') + QLatin1String(type.suffix), Qt::CaseInsensitive))
-            dialog.selectNameFilter(QString::fromLatin1(type.filter));
+            proposed_filter = filters.back();
+    }
+    prepare_save_dialog(dialog, filters, proposed, proposed_filter);
     const auto suffix_of = [](const QString& filter) {
         for (const tChartFileType& type : chart_file_types)
             if (filter == QLatin1String(type.filter))
@@ -105,13 +104,9 @@ void TfrmProfileChart::cmdSaveChartClick()
     dialog.setDefaultSuffix(suffix_of(dialog.selectedNameFilter()));
     connect(&dialog, &QFileDialog::filterSelected, &dialog,
             [&dialog, suffix_of](const QString& filter) { dialog.setDefaultSuffix(suffix_of(filter)); });
-    dialog.selectFile(proposed);
-    if (dialog.exec() != QDialog::Accepted)
+    const QString file_name = chosen_save_file(dialog);
+    if (file_name.isEmpty())
         return;
-    const QStringList chosen = dialog.selectedFiles();
-    if (chosen.isEmpty() || chosen.front().isEmpty())
-        return;
-    const QString file_name = chosen.front();
     last_saved_file_ = file_name;
 
     tChartFormat format = tChartFormat::Png;

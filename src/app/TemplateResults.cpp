@@ -1,5 +1,7 @@
 // The output window.
 #include "app/TemplateResults.h"
+#include "app/save_dialog.h"
+#include "render/whole_file.h"
 
 #include "app/app_icon.h"
 #include "app/push_button_keys.h"
@@ -18,7 +20,6 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShowEvent>
@@ -69,22 +70,6 @@ QPushButton* make_button(QWidget* parent, const QString& caption, int left)
     button->setPalette(palette);
     press_on_enter(button);
     return button;
-}
-
-// Writes every byte, unbuffered: a write that stops short is repeated for
-// the rest, so that the failing call reports the system's reason. (A short
-// write inside a buffered flush went unreported, and QSaveFile committed the
-// cut-off file.)
-bool write_all(QSaveFile& file, const QByteArray& bytes)
-{
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
 }
 
 } // namespace
@@ -299,29 +284,17 @@ QString TfrmTemplateResults::selection_text() const
 void TfrmTemplateResults::cmdSaveOutputClick()
 {
     QFileDialog dialog(this);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(QStringLiteral("*.txt"));
-    dialog.setSizeGripEnabled(true);
-    dialog.selectFile(last_saved_file_.isEmpty() ? QStringLiteral("results.txt") : last_saved_file_);
-    if (dialog.exec() != QDialog::Accepted)
+    prepare_save_dialog(dialog, {QStringLiteral("*.txt")},
+                        last_saved_file_.isEmpty() ? QStringLiteral("results.txt") : last_saved_file_);
+    const QString file_name = chosen_save_file(dialog);
+    if (file_name.isEmpty())
         return;
-    const QStringList chosen = dialog.selectedFiles();
-    if (chosen.isEmpty() || chosen.front().isEmpty())
-        return;
-    const QString file_name = chosen.front();
     last_saved_file_ = file_name;
 
-    // Through a temporary file renamed over the target only when every byte
-    // is written, so a failed save leaves an existing file as it was.
-    QSaveFile file(file_name);
-    const QByteArray bytes = results_text().toUtf8();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !write_all(file, bytes) ||
-        !file.commit()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
+    // A failed save leaves an existing file as it was.
+    QString reason;
+    if (!write_whole_file(file_name, results_text().toUtf8(), reason))
         show_general_error(reason);
-    }
 }
 
 void TfrmTemplateResults::cmdClearResultsClick()

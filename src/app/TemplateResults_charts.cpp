@@ -4,6 +4,7 @@
 // the most recent report.
 #include "app/ProfileChart.h"
 #include "app/TemplateResults.h"
+#include "app/save_dialog.h"
 #include "app/qt_messages.h"
 #include "render/documents.h"
 #include "render/whole_file.h"
@@ -38,17 +39,11 @@ void TfrmTemplateResults::report_written(const tCaseFigures& figures)
 void TfrmTemplateResults::mnuSaveAsPdfClick()
 {
     QFileDialog dialog(this);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(QStringLiteral("*.pdf"));
-    dialog.setSizeGripEnabled(true);
-    dialog.selectFile(last_pdf_file_.isEmpty() ? QStringLiteral("results.pdf") : last_pdf_file_);
-    if (dialog.exec() != QDialog::Accepted)
+    prepare_save_dialog(dialog, {QStringLiteral("*.pdf")},
+                        last_pdf_file_.isEmpty() ? QStringLiteral("results.pdf") : last_pdf_file_);
+    const QString file_name = chosen_save_file(dialog);
+    if (file_name.isEmpty())
         return;
-    const QStringList chosen = dialog.selectedFiles();
-    if (chosen.isEmpty() || chosen.front().isEmpty())
-        return;
-    const QString file_name = chosen.front();
     last_pdf_file_ = file_name;
 
     // Built whole in memory, then written through a temporary file renamed

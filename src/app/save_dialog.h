@@ -1,0 +1,16 @@
+// The file dialog of every save in the program: any name may be typed, the
+// overwrite question is Qt's own, and the last name chosen is proposed again.
+#pragma once
+
+#include <QFileDialog>
+#include <QString>
+#include <QStringList>
+
+// A save dialog with these name filters (the one given chosen, when it is)
+// and this proposed name.
+void prepare_save_dialog(QFileDialog& dialog, const QStringList& filters, const QString& proposed,
+                         const QString& selected_filter = QString());
+
+// Runs the dialog; the chosen file, or an empty string when the user
+// cancelled or chose nothing.
+QString chosen_save_file(QFileDialog& dialog);
