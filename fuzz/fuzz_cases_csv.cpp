@@ -7,6 +7,7 @@
 // messages.
 #include "case_checks.h"
 #include "cases_csv.h"
+#include "fuzz_support.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -16,17 +17,6 @@
 #include <string>
 
 namespace {
-
-// Names the broken condition before the crash that the fuzzer reports.
-#define require(condition)                                                      \
-    do {                                                                        \
-        if (!(condition)) {                                                     \
-            std::fprintf(stderr, "%s:%d: %s does not hold\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                       \
-        }                                                                       \
-    } while (false)
-
-bool is_control(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }
 
 void read_with_small_limits(const std::string& text)
 {

@@ -7,6 +7,7 @@
 // checks holds only scores the worksheet's field can hold.
 #include "case_checks.h"
 #include "command_line.h"
+#include "fuzz_support.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,21 +15,6 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-namespace {
-
-// Names the broken condition before the crash that the fuzzer reports.
-#define require(condition)                                                      \
-    do {                                                                        \
-        if (!(condition)) {                                                     \
-            std::fprintf(stderr, "%s:%d: %s does not hold\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                       \
-        }                                                                       \
-    } while (false)
-
-bool is_control(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

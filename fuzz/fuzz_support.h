@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 class tSilentMessages final : public tUserMessages {
@@ -33,3 +35,14 @@ inline std::string input_text(const std::uint8_t* data, std::size_t size)
 {
     return std::string(reinterpret_cast<const char*>(data), size);
 }
+
+// Names the broken condition before the crash that the fuzzer reports.
+#define require(condition)                                                                         \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "%s:%d: %s does not hold\n", __FILE__, __LINE__, #condition);      \
+            std::abort();                                                                          \
+        }                                                                                          \
+    } while (false)
+
+inline bool is_control(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; }

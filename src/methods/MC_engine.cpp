@@ -187,6 +187,13 @@ struct tLane_block {
 // convention between instruction sets does not concern it.
 #pragma GCC diagnostic ignored "-Wpsabi"
 #define MC_INLINE __attribute__((always_inline)) inline
+// Two four-lane vectors' lanes picked by constant indices (0-3 the first's,
+// 4-7 the second's); clang names the builtin differently.
+#if defined(__clang__)
+#define MC_SHUFFLE4(a, b, i0, i1, i2, i3) __builtin_shufflevector(a, b, i0, i1, i2, i3)
+#else
+#define MC_SHUFFLE4(a, b, i0, i1, i2, i3) __builtin_shuffle(a, b, M{i0, i1, i2, i3})
+#endif
 
 template <int W>
 struct tVector_of {
@@ -792,14 +799,14 @@ MC_INLINE int four_score_trials(const tTrial_margins& t, const tMC_setup& s, con
         // Four trials' deviates in, score j of every trial in c[j] out.
         V r[4];
         std::memcpy(r, p, sizeof r);
-        const V t0 = __builtin_shuffle(r[0], r[1], M{0, 4, 2, 6});
-        const V t1 = __builtin_shuffle(r[0], r[1], M{1, 5, 3, 7});
-        const V t2 = __builtin_shuffle(r[2], r[3], M{0, 4, 2, 6});
-        const V t3 = __builtin_shuffle(r[2], r[3], M{1, 5, 3, 7});
-        const V c[4] = {__builtin_shuffle(t0, t2, M{0, 1, 4, 5}),
-                        __builtin_shuffle(t1, t3, M{0, 1, 4, 5}),
-                        __builtin_shuffle(t0, t2, M{2, 3, 6, 7}),
-                        __builtin_shuffle(t1, t3, M{2, 3, 6, 7})};
+        const V t0 = MC_SHUFFLE4(r[0], r[1], 0, 4, 2, 6);
+        const V t1 = MC_SHUFFLE4(r[0], r[1], 1, 5, 3, 7);
+        const V t2 = MC_SHUFFLE4(r[2], r[3], 0, 4, 2, 6);
+        const V t3 = MC_SHUFFLE4(r[2], r[3], 1, 5, 3, 7);
+        const V c[4] = {MC_SHUFFLE4(t0, t2, 0, 1, 4, 5),
+                        MC_SHUFFLE4(t1, t3, 0, 1, 4, 5),
+                        MC_SHUFFLE4(t0, t2, 2, 3, 6, 7),
+                        MC_SHUFFLE4(t1, t3, 2, 3, 6, 7)};
         V y[4];
         for (int i = 0; i < 4; ++i)
             y[i] = t.L[i][0] * c[0] + t.L[i][1] * c[1] + t.L[i][2] * c[2] + t.L[i][3] * c[3];
