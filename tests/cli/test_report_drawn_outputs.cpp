@@ -81,6 +81,12 @@ TEST_F(DrawnOutputs, PdfHoldsTheReportThenOneChartPagePerCase)
     EXPECT_NE(page(pages).find("VC 102 PR 98 WM 97 PS 101"), std::string::npos);
 
     EXPECT_EQ(sh("cd '" + dir + "/charts' && grep -l '<svg' *.svg"), "case-0001.svg\ncase-0002.svg\ncase-0003.svg\n");
+
+    // With --no-report nothing goes to standard output, and the PDF still
+    // holds the reports.
+    EXPECT_EQ(sh("cd '" + dir + "' && " + tool + " --cases cases.csv --pairwise --no-report --pdf quiet.pdf"), "");
+    sh("cd '" + dir + "' && pdftotext quiet.pdf a.txt && pdftotext out.pdf b.txt && cmp -s a.txt b.txt", &status);
+    EXPECT_EQ(status, 0);
 }
 
 TEST_F(DrawnOutputs, BadInputWritesNothingWithStatusTwo)
