@@ -2,21 +2,37 @@
 
 #include "common/errors.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 namespace {
 
-// The permissions a plainly created file would get: 0666 less the umask.
-mode_t plain_file_mode()
+// Creates a new temporary file beside `path`, exclusively, with `mode` (the
+// umask applies). The process's umask is never touched: another thread may
+// create files at the same moment. Returns the descriptor, or -1 with errno.
+int create_temporary_beside(const std::string& path, mode_t mode, std::string& temporary)
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return static_cast<mode_t>(0666 & ~mask);
+    static unsigned counter = 0;
+    const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned long seed = static_cast<unsigned long>(::getpid()) * 7919UL
+                             + static_cast<unsigned long>(std::time(nullptr)) * 31UL + ++counter * 104729UL
+                             + static_cast<unsigned long>(attempt);
+        temporary = path + ".";
+        for (int i = 0; i < 6; ++i, seed /= 36)
+            temporary += letters[seed % 36];
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 } // namespace
@@ -28,14 +44,20 @@ tReplacingFile::tReplacingFile(const std::string& path) : path_(path)
     struct stat info;
     if (path.empty())
         throw EInOutError(std::strerror(ENOENT));
-    if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+    const bool exists = ::stat(path.c_str(), &info) == 0;
+    if (exists && S_ISDIR(info.st_mode))
         throw EInOutError(std::strerror(EISDIR));
-    std::string temporary = path + ".XXXXXX";
-    fd_ = ::mkstemp(temporary.data());
+    // The new file keeps the permissions of the one it replaces; a first
+    // file gets those of any plainly created file (0666 under the umask).
+    const bool replaces = exists && S_ISREG(info.st_mode);
+    const mode_t mode = replaces ? static_cast<mode_t>(info.st_mode & 0777) : mode_t(0666);
+    std::string temporary;
+    fd_ = create_temporary_beside(path, mode, temporary);
     if (fd_ < 0)
         throw EInOutError(std::strerror(errno));
     temporary_ = temporary;
-    if (::fchmod(fd_, plain_file_mode()) != 0) {
+    // Only fchmod gives the old mode exactly, whatever the umask.
+    if (replaces && ::fchmod(fd_, mode) != 0) {
         const int error = errno;
         discard();
         throw EInOutError(std::strerror(error));

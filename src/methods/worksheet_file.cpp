@@ -5,10 +5,10 @@
 #include "methods/worksheet_file.h"
 
 #include "common/errors.h"
+#include "common/replacing_file.h"
 #include "methods/worksheet_config.h"
 
 #include <sys/stat.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,7 +17,6 @@
 #include <cstdlib>
 #include <system_error>
 #include <cstring>
-#include <ctime>
 #include <memory>
 
 namespace {
@@ -42,47 +41,6 @@ bool is_exe_extension_at(const std::string& path, std::string::size_type i)
 [[noreturn]] void raise_system_error(int error_number)
 {
     throw EInOutError(std::strerror(error_number));
-}
-
-// Writes all of `content` to fd, resuming after interruptions and partial
-// writes. Returns 0 or the errno of the failure.
-int write_all(int fd, const std::string& content)
-{
-    const char* data = content.data();
-    std::string::size_type left = content.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, left);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        data += written;
-        left -= static_cast<std::string::size_type>(written);
-    }
-    return 0;
-}
-
-// Creates a new temporary file beside `path`, exclusively, with `mode` (the
-// umask applies). The process's umask is never touched: another thread may
-// create files at the same moment. Returns the descriptor, or -1 with errno.
-int create_temporary_beside(const std::string& path, mode_t mode, std::string& temporary)
-{
-    static unsigned counter = 0;
-    const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        unsigned long seed = static_cast<unsigned long>(::getpid()) * 7919UL
-                             + static_cast<unsigned long>(std::time(nullptr)) * 31UL + ++counter * 104729UL
-                             + static_cast<unsigned long>(attempt);
-        temporary = path + ".";
-        for (int i = 0; i < 6; ++i, seed /= 36)
-            temporary += letters[seed % 36];
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    errno = EEXIST;
-    return -1;
 }
 
 struct tFileCloser {
@@ -268,32 +226,9 @@ std::string worksheet_file_content(const tFieldTexts& texts)
 
 void save_worksheet_file(const std::string& path, const tFieldTexts& texts)
 {
-    const std::string content = worksheet_file_content(texts);
-    // The new file keeps the permissions of the one it replaces; a first
-    // file gets those of any plainly created file (0666 under the umask).
-    struct stat old_file {};
-    const bool replaces = ::stat(path.c_str(), &old_file) == 0 && S_ISREG(old_file.st_mode);
-    const mode_t mode = replaces ? static_cast<mode_t>(old_file.st_mode & 0777) : mode_t(0666);
-    std::string temporary;
-    const int fd = create_temporary_beside(path, mode, temporary);
-    if (fd < 0)
-        raise_system_error(errno);
-
-    int error = 0;
-    if (replaces && ::fchmod(fd, mode) != 0)
-        error = errno;
-    if (error == 0)
-        error = write_all(fd, content);
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && std::rename(temporary.c_str(), path.c_str()) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(temporary.c_str());
-        raise_system_error(error);
-    }
+    tReplacingFile file(path);
+    file.write(worksheet_file_content(texts));
+    file.commit();
 }
 
 bool load_worksheet_file(const std::string& path, int count, tFieldTexts& fields)
