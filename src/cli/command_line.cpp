@@ -4,7 +4,6 @@
 #include "cases_csv.h"
 #include "cli_text.h"
 
-#include <functional>
 #include <stdexcept>
 
 const std::array<const char*, 4> score_options = {"--vc", "--pr", "--wm", "--ps"};
@@ -37,69 +36,53 @@ int criterion_item_of(const std::string& value)
     throw tUsageError("bad --criterion value '" + visible(value) + "' (use 25, 15.87, 15, 10, 5, 2 or 1)");
 }
 
-// One option: its names, whether it takes a value, and what it sets.
+// One option: its names and what it sets. A flag sets its member; a value
+// option keeps its text in its member, or is one of the four scores (score
+// 0..3); the one option with none of these is --criterion.
 struct tOptionSpec {
     const char* name;
     const char* alias; // a second name, or nullptr
-    bool takes_value;
-    std::function<void(tOptions&, const std::string& name, const std::string& value)> apply;
+    bool tOptions::*flag;
+    std::optional<std::string> tOptions::*text;
+    int score;
+
+    bool takes_value() const { return flag == nullptr; }
 };
 
-const std::vector<tOptionSpec>& option_specs()
+const tOptionSpec option_specs[] = {
+    {score_options[0], nullptr, nullptr, nullptr, 0},
+    {score_options[1], nullptr, nullptr, nullptr, 1},
+    {score_options[2], nullptr, nullptr, nullptr, 2},
+    {score_options[3], nullptr, nullptr, nullptr, 3},
+    {"--notes", nullptr, nullptr, &tOptions::notes, -1},
+    {"--cases", nullptr, nullptr, &tOptions::cases_path, -1},
+    {"--criterion", nullptr, nullptr, nullptr, -1},
+    {"--pairwise", nullptr, &tOptions::pairwise, nullptr, -1},
+    {"--bonferroni", nullptr, &tOptions::bonferroni, nullptr, -1},
+    {"--quiet", "-q", &tOptions::quiet, nullptr, -1},
+    {"--help", "-h", &tOptions::help, nullptr, -1},
+    {"--version", nullptr, &tOptions::version, nullptr, -1},
+    {"--csv", nullptr, nullptr, &tOptions::csv_path, -1},
+    {"--no-report", nullptr, &tOptions::no_report, nullptr, -1},
+    {"--pdf", nullptr, nullptr, &tOptions::pdf_path, -1},
+    {"--chart-dir", nullptr, nullptr, &tOptions::chart_dir, -1},
+};
+
+void apply(const tOptionSpec& spec, tOptions& options, const std::string& name, const std::string& value)
 {
-    static const std::vector<tOptionSpec> specs = [] {
-        std::vector<tOptionSpec> list;
-        for (size_t k = 0; k < score_options.size(); ++k)
-            list.push_back({score_options[k], nullptr, true,
-                            [k](tOptions& o, const std::string& name, const std::string& value) {
-                                set_once(o.scores[k], value, name);
-                            }});
-        list.push_back({"--notes", nullptr, true, [](tOptions& o, const std::string& name, const std::string& value) {
-                            set_once(o.notes, value, name);
-                        }});
-        list.push_back({"--cases", nullptr, true, [](tOptions& o, const std::string& name, const std::string& value) {
-                            set_once(o.cases_path, value, name);
-                        }});
-        list.push_back({"--criterion", nullptr, true,
-                        [](tOptions& o, const std::string& name, const std::string& value) {
-                            set_once(o.criterion_item, criterion_item_of(value), name);
-                        }});
-        list.push_back({"--pairwise", nullptr, false, [](tOptions& o, const std::string&, const std::string&) {
-                            o.pairwise = true;
-                        }});
-        list.push_back({"--bonferroni", nullptr, false, [](tOptions& o, const std::string&, const std::string&) {
-                            o.bonferroni = true;
-                        }});
-        list.push_back({"--quiet", "-q", false, [](tOptions& o, const std::string&, const std::string&) {
-                            o.quiet = true;
-                        }});
-        list.push_back({"--help", "-h", false, [](tOptions& o, const std::string&, const std::string&) {
-                            o.help = true;
-                        }});
-        list.push_back({"--version", nullptr, false, [](tOptions& o, const std::string&, const std::string&) {
-                            o.version = true;
-                        }});
-        list.push_back({"--csv", nullptr, true, [](tOptions& o, const std::string& name, const std::string& value) {
-                            set_once(o.csv_path, value, name);
-                        }});
-        list.push_back({"--no-report", nullptr, false, [](tOptions& o, const std::string&, const std::string&) {
-                            o.no_report = true;
-                        }});
-        list.push_back({"--pdf", nullptr, true, [](tOptions& o, const std::string& name, const std::string& value) {
-                            set_once(o.pdf_path, value, name);
-                        }});
-        list.push_back({"--chart-dir", nullptr, true,
-                        [](tOptions& o, const std::string& name, const std::string& value) {
-                            set_once(o.chart_dir, value, name);
-                        }});
-        return list;
-    }();
-    return specs;
+    if (spec.flag)
+        options.*spec.flag = true;
+    else if (spec.text)
+        set_once(options.*spec.text, value, name);
+    else if (spec.score >= 0)
+        set_once(options.scores[static_cast<size_t>(spec.score)], value, name);
+    else
+        set_once(options.criterion_item, criterion_item_of(value), name);
 }
 
 const tOptionSpec* find_option(const std::string& name)
 {
-    for (const tOptionSpec& spec : option_specs())
+    for (const tOptionSpec& spec : option_specs)
         if (name == spec.name || (spec.alias && name == spec.alias))
             return &spec;
     return nullptr;
@@ -146,15 +129,15 @@ tOptions parse_options(const std::vector<std::string>& args)
                 throw tUsageError("unknown option " + visible(name));
             throw tUsageError("unexpected argument '" + visible(arg) + "'");
         }
-        if (spec->takes_value && !value) {
+        if (spec->takes_value() && !value) {
             // The next argument is the value unless it is itself an option.
             if (i + 1 >= args.size() || is_option_name(args[i + 1]))
                 throw tUsageError("option " + name + " needs a value");
             value = args[++i];
-        } else if (!spec->takes_value && value) {
+        } else if (!spec->takes_value() && value) {
             throw tUsageError("option " + name + " takes no value");
         }
-        spec->apply(options, name, value.value_or(std::string()));
+        apply(*spec, options, name, value.value_or(std::string()));
     }
     if (!options.help && !options.version)
         check_case_options(options);
