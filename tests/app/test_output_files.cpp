@@ -36,55 +36,6 @@ int pdf_pages(const QString& pdf)
     return poppler("pdfinfo", {pdf}).filter(QRegularExpression("^Pages:")).value(0).mid(6).toInt();
 }
 
-// Types `file_name` into the next file dialog and presses Return.
-void answer_file_dialog(const QString& file_name, QString* proposed = nullptr)
-{
-    on_next_modal([file_name, proposed](QWidget* w) {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
-        auto* edit = dialog ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
-        if (!edit) {
-            if (dialog)
-                dialog->reject();
-            return;
-        }
-        if (proposed)
-            *proposed = edit->text();
-        edit->setText(file_name);
-        QTest::keyClick(edit, Qt::Key_Return);
-    });
-}
-
-// Answers message boxes as they come, also above the file dialog, in order.
-void answer_boxes(std::vector<std::pair<QString, tSeenBox*>> answers)
-{
-    auto* timer = new QTimer;
-    auto* last = new QPointer<QMessageBox>;
-    auto* ticks = new int(0);
-    QObject::connect(timer, &QTimer::timeout, [timer, last, ticks, answers]() mutable {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box && box != last->data() && !answers.empty()) {
-            *last = box;
-            auto [text, seen] = answers.front();
-            answers.erase(answers.begin());
-            seen->seen = true;
-            seen->text = box->text();
-            seen->icon = box->icon();
-            for (QAbstractButton* b : box->buttons())
-                if (b->text() == text) {
-                    b->click();
-                    break;
-                }
-        }
-        if (answers.empty() || ++*ticks > 500) {
-            timer->stop();
-            timer->deleteLater();
-            delete last;
-            delete ticks;
-        }
-    });
-    timer->start(20);
-}
-
 class OutputFiles : public tWorksheetTest {
 protected:
     void SetUp() override
@@ -106,7 +57,7 @@ protected:
     QString save_pdf(const QString& name)
     {
         const QString path = folder.filePath(name);
-        answer_file_dialog(path);
+        answer_save_dialog(path);
         results->mnuSaveAsPdf->trigger();
         return path;
     }
@@ -165,8 +116,8 @@ TEST_F(OutputFiles, FailedPdfWriteLeavesTheExistingFileAndShowsTheGeneralError)
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     tSeenBox overwrite;
     tSeenBox error;
-    answer_file_dialog(path);
-    answer_boxes({{"&Yes", &overwrite}, {"OK", &error}}); // replace it? then the error
+    answer_save_dialog(path);
+    answer_message_boxes({{"&Yes", &overwrite}, {"OK", &error}}); // replace it? then the error
     results->mnuSaveAsPdf->trigger();
     setrlimit(RLIMIT_FSIZE, &saved);
 
@@ -184,7 +135,7 @@ TEST_F(OutputFiles, ChartWindowShowsTheLatestReportAndSavesItByFileType)
     compute("100", "95", "110.5", "60");
     compute("120", "85", "100", "90");
     bool shown = false;
-    QString proposed;
+    tSaveDialogSeen seen;
     on_next_modal([&](QWidget* w) {
         auto* chart = qobject_cast<TfrmProfileChart*>(w);
         if (!chart)
@@ -193,13 +144,13 @@ TEST_F(OutputFiles, ChartWindowShowsTheLatestReportAndSavesItByFileType)
         EXPECT_EQ(chart->pnlChart->chart().score[0], 120);
         EXPECT_EQ(chart->pnlChart->size(), QSize(800, 600));
         // No extension typed: the chosen type's (PNG, the first) is added.
-        answer_file_dialog(folder.filePath("profile"), &proposed);
+        answer_save_dialog(folder.filePath("profile"), &seen);
         chart->cmdSaveChart->click();
         chart->cmdClose->click();
     });
     results->mnuProfileChart->trigger();
     EXPECT_TRUE(shown);
-    EXPECT_EQ(proposed, "chart.png");
+    EXPECT_EQ(seen.proposed_name, "chart.png");
     const QImage png(folder.filePath("profile.png"), "PNG");
     EXPECT_EQ(png.size(), QSize(1600, 1200));
 }

@@ -43,62 +43,6 @@ QByteArray file_bytes(const QString& path)
     return file.readAll();
 }
 
-// Answers the next save dialog: records the proposed name and directory,
-// then types `file_name` into its file name field and presses Return (an
-// empty name cancels the dialog).
-struct tSaveDialogSeen {
-    bool seen = false;
-    QString proposed_name;
-    QString directory;
-};
-
-void answer_save_dialog(const QString& file_name, tSaveDialogSeen* seen = nullptr)
-{
-    on_next_active_modal([file_name, seen](QWidget* w) {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
-        if (!dialog)
-            return;
-        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        if (seen) {
-            seen->seen = true;
-            seen->proposed_name = edit ? edit->text() : QString();
-            seen->directory = dialog->directory().absolutePath();
-        }
-        if (file_name.isEmpty() || !edit) {
-            dialog->reject();
-            return;
-        }
-        edit->setText(file_name);
-        QTest::keyClick(edit, Qt::Key_Return);
-    });
-}
-
-// Answers message boxes as they open, also above another modal widget (the
-// file dialog's overwrite question), one entry of `answers` each, in order.
-struct tBoxAnswer {
-    QString button_text;
-    tSeenBox* seen;
-};
-
-void answer_message_boxes(std::vector<tBoxAnswer> answers)
-{
-    // A box answered is destroyed before the next one opens, which may reuse
-    // its address: a cleared pointer tells them apart.
-    QPointer<QMessageBox> last;
-    watch_modals(
-        [answers, last](QWidget* modal) mutable {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            if (box && !answers.empty() && (last.isNull() || box != last.data())) {
-                last = box;
-                const tBoxAnswer answer = answers.front();
-                answers.erase(answers.begin());
-                answer_box(box, answer.button_text, answer.seen);
-            }
-            return answers.empty();
-        },
-        30000);
-}
-
 class OutputWindow : public ::testing::Test {
 protected:
     tQtUserMessages qt_messages;

@@ -27,19 +27,6 @@ protected:
     }
 };
 
-// Types `file_name` into the next save dialog and accepts it.
-void answer_save_dialog(const QString& file_name)
-{
-    on_next_modal([file_name](QWidget* w) {
-        auto* dialog = qobject_cast<QFileDialog*>(w);
-        auto* edit = dialog ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
-        if (!edit)
-            return;
-        edit->setText(file_name);
-        QTest::keyClick(edit, Qt::Key_Return);
-    });
-}
-
 // Types `text` one character at a time, as a keyboard with those keys would.
 void type_text(QWidget* widget, const QString& text)
 {
