@@ -4,7 +4,9 @@
 #include <QPixmap>
 #include <QSvgRenderer>
 
-QIcon brenlow_icon()
+namespace {
+
+QIcon drawn_icon()
 {
     // Drawn here rather than by an icon plugin, which might be missing.
     QSvgRenderer renderer(QStringLiteral(":/icons/brenlow.svg"));
@@ -19,5 +21,14 @@ QIcon brenlow_icon()
         painter.end();
         icon.addPixmap(pixmap);
     }
+    return icon;
+}
+
+} // namespace
+
+QIcon brenlow_icon()
+{
+    // The application and both windows ask for it at start-up: drawn once.
+    static const QIcon icon = drawn_icon();
     return icon;
 }
