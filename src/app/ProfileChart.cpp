@@ -1,8 +1,8 @@
 // The profile chart window.
 #include "app/ProfileChart.h"
-#include "app/save_dialog.h"
 
 #include "app/qt_messages.h"
+#include "app/save_dialog.h"
 #include "render/documents.h"
 #include "render/profile_chart.h"
 #include "render/whole_file.h"

@@ -1,14 +1,14 @@
 // The output window.
 #include "app/TemplateResults.h"
-#include "app/save_dialog.h"
-#include "render/whole_file.h"
 
 #include "app/app_icon.h"
 #include "app/push_button_keys.h"
 #include "app/qt_messages.h"
 #include "app/qt_print_canvas.h"
+#include "app/save_dialog.h"
 #include "app/x11_window_hints.h"
 #include "common/user_messages.h"
+#include "render/whole_file.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -4,8 +4,8 @@
 // the most recent report.
 #include "app/ProfileChart.h"
 #include "app/TemplateResults.h"
-#include "app/save_dialog.h"
 #include "app/qt_messages.h"
+#include "app/save_dialog.h"
 #include "render/documents.h"
 #include "render/whole_file.h"
 
