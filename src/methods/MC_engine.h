@@ -64,3 +64,16 @@ tMC_hits MC_hits_blocks(const tMC_setup& setup, int threads, tMC_fallbacks* fall
 
 // The threads the program uses: the hardware's count, at least 1, at most 16.
 int MC_thread_count();
+
+// The instruction sets the block engine's lanes are built for. The program
+// always takes the best one the processor has; every one gives the same
+// doubles, and so the same numbers.
+enum class tMC_path { base, avx2, avx512 };
+const char* MC_path_name(tMC_path path); // "base", "avx2", "avx512"
+bool MC_path_supported(tMC_path path);
+tMC_path MC_path_in_use();
+
+// For tests only, so that they run the engine on every path the processor
+// supports, not only its best: later runs take `path`. False, and nothing
+// changed, when the processor lacks it. Call it between runs, not during one.
+bool MC_set_path_for_tests(tMC_path path);

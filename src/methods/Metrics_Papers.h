@@ -13,6 +13,7 @@
 #pragma once
 
 #include "common/extended.h"
+#include "methods/difference_SDs.h"
 #include "numerics/matrix_handling.h"
 
 #include <cstddef>
@@ -39,11 +40,6 @@ void seq_bonferroni_pairwise(int n, const tMatrix& P, const tBool_vector& flags,
                              tBool_matrix& result);
 
 // --- Abnormality of differences --------------------------------------------
-extended SD_of_difference(extended sd_a, extended sd_b, extended r);
-void get_SD_diff_pairwise_all(int n, const tVector& sd, const tMatrix& R, tMatrix& out);
-void get_SD_diff_pairwise(int n, const tVector& sd, const tBool_vector& flags, const tMatrix& R,
-                          tMatrix& out);
-void get_SD_DevMean(int n, const tVector& sd, const tMatrix& R, tVector& out);
 void pairwise_abnormality(int n, const tVector& x, const tVector& sd, const tBool_vector& flags,
                           const tMatrix& R, tMatrix& out);
 
