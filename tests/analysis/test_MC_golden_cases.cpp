@@ -2,12 +2,15 @@
 // extended-precision reference: the same hit counts and the same generator
 // state afterwards, on 1, 2, 3 and 7 threads. The reports print the
 // percentages to two decimals, which would hide a single differing hit; this
-// compares the counts themselves.
+// compares the counts themselves. Once on every instruction-set path of the
+// processor.
 #include "analysis/normative_data.h"
 #include "analysis/sections.h"
 #include "methods/MC_engine.h"
 #include "methods/Metrics_Papers.h"
 #include "numerics/distrib.h"
+
+#include "mc_paths.h"
 
 #include <gtest/gtest.h>
 
@@ -34,9 +37,13 @@ const tGolden_case golden_cases[] = {
     {"two_cases", {104, 99, 92, 71}, 4, 2},
 };
 
+class MonteCarloGolden : public tOn_MC_path {};
+
 } // namespace
 
-TEST(MonteCarloBlocks, EveryGoldenCaseMatchesTheReference)
+INSTANTIATE_ON_EVERY_MC_PATH(MonteCarloGolden);
+
+TEST_P(MonteCarloGolden, EveryGoldenCaseMatchesTheReference)
 {
     tNormativeData norms;
     SetUpNormativeData(norms);

@@ -1,9 +1,11 @@
 // The block engine of the Monte Carlo against the extended-precision
 // reference: the same three hit counts and the same generator state
 // afterwards, from random states, criteria and subsets of scores, on 1, 2, 3
-// and 7 threads, and for cases built to sit on a threshold.
+// and 7 threads, and for cases built to sit on a threshold; each test once on
+// every instruction-set path of the processor.
 #include "methods/MC_engine.h"
 #include "method_fixtures.h"
+#include "mc_paths.h"
 #include "message_recorder.h"
 
 #include "numerics/distrib.h"
@@ -62,12 +64,16 @@ tVector first_profile(tGeneratorState start, const tMC_setup& setup)
     return y;
 }
 
+class MonteCarloBlocks : public tOn_MC_path {};
+
 } // namespace
+
+INSTANTIATE_ON_EVERY_MC_PATH(MonteCarloBlocks);
 
 // 2,000 random generator states, each with a random subset of one to four
 // scores, a random criterion and random case counts, on a few thousand trials
 // (every tenth run crosses several chunks of candidates).
-TEST(MonteCarloBlocks, RandomStatesCriteriaAndSubsetsMatchTheReference)
+TEST_P(MonteCarloBlocks, RandomStatesCriteriaAndSubsetsMatchTheReference)
 {
     std::mt19937_64 random(20240611);
     std::uniform_int_distribution<std::int32_t> s1_of(1, generator_m1 - 1);
@@ -100,7 +106,7 @@ TEST(MonteCarloBlocks, RandomStatesCriteriaAndSubsetsMatchTheReference)
 // in the first trial (the extended comparison is strict, so it does not
 // count), and just inside it (it counts): the double-precision margins must
 // send those trials to extended precision.
-TEST(MonteCarloBlocks, ValuesExactlyAtTheCriterionAreDecidedInExtendedPrecision)
+TEST_P(MonteCarloBlocks, ValuesExactlyAtTheCriterionAreDecidedInExtendedPrecision)
 {
     const tGeneratorState start{897183450, 1841323562};
     tMC_setup setup;
@@ -137,7 +143,7 @@ TEST(MonteCarloBlocks, ValuesExactlyAtTheCriterionAreDecidedInExtendedPrecision)
 // (395805747, 473670796): q lies within 10^-15 of -4 ln u, below it in double
 // precision and above it in extended precision, which rejects it. Taken from
 // double precision it would shift every deviate after it.
-TEST(MonteCarloBlocks, CandidateOnTheLogarithmBoundIsDecidedInExtendedPrecision)
+TEST_P(MonteCarloBlocks, CandidateOnTheLogarithmBoundIsDecidedInExtendedPrecision)
 {
     const tGeneratorState start{1152110313, 834572375};
     std::int32_t s1 = start.s1;
@@ -159,7 +165,7 @@ TEST(MonteCarloBlocks, CandidateOnTheLogarithmBoundIsDecidedInExtendedPrecision)
 
 // Margins widened 10^10 times send many candidates and most trials through
 // extended precision; the numbers stay the reference's.
-TEST(MonteCarloBlocks, WideMarginsSendManyCandidatesAndTrialsToExtendedPrecision)
+TEST_P(MonteCarloBlocks, WideMarginsSendManyCandidatesAndTrialsToExtendedPrecision)
 {
     tMC_setup setup;
     MC_setup_of(normative_R(), 4, first_flags(4), -1.281552L, 1.644854L, 1, 2, 2, 30000, setup);
@@ -176,7 +182,7 @@ TEST(MonteCarloBlocks, WideMarginsSendManyCandidatesAndTrialsToExtendedPrecision
 // A correlation matrix that is not positive definite leaves the Choleski
 // factor partly computed, its upper triangle still holding correlations: the
 // trials use every entry, and so does the block engine.
-TEST(MonteCarloBlocks, PartlyFactoredMatrixMatchesTheReference)
+TEST_P(MonteCarloBlocks, PartlyFactoredMatrixMatchesTheReference)
 {
     tMatrix R{};
     const extended r[3][3] = {{1, 0.9L, 0.9L}, {0.9L, 1, -0.9L}, {0.9L, -0.9L, 1}};

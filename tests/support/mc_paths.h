@@ -1,0 +1,44 @@
+// The instruction-set paths of the Monte Carlo block engine for parameterised
+// tests: every path this processor has, each test's name ending in the path
+// it ran on (".../avx512", ".../avx2", ".../base").
+#pragma once
+
+#include "methods/MC_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+inline std::vector<tMC_path> MC_available_paths()
+{
+    std::vector<tMC_path> paths;
+    for (tMC_path p : {tMC_path::base, tMC_path::avx2, tMC_path::avx512})
+        if (MC_path_supported(p))
+            paths.push_back(p);
+    return paths;
+}
+
+inline std::string MC_path_param_name(const testing::TestParamInfo<tMC_path>& info)
+{
+    return MC_path_name(info.param);
+}
+
+// A test on one path; the processor's own choice again afterwards.
+class tOn_MC_path : public testing::TestWithParam<tMC_path> {
+protected:
+    void SetUp() override
+    {
+        automatic_ = MC_path_in_use();
+        ASSERT_TRUE(MC_set_path_for_tests(GetParam())) << MC_path_name(GetParam());
+        ASSERT_EQ(MC_path_in_use(), GetParam());
+    }
+    void TearDown() override { MC_set_path_for_tests(automatic_); }
+
+private:
+    tMC_path automatic_ = tMC_path::base;
+};
+
+#define INSTANTIATE_ON_EVERY_MC_PATH(suite)                                                      \
+    INSTANTIATE_TEST_SUITE_P(OnPath, suite, testing::ValuesIn(MC_available_paths()),             \
+                             MC_path_param_name)
