@@ -39,7 +39,7 @@ int criterion_item_of(const std::string& value)
 // One option: its names and what it sets. A flag sets its member; a value
 // option keeps its text in its member, or is one of the four scores (score
 // 0..3); the one option with none of these is --criterion.
-struct tOptionSpec {
+struct tOptionEntry {
     const char* name;
     const char* alias; // a second name, or nullptr
     bool tOptions::*flag;
@@ -49,7 +49,7 @@ struct tOptionSpec {
     bool takes_value() const { return flag == nullptr; }
 };
 
-const tOptionSpec option_specs[] = {
+const tOptionEntry option_entries[] = {
     {score_options[0], nullptr, nullptr, nullptr, 0},
     {score_options[1], nullptr, nullptr, nullptr, 1},
     {score_options[2], nullptr, nullptr, nullptr, 2},
@@ -68,23 +68,23 @@ const tOptionSpec option_specs[] = {
     {"--chart-dir", nullptr, nullptr, &tOptions::chart_dir, -1},
 };
 
-void apply(const tOptionSpec& spec, tOptions& options, const std::string& name, const std::string& value)
+void apply(const tOptionEntry& entry, tOptions& options, const std::string& name, const std::string& value)
 {
-    if (spec.flag)
-        options.*spec.flag = true;
-    else if (spec.text)
-        set_once(options.*spec.text, value, name);
-    else if (spec.score >= 0)
-        set_once(options.scores[static_cast<size_t>(spec.score)], value, name);
+    if (entry.flag)
+        options.*entry.flag = true;
+    else if (entry.text)
+        set_once(options.*entry.text, value, name);
+    else if (entry.score >= 0)
+        set_once(options.scores[static_cast<size_t>(entry.score)], value, name);
     else
         set_once(options.criterion_item, criterion_item_of(value), name);
 }
 
-const tOptionSpec* find_option(const std::string& name)
+const tOptionEntry* find_option(const std::string& name)
 {
-    for (const tOptionSpec& spec : option_specs)
-        if (name == spec.name || (spec.alias && name == spec.alias))
-            return &spec;
+    for (const tOptionEntry& entry : option_entries)
+        if (name == entry.name || (entry.alias && name == entry.alias))
+            return &entry;
     return nullptr;
 }
 
@@ -123,21 +123,21 @@ tOptions parse_options(const std::vector<std::string>& args)
             name = arg.substr(0, arg.find('='));
             value = arg.substr(arg.find('=') + 1);
         }
-        const tOptionSpec* spec = find_option(name);
-        if (!spec) {
+        const tOptionEntry* entry = find_option(name);
+        if (!entry) {
             if (name.compare(0, 1, "-") == 0 && name.size() > 1)
                 throw tUsageError("unknown option " + visible(name));
             throw tUsageError("unexpected argument '" + visible(arg) + "'");
         }
-        if (spec->takes_value() && !value) {
+        if (entry->takes_value() && !value) {
             // The next argument is the value unless it is itself an option.
             if (i + 1 >= args.size() || is_option_name(args[i + 1]))
                 throw tUsageError("option " + name + " needs a value");
             value = args[++i];
-        } else if (!spec->takes_value() && value) {
+        } else if (!entry->takes_value() && value) {
             throw tUsageError("option " + name + " takes no value");
         }
-        apply(*spec, options, name, value.value_or(std::string()));
+        apply(*entry, options, name, value.value_or(std::string()));
     }
     if (!options.help && !options.version)
         check_case_options(options);
