@@ -182,6 +182,16 @@ tFour_score_trials four_score_batch(tMC_path path);
 
 // --- The block engine ----------------------------------------------------------
 
+// Failures the tests provoke, so that the engine's ways out are each seen to
+// give the reference's numbers: no memory for the chunks, and a ring of slots
+// too small for any trial (the scheduler then finds itself stuck). Read when
+// a run starts; the program never sets them.
+struct tMC_injected_faults {
+    bool no_memory = false;
+    int slot_count = 0; // 0: the engine's own
+};
+extern tMC_injected_faults MC_injected_faults;
+
 class tBlock_run {
 public:
     tBlock_run(const tMC_setup& setup, int threads, double margin_scale, tMC_path path);

@@ -112,6 +112,8 @@ tMC_hits MC_hits_blocks(const tMC_setup& setup, int threads, tMC_fallbacks* fall
     } catch (const std::bad_alloc&) {
         // No room for the chunks: the reference needs none.
     }
+    if (fallbacks)
+        *fallbacks = tMC_fallbacks{0, 0, 1};
     SetGeneratorState(start);
     return MC_hits_sequential(setup);
 }

@@ -49,6 +49,9 @@ struct tMC_hits {
 struct tMC_fallbacks {
     long candidates = 0;
     long trials = 0;
+    // 1 when the engine gave the whole run to the reference: no room for its
+    // chunks, or its slots too few for a trial (neither seen in practice).
+    long whole_runs = 0;
 };
 
 // The reference: draws through tNormal_distribution::RandomVariate, advancing

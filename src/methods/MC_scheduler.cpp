@@ -18,6 +18,8 @@
 
 namespace mc_blocks {
 
+tMC_injected_faults MC_injected_faults;
+
 tBlock_run::tBlock_run(const tMC_setup& setup, int threads, double margin_scale, tMC_path path)
     : setup_(setup),
       threads_(threads),
@@ -37,6 +39,10 @@ tBlock_run::tBlock_run(const tMC_setup& setup, int threads, double margin_scale,
     // system sets aside for a while: 24 chunks (3.9 MB) for two threads, at
     // most 80 (13 MB).
     slot_count_ = std::min(80, 16 + 4 * threads);
+    if (MC_injected_faults.no_memory)
+        throw std::bad_alloc();
+    if (MC_injected_faults.slot_count > 0)
+        slot_count_ = MC_injected_faults.slot_count;
     slots_.reset(new tSlot[slot_count_]);
     x_.reset(new double[static_cast<std::size_t>(slot_count_) * chunk_size]);
     cand_.reset(new std::uint16_t[static_cast<std::size_t>(slot_count_) * chunk_size]);

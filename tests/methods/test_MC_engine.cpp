@@ -4,6 +4,7 @@
 // and 7 threads, and for cases built to sit on a threshold; each test once on
 // every instruction-set path of the processor.
 #include "methods/MC_engine.h"
+#include "methods/MC_blocks.h"
 #include "method_fixtures.h"
 #include "mc_paths.h"
 #include "message_recorder.h"
@@ -198,4 +199,37 @@ TEST_P(MonteCarloBlocks, PartlyFactoredMatrixMatchesTheReference)
     const tOutcome expected = reference_from(start, setup);
     for (int threads : thread_counts)
         expect_same(expected, blocks_from(start, setup, threads), "partly factored");
+}
+
+// The engine's two ways out, each provoked: no memory for its chunks, and a
+// ring of one slot, where the oldest chunk's last trial waits for deviates of
+// a chunk there is no room to generate (the scheduler sees that no thread is
+// busy and none can start). Either way the whole run goes to the reference,
+// from the state the run started at, and gives its numbers.
+TEST(MonteCarloBlocksFallback, NoMemoryAndStuckSlotsGiveTheReferencesNumbers)
+{
+    tMC_setup setup;
+    MC_setup_of(normative_R(), 4, first_flags(4), -1.644854L, 1.959964L, 1, 1, 1, 20000, setup);
+    const tGeneratorState start{1234567, 7654321};
+    const tOutcome expected = reference_from(start, setup);
+
+    tMC_fallbacks normal;
+    expect_same(expected, blocks_from(start, setup, 2, &normal), "normal run");
+    EXPECT_EQ(normal.whole_runs, 0);
+
+    for (int fault = 0; fault < 2; ++fault) {
+        mc_blocks::MC_injected_faults = {};
+        if (fault == 0)
+            mc_blocks::MC_injected_faults.no_memory = true;
+        else
+            mc_blocks::MC_injected_faults.slot_count = 1;
+        for (int threads : thread_counts) {
+            tMC_fallbacks fallbacks;
+            const std::string what = std::string(fault == 0 ? "no memory" : "one slot") +
+                                     ", threads " + std::to_string(threads);
+            expect_same(expected, blocks_from(start, setup, threads, &fallbacks), what);
+            EXPECT_EQ(fallbacks.whole_runs, 1) << what;
+        }
+    }
+    mc_blocks::MC_injected_faults = {};
 }
