@@ -3,6 +3,7 @@
 // write, Clear Results, and the chart window with Save Chart... and Close.
 #include "app/ProfileChart.h"
 #include "test_worksheet_fixture.h"
+#include "required_tool.h"
 
 #include <QFileDialog>
 #include <QImage>
@@ -42,7 +43,7 @@ protected:
     {
         tWorksheetTest::SetUp();
         if (QStandardPaths::findExecutable("pdftotext").isEmpty())
-            GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+            SKIP_OR_FAIL_WITHOUT("pdftotext (poppler-utils) is not installed");
         start();
     }
 

@@ -1,6 +1,7 @@
 // The page layout on a real QPrinter writing a PDF file (no print server),
 // read back with pdftotext -layout and pdfinfo from poppler-utils.
 #include "app/qt_print_canvas.h"
+#include "required_tool.h"
 
 #include <QFontMetrics>
 #include <QPrinter>
@@ -38,7 +39,7 @@ protected:
     void SetUp() override
     {
         if (QStandardPaths::findExecutable("pdftotext").isEmpty())
-            GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+            SKIP_OR_FAIL_WITHOUT("pdftotext (poppler-utils) is not installed");
         ASSERT_TRUE(dir.isValid());
         pdf = dir.filePath("out.pdf");
         printer.setOutputFormat(QPrinter::PdfFormat);

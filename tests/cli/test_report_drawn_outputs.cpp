@@ -2,6 +2,7 @@
 // the report's lines as printed and one chart page per case, each case gets
 // its SVG, and bad input still writes nothing at all.
 #include <gtest/gtest.h>
+#include "required_tool.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -43,7 +44,7 @@ protected:
     void SetUp() override
     {
         if (sh("command -v pdftotext").empty())
-            GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+            SKIP_OR_FAIL_WITHOUT("pdftotext (poppler-utils) is not installed");
         std::string pattern = "/tmp/brenlow-drawn-XXXXXX";
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
         dir = pattern;

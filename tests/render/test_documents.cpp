@@ -3,6 +3,7 @@
 // (The PDF's text against the memo and a failed write: the output window's
 // and the batch tool's tests.)
 #include "render/documents.h"
+#include "required_tool.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -53,7 +54,7 @@ protected:
     void SetUp() override
     {
         if (QStandardPaths::findExecutable("pdftotext").isEmpty())
-            GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+            SKIP_OR_FAIL_WITHOUT("pdftotext (poppler-utils) is not installed");
     }
 };
 
