@@ -255,6 +255,10 @@ void expect_figures_in_report(const std::map<std::string, std::string>& col, con
                                  num(s + "_score"), num(s + "_lower"), num(s + "_upper"), num(s + "_percentile"),
                                  num(s + "_percentile_lower"), num(s + "_percentile_upper")));
         flagged += integer(s + "_low");
+        // Each flag on its own: low when the score's z (mean 100, SD 15) lies
+        // below the criterion's z, as worked out here from the record.
+        const bool below = (num(s + "_score") - 100) / 15 < num("crit_low_z");
+        EXPECT_EQ(text(s + "_low"), below ? "1" : "0") << s << " score " << text(s + "_score");
     }
     EXPECT_EQ(flagged, integer("n_low"));
     flagged = 0;
