@@ -1,6 +1,8 @@
 // The profile chart: its data taken from a real case, and where the drawing
-// puts each figure, read back from the pixels of an offscreen image at the
-// positions the chart's own geometry gives.
+// puts each figure, read back from the pixels of an offscreen image. Only the
+// plotting rectangles come from the chart's geometry (and their frames are
+// checked in the pixels); every position inside them is worked out here from
+// the axes' ends, so a wrong 40-160 mapping or an inverted axis fails.
 #include "analysis/case_figures.h"
 #include "render/profile_chart.h"
 
@@ -72,6 +74,30 @@ bool dark_near(const QImage& image, double x, double y)
     return false;
 }
 
+// The Index axis runs from 40 at the plot's bottom to 160 at its top; the
+// four slots share its width equally, each at the middle of its quarter.
+double index_y(const QRectF& plot, double value)
+{
+    return plot.bottom() - (value - 40) / 120 * plot.height();
+}
+
+double slot_x(const QRectF& plot, int slot)
+{
+    return plot.left() + plot.width() * (2 * slot - 1) / 8;
+}
+
+// The difference axis runs from -range at the bottom to +range at the top,
+// zero in the middle; n bars share its width.
+double diff_y(const QRectF& plot, double range, double value)
+{
+    return plot.top() + plot.height() * (range - value) / (2 * range);
+}
+
+double diff_x(const QRectF& plot, int n, int i)
+{
+    return plot.left() + plot.width() * (2 * i + 1) / (2 * n);
+}
+
 } // namespace
 
 TEST(ChartData, TakesScoresCutAndDifferencesFromTheCaseFigures)
@@ -131,35 +157,52 @@ TEST(ProfileChart, ScoresLimitsMeanAndCutFallWhereTheGeometrySays)
         const tChartGeometry g(target.rect, data);
         EXPECT_NEAR(g.box.center().x(), target.rect.center().x(), TOL_EXACT);
         EXPECT_NEAR(g.box.width() / g.box.height(), 4.0 / 3.0, TOL_EXACT);
+        const QRectF plot = g.profile_plot;
+        // The plot's frame (a thin line, grey where antialiased) is drawn
+        // where the rectangle says.
+        for (const double edge : {plot.top(), plot.bottom()}) {
+            bool drawn = false;
+            for (int dy = -1; dy <= 1; ++dy)
+                drawn = drawn || qGray(image.pixel(int(plot.center().x() + g.u(3)), int(std::floor(edge)) + dy)) < 200;
+            EXPECT_TRUE(drawn) << edge;
+        }
+
+        // 100 in the vertical middle of the 40-160 axis.
+        EXPECT_NEAR(index_y(plot, 100), plot.center().y(), TOL_EXACT);
 
         // A score of 100 sits on the mean line; the line runs between the slots.
-        const double mean_y = g.index_y(100);
-        EXPECT_TRUE(near_colour(at(image, g.slot_x(1), mean_y), chart_score_colour()));
-        const double between = (g.slot_x(1) + g.slot_x(2)) / 2;
+        const double mean_y = index_y(plot, 100);
+        EXPECT_TRUE(near_colour(at(image, slot_x(plot, 1), mean_y), chart_score_colour()));
+        const double between = (slot_x(plot, 1) + slot_x(plot, 2)) / 2;
         EXPECT_TRUE(dark_near(image, between, mean_y));
         EXPECT_FALSE(dark_near(image, between, mean_y + g.u(6)));
 
         // The dashed cut at 100 + 15 z: dark and light stretches along it.
-        const double cut_y = g.index_y(data.low_cut);
+        const double cut_y = index_y(plot, data.low_cut);
         int dark = 0;
         int samples = 0;
-        for (double x = g.slot_x(2); x < g.slot_x(3); x += 1, ++samples)
+        for (double x = slot_x(plot, 2); x < slot_x(plot, 3); x += 1, ++samples)
             dark += dark_near(image, x, cut_y) ? 1 : 0;
         EXPECT_GT(dark, samples / 4);
         EXPECT_LT(dark, samples * 3 / 4);
         EXPECT_FALSE(dark_near(image, between, cut_y - g.u(5)));
 
+        // Up is higher: WM (110.5) stands above the mean line, PS (60) well
+        // below it, near a sixth of the plot from the bottom.
+        EXPECT_LT(index_y(plot, 110.5), plot.center().y());
+        EXPECT_NEAR(index_y(plot, 60), plot.bottom() - plot.height() / 6, TOL_EXACT);
+
         // Each bar ends at its limits, nothing beyond; the marker says low or not.
         for (int k = 1; k <= 4; ++k) {
             SCOPED_TRACE(k);
-            const double x = g.slot_x(k) + g.u(6);
-            const double top = g.index_y(data.upper[k - 1]);
-            const double bottom = g.index_y(data.lower[k - 1]);
+            const double x = slot_x(plot, k) + g.u(6);
+            const double top = index_y(plot, data.upper[k - 1]);
+            const double bottom = index_y(plot, data.lower[k - 1]);
             EXPECT_TRUE(dark_near(image, x, top));
             EXPECT_TRUE(dark_near(image, x, bottom));
             EXPECT_FALSE(dark_near(image, x, top - g.u(4)));
             EXPECT_FALSE(dark_near(image, x, bottom + g.u(4)));
-            const QColor marker = at(image, g.slot_x(k), g.index_y(data.score[k - 1]));
+            const QColor marker = at(image, slot_x(plot, k), index_y(plot, data.score[k - 1]));
             EXPECT_TRUE(near_colour(marker, data.is_low[k - 1] ? chart_low_colour() : chart_score_colour()));
         }
         // Nothing of the rectangle is left unpainted.
@@ -176,14 +219,21 @@ TEST(ProfileChart, DifferencesAreBarsFromZeroMarkedWhenAbnormal)
         const QImage image = render(data, QSize(800, 600), rect);
         const tChartGeometry g(rect, data);
         ASSERT_EQ(g.diff_count, data.diff_count);
+        const QRectF plot = g.diff_plot;
+        // The axis holds the largest difference or cut, 1.3 times over, in
+        // whole tens: 31.4 -> 50 for the deviations, 50.5 -> 70 for the pairs.
+        const double range = pairwise ? 70 : 50;
+        EXPECT_EQ(g.diff_range, range);
+        const int n = data.diff_count;
         if (!pairwise) {
-            EXPECT_NEAR(g.diff_x(2), g.slot_x(3), TOL_EXACT); // deviations under their scores
+            // Deviations under their scores.
+            EXPECT_NEAR(diff_x(plot, n, 2), slot_x(g.profile_plot, 3), TOL_EXACT);
         }
         for (int i = 0; i < data.diff_count; ++i) {
             SCOPED_TRACE(i);
-            const double x = g.diff_x(i);
-            const double y0 = g.diff_y(0);
-            const double y1 = g.diff_y(data.diff[i]);
+            const double x = diff_x(plot, n, i);
+            const double y0 = diff_y(plot, range, 0);
+            const double y1 = diff_y(plot, range, data.diff[i]);
             // Inside the bar: the colour of abnormality only when abnormal.
             int abnormal_pixels = 0;
             for (double y = std::min(y0, y1) + 3; y < std::max(y0, y1) - 2; y += 1)
@@ -197,9 +247,55 @@ TEST(ProfileChart, DifferencesAreBarsFromZeroMarkedWhenAbnormal)
             for (const double cut : {data.diff_cut[i], -data.diff_cut[i]}) {
                 bool seen = false;
                 for (double side = x + g.u(16); side < x + g.u(22); side += 1)
-                    seen = seen || dark_near(image, side, g.diff_y(cut));
+                    seen = seen || dark_near(image, side, diff_y(plot, range, cut));
                 EXPECT_TRUE(seen) << cut;
             }
         }
+    }
+}
+
+// The hatching of an abnormal bar is what a black-and-white print shows of
+// its abnormality: inside such a bar dark lines run diagonally, rising to the
+// right; inside a normal bar there is no dark pixel at all. Grey levels only.
+TEST(ProfileChart, AbnormalDifferenceBarsAreHatchedRisingToTheRight)
+{
+    const tChartData data = sample(true);
+    const QRectF rect(0, 0, 1600, 1200);
+    const QImage image = render(data, QSize(1600, 1200), rect).convertToFormat(QImage::Format_Grayscale8);
+    const tChartGeometry g(rect, data);
+    const QRectF plot = g.diff_plot;
+    const double range = 70; // see DifferencesAreBarsFromZeroMarkedWhenAbnormal
+    const auto dark = [&](int x, int y) { return qGray(image.pixel(x, y)) < 110; };
+    for (int i = 0; i < data.diff_count; ++i) {
+        SCOPED_TRACE(i);
+        // The bar's inside, well clear of its outline and of the zero line.
+        const double x = diff_x(plot, data.diff_count, i);
+        const double y0 = diff_y(plot, range, 0);
+        const double y1 = diff_y(plot, range, data.diff[i]);
+        const int left = int(x - g.u(8)), right = int(x + g.u(8));
+        const int top = int(std::min(y0, y1) + 4), bottom = int(std::max(y0, y1) - 4);
+        if (bottom - top < 12)
+            continue; // VC-PR's 5 points: no inside to speak of
+
+        int pixels = 0, dark_pixels = 0, rising = 0, falling = 0;
+        for (int py = top + 1; py < bottom - 1; ++py) {
+            for (int px = left; px < right; ++px) {
+                ++pixels;
+                if (!dark(px, py))
+                    continue;
+                ++dark_pixels;
+                rising += dark(px + 1, py - 1) ? 1 : 0;
+                falling += dark(px + 1, py + 1) ? 1 : 0;
+            }
+        }
+        if (!data.diff_abnormal[i]) {
+            EXPECT_EQ(dark_pixels, 0);
+            continue;
+        }
+        // Thin lines a few pixels apart: some of the area, far from all.
+        EXPECT_GT(dark_pixels, pixels / 10);
+        EXPECT_LT(dark_pixels, pixels / 2);
+        EXPECT_GT(rising, dark_pixels * 3 / 4);
+        EXPECT_LT(falling, dark_pixels / 4);
     }
 }
