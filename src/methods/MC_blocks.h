@@ -114,6 +114,16 @@ constexpr std::int64_t unsure = 3;    // too close to a quick bound: extended pr
 // accepted, or rejected, by the extended logarithm too; only the rest (one
 // candidate in thirty) takes a logarithm in double, and the few within its
 // margin the extended test.
+// Which terms a candidate has been seen to need (the tests hold each such
+// candidate; with the term set to zero the engine's numbers differ from the
+// reference's): the logarithm's constant 8, and the margin of the logarithm
+// as a whole. Near the quick bounds, near u = 1 where A, B and -4 ln u all
+// come close to 0 and q's own bound eq is small, a search of 300,000 values
+// of u found no candidate whose double-precision decision the constants 30,
+// 8/u + 4, 130 or 30/u alone keep right: there the actual differences
+// between the double and the extended side stay far below those
+// worst-case bounds. They are kept, being sound; cutting them would rest on
+// that search, not on a proof.
 struct tCandidate_margins {
     double scale;   // the generator's output scale, in double
     double rou;     // sqrt(2/e), in double

@@ -164,6 +164,34 @@ TEST_P(MonteCarloBlocks, CandidateOnTheLogarithmBoundIsDecidedInExtendedPrecisio
     }
 }
 
+// A candidate on the margin of the logarithm taken in double precision. From
+// this state (found by a search over candidates near -4 ln u, then over
+// generator states) the first candidate pair has the outputs
+// (2147354564, 1054336720): u = 0.99994, so -4 ln u, q and q's error bound
+// are all small, and of the margin 8 + 2L + eq (times the safety factor) the
+// constant 8 (the error u carries into the logarithm) is nearly all. Without
+// it the double-precision comparison would reject the candidate the
+// extended one accepts.
+TEST_P(MonteCarloBlocks, CandidateOnTheLogarithmsOwnMarginIsDecidedInExtendedPrecision)
+{
+    const tGeneratorState start{1815259107, 995724240};
+    std::int32_t s1 = start.s1;
+    std::int32_t s2 = start.s2;
+    ASSERT_EQ(generator_step(s1, s2), 2147354564);
+    ASSERT_EQ(generator_step(s1, s2), 1054336720);
+    extended x = 0;
+    EXPECT_TRUE(tNormal_distribution(0, 1).AcceptCandidate(2147354564, 1054336720, x));
+
+    tMC_setup setup;
+    MC_setup_of(normative_R(), 4, first_flags(4), -1.644854L, 1.959964L, 1, 1, 1, 500, setup);
+    const tOutcome expected = reference_from(start, setup);
+    for (int threads : thread_counts) {
+        tMC_fallbacks fallbacks;
+        expect_same(expected, blocks_from(start, setup, threads, &fallbacks), "log margin");
+        EXPECT_GE(fallbacks.candidates, 1);
+    }
+}
+
 // Margins widened 10^10 times send many candidates and most trials through
 // extended precision; the numbers stay the reference's.
 TEST_P(MonteCarloBlocks, WideMarginsSendManyCandidatesAndTrialsToExtendedPrecision)
