@@ -39,7 +39,7 @@ int criterion_item_of(const std::string& value)
 // One option: its names and what it sets. A flag sets its member; a value
 // option keeps its text in its member, or is one of the four scores (score
 // 0..3); the one option with none of these is --criterion.
-struct tOptionSpec {
+struct tOptionEntry {
     const char* name;
     const char* alias; // a second name, or nullptr
     bool tOptions::*flag;
@@ -49,7 +49,7 @@ struct tOptionSpec {
     bool takes_value() const { return flag == nullptr; }
 };
 
-const tOptionSpec option_specs[] = {
+const tOptionEntry option_entries[] = {
     {score_options[0], nullptr, nullptr, nullptr, 0},
     {score_options[1], nullptr, nullptr, nullptr, 1},
     {score_options[2], nullptr, nullptr, nullptr, 2},
@@ -68,7 +68,7 @@ const tOptionSpec option_specs[] = {
     {"--chart-dir", nullptr, nullptr, &tOptions::chart_dir, -1},
 };
 
-void apply(const tOptionSpec& spec, tOptions& options, const std::string& name, const std::string& value)
+void apply(const tOptionEntry& spec, tOptions& options, const std::string& name, const std::string& value)
 {
     if (spec.flag)
         options.*spec.flag = true;
@@ -80,9 +80,9 @@ void apply(const tOptionSpec& spec, tOptions& options, const std::string& name, 
         set_once(options.criterion_item, criterion_item_of(value), name);
 }
 
-const tOptionSpec* find_option(const std::string& name)
+const tOptionEntry* find_option(const std::string& name)
 {
-    for (const tOptionSpec& spec : option_specs)
+    for (const tOptionEntry& spec : option_entries)
         if (name == spec.name || (spec.alias && name == spec.alias))
             return &spec;
     return nullptr;
@@ -123,7 +123,7 @@ tOptions parse_options(const std::vector<std::string>& args)
             name = arg.substr(0, arg.find('='));
             value = arg.substr(arg.find('=') + 1);
         }
-        const tOptionSpec* spec = find_option(name);
+        const tOptionEntry* spec = find_option(name);
         if (!spec) {
             if (name.compare(0, 1, "-") == 0 && name.size() > 1)
                 throw tUsageError("unknown option " + visible(name));
