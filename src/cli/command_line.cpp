@@ -66,6 +66,7 @@ const tOptionEntry option_entries[] = {
     {"--no-report", nullptr, &tOptions::no_report, nullptr, -1},
     {"--pdf", nullptr, nullptr, &tOptions::pdf_path, -1},
     {"--chart-dir", nullptr, nullptr, &tOptions::chart_dir, -1},
+    {"--overwrite", nullptr, &tOptions::overwrite, nullptr, -1},
 };
 
 void apply(const tOptionEntry& spec, tOptions& options, const std::string& name, const std::string& value)
@@ -117,6 +118,12 @@ tOptions parse_options(const std::vector<std::string>& args)
     tOptions options;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        // "--" ends the options; the tool takes no other arguments.
+        if (arg == "--") {
+            if (i + 1 < args.size())
+                throw tUsageError("unexpected argument '" + visible(args[i + 1]) + "'");
+            break;
+        }
         std::string name = arg;
         std::optional<std::string> value;
         if (arg.compare(0, 2, "--") == 0 && arg.find('=') != std::string::npos) {
@@ -143,6 +150,8 @@ tOptions parse_options(const std::vector<std::string>& args)
         check_case_options(options);
     if (options.no_report && !options.csv_path && !options.pdf_path && !options.chart_dir)
         throw tUsageError("--no-report needs --csv FILE (or --pdf FILE, --chart-dir DIR)");
+    if (options.overwrite && !options.chart_dir)
+        throw tUsageError("--overwrite needs --chart-dir DIR");
     return options;
 }
 

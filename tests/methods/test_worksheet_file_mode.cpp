@@ -13,6 +13,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 namespace {
 std::atomic<int> umask_calls{0};
@@ -59,12 +60,17 @@ protected:
 
 } // namespace
 
-TEST_F(WorksheetFileMode, FirstFileGetsTheUmaskAndAReplacedFileKeepsItsMode)
+// The last case's scores are the user's own: a first file is 0600 even in
+// a folder that everyone reads. A replaced file keeps its mode, but loses
+// what the umask (027 here) forbids, so a 0666 file planted by another user
+// does not make the new scores world-writable.
+TEST_F(WorksheetFileMode, FirstFileIsPrivateAndAReplacedFileKeepsItsModeUnderTheUmask)
 {
-    EXPECT_EQ(save(), mode_t(0640)); // 0666 under the umask 027
-    for (const mode_t mode : {mode_t(0604), mode_t(0600)}) { // 0604 is wider than the umask
-        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
-        EXPECT_EQ(save(), mode);
+    EXPECT_EQ(save(), mode_t(0600));
+    const std::pair<mode_t, mode_t> replaced[] = {{0640, 0640}, {0604, 0600}, {0666, 0640}, {0400, 0400}};
+    for (const auto& [before, after] : replaced) {
+        ASSERT_EQ(::chmod(path.c_str(), before), 0);
+        EXPECT_EQ(save(), after) << std::oct << before;
     }
 }
 
