@@ -1,6 +1,9 @@
 #include "batch_run.h"
 
 #include "analysis/analysis_run.h"
+#include "analysis/figures_csv.h"
+#include "common/errors.h"
+#include "common/replacing_file.h"
 #include "cli_text.h"
 #include "common/user_messages.h"
 #include "methods/worksheet_config.h"
@@ -99,6 +102,36 @@ void tReportOutput::write_case(const tCaseResult& result)
     }
     if (std::fflush(file_) != 0 || std::ferror(file_))
         throw tOutputError("cannot write the report to " + name_ + ": " + std::strerror(errno));
+}
+
+tCsvOutput::tCsvOutput(std::string path) : path_(std::move(path))
+{
+    step([&] {
+        file_ = std::make_unique<tReplacingFile>(path_);
+        file_->write(figures_csv_header());
+    });
+}
+
+tCsvOutput::~tCsvOutput() = default;
+
+void tCsvOutput::write_case(const tCaseResult& result)
+{
+    step([&] { file_->write(figures_csv_row(result.figures)); });
+}
+
+void tCsvOutput::finish()
+{
+    step([&] { file_->commit(); });
+}
+
+template <typename F>
+void tCsvOutput::step(F&& action)
+{
+    try {
+        action();
+    } catch (const EInOutError& error) {
+        throw tOutputError("cannot write CSV file '" + visible(path_) + "': " + error.what());
+    }
 }
 
 tProgressLine::tProgressLine(std::FILE* terminal, long long total)

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+class tReplacingFile;
+
 // The option groups of the worksheet, as the run takes them.
 struct tRunSettings {
     int criterion_item = 4;
@@ -56,6 +58,24 @@ public:
 private:
     std::FILE* file_;
     std::string name_;
+};
+
+// Every figure of each case as a CSV record, written as its case is done
+// into a temporary file (made by the constructor, before the first case)
+// that replaces `path` only after the last case.
+class tCsvOutput final : public tCaseOutput {
+public:
+    explicit tCsvOutput(std::string path);
+    ~tCsvOutput() override;
+    void write_case(const tCaseResult& result) override;
+    void finish() override;
+
+private:
+    template <typename F>
+    void step(F&& action);
+
+    std::string path_;
+    std::unique_ptr<tReplacingFile> file_;
 };
 
 // A one-line display of cases done, time taken and time left, redrawn in

@@ -146,41 +146,6 @@ void compute_case_file(const tOptions& options, tCaseFile& file, long long check
     }
 }
 
-// Every figure of each case, a record written as its case is done into a
-// file that replaces FILE only after the last case.
-class tCsvOutput final : public tCaseOutput {
-public:
-    explicit tCsvOutput(std::string path) : path_(std::move(path))
-    {
-        step([&] {
-            file_ = std::make_unique<tReplacingFile>(path_);
-            file_->write(figures_csv_header());
-        });
-    }
-    void write_case(const tCaseResult& result) override
-    {
-        step([&] { file_->write(figures_csv_row(result.figures)); });
-    }
-    void finish() override
-    {
-        step([&] { file_->commit(); });
-    }
-
-private:
-    template <typename F>
-    void step(F&& action)
-    {
-        try {
-            action();
-        } catch (const EInOutError& error) {
-            throw tOutputError("cannot write CSV file '" + visible(path_) + "': " + error.what());
-        }
-    }
-
-    std::string path_;
-    std::unique_ptr<tReplacingFile> file_;
-};
-
 int run(const tOptions& options, const char* argv0)
 {
     // The outputs are looked at before anything is read: a link that may
