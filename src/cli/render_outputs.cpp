@@ -14,6 +14,7 @@
 #include <QIODevice>
 
 #include <clocale>
+#include <deque>
 #include <cstdio>
 
 namespace {
@@ -151,7 +152,9 @@ private:
     std::unique_ptr<tReplacingFile> pdf_file_;
     std::unique_ptr<tReplacingDevice> device_;
     std::unique_ptr<tResultsPdf> pdf_;
-    std::vector<tChartData> charts_; // for the PDF's chart pages
+    // For the PDF's chart pages: a few hundred bytes a case, in blocks, so
+    // that a large batch never needs them twice over while they move.
+    std::deque<tChartData> charts_;
     std::unique_ptr<tReplacingFile> chart_; // the next case's chart, made before it is computed
 };
 

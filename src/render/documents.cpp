@@ -190,7 +190,8 @@ void tResultsPdf::add_lines(const std::vector<std::string>& lines)
         add_text(QString::fromUtf8(line.data(), qsizetype(line.size())) + LineEnd);
 }
 
-void tResultsPdf::finish(const std::vector<tChartData>& charts)
+template <typename tCharts>
+void tResultsPdf::finish_with(const tCharts& charts)
 {
     d_->layout->finish();
     for (const tChartData& chart : charts) {
@@ -198,6 +199,16 @@ void tResultsPdf::finish(const std::vector<tChartData>& charts)
         draw_profile_chart(d_->painter, chart_area(d_->writer), chart);
     }
     end_or_throw(d_->painter);
+}
+
+void tResultsPdf::finish(const std::vector<tChartData>& charts)
+{
+    finish_with(charts);
+}
+
+void tResultsPdf::finish(const std::deque<tChartData>& charts)
+{
+    finish_with(charts);
 }
 
 QByteArray results_pdf(const QString& text, const std::vector<tChartData>& charts,

@@ -13,6 +13,7 @@
 #include <QSize>
 #include <QString>
 
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -55,8 +56,12 @@ public:
     void add_lines(const std::vector<std::string>& lines);
     // The chart pages, then the file's end.
     void finish(const std::vector<tChartData>& charts);
+    void finish(const std::deque<tChartData>& charts);
 
 private:
+    template <typename tCharts>
+    void finish_with(const tCharts& charts);
+
     struct tState;
     std::unique_ptr<tState> d_;
 };

@@ -4,6 +4,8 @@
 // program's own umask() counts the calls made while a save runs.
 #include "methods/worksheet_file.h"
 
+#include "common/errors.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -13,6 +15,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -89,4 +92,27 @@ TEST_F(WorksheetFileMode, NonFileAtThePathCountsAsNoFile)
     std::ofstream(path) << "x";
     EXPECT_FALSE(load_worksheet_file(path + "/orvane_index.txt", 4, fields));
     EXPECT_EQ(fields[0], "a");
+}
+
+// The save follows a link as every output does: the user's own link leads
+// to the file it names and stays a link; another user's link in a sticky
+// folder that everyone may write is refused, and its target kept.
+TEST_F(WorksheetFileMode, ALinkIsFollowedOnlyWhereTheLinkRuleAllows)
+{
+    const tFieldTexts texts = {"100", "95", "110.5", "87", "", "", "", ""};
+    const std::string target = (folder / "elsewhere.txt").string();
+    ASSERT_EQ(::symlink("elsewhere.txt", path.c_str()), 0);
+    save_worksheet_file(path, texts);
+    EXPECT_TRUE(fs::is_symlink(path));
+    std::ifstream in(target);
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(content, "100 95 110.5 87     ");
+
+    ASSERT_EQ(::geteuid(), 0u) << "planting another user's link needs root";
+    ASSERT_EQ(::chmod(folder.c_str(), 01777), 0);
+    ASSERT_EQ(::lchown(path.c_str(), 65534, 65534), 0);
+    std::ofstream(target) << "keep";
+    EXPECT_THROW(save_worksheet_file(path, texts), EInOutError);
+    std::ifstream again(target);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>()), "keep");
 }
