@@ -440,6 +440,8 @@ std::string listing(const std::string& dir)
 {
     std::vector<std::string> names;
     DIR* d = opendir(dir.c_str());
+    if (!d)
+        return "(no folder " + dir + ")";
     while (const dirent* e = readdir(d))
         names.push_back(e->d_name);
     closedir(d);
