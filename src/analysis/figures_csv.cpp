@@ -188,8 +188,12 @@ const std::vector<tColumn>& columns()
 
 } // namespace
 
-std::string csv_field(const std::string& text)
+std::string csv_field(const std::string& given)
 {
+    // A spreadsheet reads a cell that begins with one of these as a formula
+    // (or as the start of one); a leading apostrophe keeps it text.
+    const bool formula_like = !given.empty() && std::string("=+-@\t\r").find(given.front()) != std::string::npos;
+    const std::string text = formula_like ? "'" + given : given;
     if (text.find_first_of(",\"\r\n") == std::string::npos)
         return text;
     std::string quoted = "\"";
@@ -304,4 +308,7 @@ const char* const figures_csv_columns_help =
     "Numbers are the nearest double to each figure, with the fewest digits that\n"
     "read back to it and a full stop as decimal mark; flags are 0 or 1. Records\n"
     "end in CR LF; a field with a comma, double quote or line break is quoted\n"
-    "(RFC 4180).\n";
+    "(RFC 4180). A text cell that a spreadsheet would read as a formula (its\n"
+    "first character =, +, -, @, tab or carriage return, as in notes such as\n"
+    "=HYPERLINK(...)) begins with an apostrophe (') that keeps it inert; numbers\n"
+    "are written as they are.\n";

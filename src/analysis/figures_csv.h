@@ -1,7 +1,8 @@
 // Every figure of each case as research data: one comma-separated record per
 // case under one header record, in the quoting of RFC 4180 (records end in
 // CR LF; a field holding a comma, a double quote, CR or LF is enclosed in
-// double quotes and its quotes doubled).
+// double quotes and its quotes doubled). A text cell that would start a
+// spreadsheet formula begins with an apostrophe instead.
 //
 // Numbers are the nearest 64-bit double to the computed value, written with
 // the fewest digits that read back to exactly that double (std::to_chars), so
@@ -13,7 +14,10 @@
 
 #include <string>
 
-// One field, quoted only when it must be.
+// One text field, quoted only when it must be. A text that a spreadsheet
+// would take for a formula (its first character =, +, -, @, tab or carriage
+// return) is made inert by a leading apostrophe; numbers are not text
+// fields and stay as they are.
 std::string csv_field(const std::string& text);
 // A real as described above; "nan" or "inf" only for a non-finite value.
 std::string csv_number(extended value);

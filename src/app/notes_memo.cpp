@@ -1,5 +1,7 @@
 #include "app/notes_memo.h"
 
+#include "common/notes_text.h"
+
 #include <QKeyEvent>
 #include <QResizeEvent>
 #include <QMimeData>
@@ -11,15 +13,13 @@
 
 namespace {
 
-// What one character costs: a line break counts as two (carriage return and
-// line feed); a character outside the Basic Multilingual Plane, two UTF-16
-// code units, counts as one. Selected text carries paragraph separators
-// (U+2029) in place of line feeds.
+// What one UTF-16 code unit costs under the notes' rules: a character
+// outside the Basic Multilingual Plane, two code units, counts once.
 int character_cost(QChar c)
 {
     if (c.isLowSurrogate())
         return 0;
-    return (c == QLatin1Char('\n') || c == QChar::ParagraphSeparator) ? 2 : 1;
+    return notes_character_cost(c.unicode());
 }
 
 // Length of a text in characters, each line break counted as two.

@@ -5,6 +5,8 @@
 // of the next.
 #pragma once
 
+#include "common/notes_text.h"
+
 #include <QPlainTextEdit>
 
 #include <string>
@@ -13,7 +15,7 @@
 class tNotesMemo : public QPlainTextEdit {
     Q_OBJECT
 public:
-    static constexpr int MaxLength = 250;
+    static constexpr int MaxLength = notes_max_length;
 
     explicit tNotesMemo(QWidget* parent = nullptr);
 

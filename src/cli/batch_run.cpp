@@ -1,6 +1,9 @@
 #include "batch_run.h"
 
 #include "analysis/analysis_run.h"
+#include "analysis/figures_csv.h"
+#include "common/errors.h"
+#include "common/replacing_file.h"
 #include "cli_text.h"
 #include "common/user_messages.h"
 #include "methods/worksheet_config.h"
@@ -101,6 +104,36 @@ void tReportOutput::write_case(const tCaseResult& result)
         throw tOutputError("cannot write the report to " + name_ + ": " + std::strerror(errno));
 }
 
+tCsvOutput::tCsvOutput(std::string path) : path_(std::move(path))
+{
+    step([&] {
+        file_ = std::make_unique<tReplacingFile>(path_);
+        file_->write(figures_csv_header());
+    });
+}
+
+tCsvOutput::~tCsvOutput() = default;
+
+void tCsvOutput::write_case(const tCaseResult& result)
+{
+    step([&] { file_->write(figures_csv_row(result.figures)); });
+}
+
+void tCsvOutput::finish()
+{
+    step([&] { file_->commit(); });
+}
+
+template <typename F>
+void tCsvOutput::step(F&& action)
+{
+    try {
+        action();
+    } catch (const EInOutError& error) {
+        throw tOutputError("cannot write CSV file '" + visible(path_) + "': " + error.what());
+    }
+}
+
 tProgressLine::tProgressLine(std::FILE* terminal, long long total)
     : terminal_(terminal), total_(total), start_(tClock::now())
 {
@@ -142,10 +175,31 @@ void tProgressLine::hide()
     shown_ = 0;
 }
 
-void run_cases(const tCaseList& list, const tRunSettings& settings, const std::vector<tCaseOutput*>& outputs,
-               tProgressLine* progress, bool progress_shares_output)
-{
+struct tBatchRun::tState {
+    tState(const std::vector<tCaseOutput*>& outputs_, long long total_, std::string source_,
+           tProgressLine* progress_, bool shares)
+        : outputs(outputs_), total(total_), source(std::move(source_)), progress(progress_),
+          progress_shares_output(shares)
+    {
+    }
     tAnalysisInputs inputs;
+    tRunMessages messages;
+    tScopedUserMessages scope{messages};
+    tCaseSink sink;
+    const tAnalysisHooks hooks; // no worksheet file, no windows
+    std::vector<tCaseOutput*> outputs;
+    long long total;
+    long long number = 0; // cases done
+    std::string source;
+    tProgressLine* progress;
+    bool progress_shares_output;
+};
+
+tBatchRun::tBatchRun(const tRunSettings& settings, const std::vector<tCaseOutput*>& outputs, long long total,
+                     std::string source, tProgressLine* progress, bool progress_shares_output)
+    : d_(std::make_unique<tState>(outputs, total, std::move(source), progress, progress_shares_output))
+{
+    tAnalysisInputs& inputs = d_->inputs;
     for (size_t k = 0; k < field_captions.size(); ++k)
         inputs.label_captions[k] = field_captions[k];
     inputs.criterion_item = settings.criterion_item;
@@ -153,32 +207,47 @@ void run_cases(const tCaseList& list, const tRunSettings& settings, const std::v
     inputs.correction = settings.correction;
     inputs.notes_caption = notes_caption;
     inputs.app_title = AppTitle;
+    d_->messages.progress = progress;
+}
 
-    tRunMessages messages;
-    messages.progress = progress;
-    tScopedUserMessages scope(messages);
-    tCaseSink sink;
-    const tAnalysisHooks hooks; // no worksheet file, no windows
-    const long long total = static_cast<long long>(list.size());
-    for (long long number = 1; number <= total; ++number) {
-        const tCase one = list.at(static_cast<size_t>(number - 1));
-        messages.place = case_place(list, number, one);
-        inputs.score_texts = one.scores;
-        inputs.note_lines = note_lines_of(one.notes);
-        sink.lines.clear();
-        const tAnalysisOutcome outcome = run_analysis(inputs, sink, hooks);
-        if (outcome.result != tRunResult::Completed || !outcome.figures)
-            throw std::logic_error("a checked case did not complete");
-        sink.earlier_reports = true;
+tBatchRun::~tBatchRun() = default;
 
-        if (progress && progress_shares_output)
-            progress->hide();
-        const tCaseResult result{number, total, messages.place, sink.lines, *outcome.figures};
-        for (tCaseOutput* output : outputs)
-            output->write_case(result);
-        if (progress)
-            progress->update(number);
-    }
-    for (tCaseOutput* output : outputs)
+void tBatchRun::compute(const tCase& one)
+{
+    tState& d = *d_;
+    const long long number = ++d.number;
+    tCaseList named;
+    named.source = d.source;
+    d.messages.place = case_place(named, number, one);
+    d.inputs.score_texts = one.scores;
+    d.inputs.note_lines = note_lines_of(one.notes);
+    d.sink.lines.clear();
+    const tAnalysisOutcome outcome = run_analysis(d.inputs, d.sink, d.hooks);
+    if (outcome.result != tRunResult::Completed || !outcome.figures)
+        throw std::logic_error("a checked case did not complete");
+    d.sink.earlier_reports = true;
+
+    if (d.progress && d.progress_shares_output)
+        d.progress->hide();
+    const tCaseResult result{number, d.total, d.messages.place, d.sink.lines, *outcome.figures};
+    for (tCaseOutput* output : d.outputs)
+        output->write_case(result);
+    if (d.progress)
+        d.progress->update(number);
+}
+
+void tBatchRun::finish()
+{
+    for (tCaseOutput* output : d_->outputs)
         output->finish();
+}
+
+void run_cases(const tCaseList& list, const tRunSettings& settings, const std::vector<tCaseOutput*>& outputs,
+               tProgressLine* progress, bool progress_shares_output)
+{
+    const long long total = static_cast<long long>(list.size());
+    tBatchRun run(settings, outputs, total, list.source, progress, progress_shares_output);
+    for (long long number = 1; number <= total; ++number)
+        run.compute(list.at(static_cast<size_t>(number - 1)));
+    run.finish();
 }

@@ -10,9 +10,12 @@
 
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+class tReplacingFile;
 
 // The option groups of the worksheet, as the run takes them.
 struct tRunSettings {
@@ -57,6 +60,24 @@ private:
     std::string name_;
 };
 
+// Every figure of each case as a CSV record, written as its case is done
+// into a temporary file (made by the constructor, before the first case)
+// that replaces `path` only after the last case.
+class tCsvOutput final : public tCaseOutput {
+public:
+    explicit tCsvOutput(std::string path);
+    ~tCsvOutput() override;
+    void write_case(const tCaseResult& result) override;
+    void finish() override;
+
+private:
+    template <typename F>
+    void step(F&& action);
+
+    std::string path_;
+    std::unique_ptr<tReplacingFile> file_;
+};
+
 // A one-line display of cases done, time taken and time left, redrawn in
 // place (carriage return) at most a few times a second. The first and the
 // last state are always drawn; the line is blanked out at the end. Hidden
@@ -85,11 +106,30 @@ private:
     size_t shown_ = 0; // characters on the line now
 };
 
-// Computes every case in order, writing each to every output; `progress`
-// (may be null) is updated after each case and hidden before anything else
-// goes to standard error. With `progress_shares_output`, the progress line
-// is hidden while the outputs write (they go to the same terminal).
-// Throws tOutputError.
+// Computes cases in order, writing each to every output as it is done;
+// `progress` (may be null) is updated after each case and hidden before
+// anything else goes to standard error. With `progress_shares_output`, the
+// progress line is hidden while the outputs write (they go to the same
+// terminal). Throws tOutputError.
+class tBatchRun {
+public:
+    tBatchRun(const tRunSettings& settings, const std::vector<tCaseOutput*>& outputs, long long total,
+              std::string source, tProgressLine* progress, bool progress_shares_output);
+    ~tBatchRun();
+    tBatchRun(const tBatchRun&) = delete;
+    tBatchRun& operator=(const tBatchRun&) = delete;
+
+    // The next case; `one.line` names its row of the case file `source`.
+    void compute(const tCase& one);
+    // After the last case.
+    void finish();
+
+private:
+    struct tState;
+    std::unique_ptr<tState> d_;
+};
+
+// Every case of a list that keeps its rows, then finish().
 void run_cases(const tCaseList& list, const tRunSettings& settings, const std::vector<tCaseOutput*>& outputs,
                tProgressLine* progress, bool progress_shares_output);
 

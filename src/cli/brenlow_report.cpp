@@ -10,8 +10,11 @@
 #include "cli_text.h"
 #include "command_line.h"
 #include "common/errors.h"
+#include "common/output_path.h"
 #include "common/replacing_file.h"
+#include "common/temporary_files.h"
 #include "methods/worksheet_config.h"
+#include "output_checks.h"
 #include "render_outputs.h"
 
 #include <sys/stat.h>
@@ -45,7 +48,6 @@ public:
 class tFileInput final : public std::streambuf {
 public:
     explicit tFileInput(int fd) : fd_(fd) {}
-    ~tFileInput() override { ::close(fd_); }
     tFileInput(const tFileInput&) = delete;
     tFileInput& operator=(const tFileInput&) = delete;
 
@@ -81,8 +83,21 @@ int write_help()
     return exit_ok;
 }
 
+// The case file, open from the first reading to the last.
+struct tCaseFile {
+    int fd = -1;
+    // A regular file is read twice, checked and then computed, rather than
+    // held in memory; a pipe's rows are kept from the one reading.
+    bool read_again = false;
+    ~tCaseFile()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
 // Reads and checks the cases; every problem goes to standard error.
-tCaseList collect_cases(const tOptions& options)
+tCaseList collect_cases(const tOptions& options, tCaseFile& file)
 {
     const auto report = [](const std::string& message) { print_error(message); };
     if (!options.cases_path)
@@ -91,110 +106,96 @@ tCaseList collect_cases(const tOptions& options)
     const std::string& path = *options.cases_path;
     tCaseList failed;
     ++failed.faults;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    file.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file.fd < 0) {
         print_error("cannot open case file '" + visible(path) + "': " + std::strerror(errno));
         return failed;
     }
-    tFileInput input(fd);
+    struct stat info;
+    file.read_again = ::fstat(file.fd, &info) == 0 && S_ISREG(info.st_mode);
+    tFileInput input(file.fd);
     std::istream in(&input);
     try {
-        return read_case_file(in, path, report);
+        return read_case_file(in, path, report, nullptr, !file.read_again);
     } catch (const tReadError& error) {
         print_error("cannot read case file '" + visible(path) + "': " + error.what());
         return failed;
     }
 }
 
-// Every figure of each case, a record written as its case is done into a
-// file that replaces FILE only after the last case.
-class tCsvOutput final : public tCaseOutput {
-public:
-    explicit tCsvOutput(std::string path) : path_(std::move(path))
-    {
-        step([&] {
-            file_ = std::make_unique<tReplacingFile>(path_);
-            file_->write(figures_csv_header());
-        });
-    }
-    void write_case(const tCaseResult& result) override
-    {
-        step([&] { file_->write(figures_csv_row(result.figures)); });
-    }
-    void finish() override
-    {
-        step([&] { file_->commit(); });
-    }
-
-private:
-    template <typename F>
-    void step(F&& action)
-    {
-        try {
-            action();
-        } catch (const EInOutError& error) {
-            throw tOutputError("cannot write CSV file '" + visible(path_) + "': " + error.what());
-        }
-    }
-
-    std::string path_;
-    std::unique_ptr<tReplacingFile> file_;
-};
-
-// The drawn outputs need every case: the chart data of each (a few hundred
-// bytes) and, for the PDF, the report lines; they are written after the
-// last case.
-class tDrawnOutput final : public tCaseOutput {
-public:
-    tDrawnOutput(tRenderOutputs outputs, const char* argv0) : outputs_(std::move(outputs)), argv0_(argv0) {}
-    void write_case(const tCaseResult& result) override
-    {
-        charts_.push_back(chart_data_of(result.figures));
-        if (outputs_.pdf_path)
-            lines_.insert(lines_.end(), result.report_lines.begin(), result.report_lines.end());
-    }
-    void finish() override
-    {
-        std::string error;
-        if (!write_render_outputs(outputs_, lines_, charts_, argv0_, error))
-            throw tOutputError(error);
-    }
-
-private:
-    tRenderOutputs outputs_;
-    const char* argv0_;
-    std::vector<tChartData> charts_;
-    std::vector<std::string> lines_;
-};
-
-bool same_file(const std::string& a, const std::string& b)
+// The second reading of a regular case file: each row is computed as it is
+// read. The rows were checked in the first reading; a row that fails now,
+// or a different number of rows, means the file changed in between.
+void compute_case_file(const tOptions& options, tCaseFile& file, long long checked, tBatchRun& run)
 {
-    struct stat sa, sb;
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev
-           && sa.st_ino == sb.st_ino;
+    const std::string name = visible(*options.cases_path);
+    const auto changed = [&](const std::string&) {
+        throw tOutputError("the case file '" + name + "' changed after it was checked; the run stops here");
+    };
+    if (::lseek(file.fd, 0, SEEK_SET) != 0)
+        throw tOutputError("cannot read case file '" + name + "' again: " + std::strerror(errno));
+    tFileInput input(file.fd);
+    std::istream in(&input);
+    try {
+        long long computed = 0;
+        read_case_file(
+            in, *options.cases_path, changed,
+            [&](const tCase& one) {
+                if (++computed > checked)
+                    changed(std::string());
+                run.compute(one);
+            },
+            false);
+        if (computed != checked)
+            changed(std::string());
+    } catch (const tReadError& error) {
+        throw tOutputError("cannot read case file '" + name + "': " + error.what());
+    }
 }
 
 int run(const tOptions& options, const char* argv0)
 {
-    if (options.csv_path && options.cases_path && same_file(*options.csv_path, *options.cases_path)) {
-        print_error("--csv " + *options.csv_path + " would replace the case file");
-        return exit_bad_input;
+    // The outputs are looked at before anything is read: a link that may
+    // not be followed, or something there that is no file, is refused now.
+    if (options.csv_path) {
+        try {
+            inspect_output_path(*options.csv_path);
+        } catch (const EInOutError& error) {
+            print_error("cannot write CSV file '" + visible(*options.csv_path) + "': " + error.what());
+            return exit_failure;
+        }
     }
     tRenderOutputs drawn;
     drawn.pdf_path = options.pdf_path;
     drawn.chart_dir = options.chart_dir;
+    drawn.overwrite_charts = options.overwrite;
     if (const std::string problem = render_outputs_problem(drawn); !problem.empty()) {
         print_error(problem);
         return exit_bad_input;
+    }
+    try {
+        if (const std::string problem = output_collision(options, !options.no_report); !problem.empty()) {
+            print_error(problem);
+            return exit_bad_input;
+        }
+    } catch (const EInOutError& error) {
+        print_error(std::string("cannot write: ") + error.what());
+        return exit_failure;
     }
 
     set_program_strings();
     set_worksheet_configuration();
 
-    const tCaseList list = collect_cases(options);
+    tCaseFile case_file;
+    const tCaseList list = collect_cases(options, case_file);
+    std::string invalid;
     if (list.bad_scores > 0)
-        print_error(std::to_string(list.bad_scores) + (list.bad_scores == 1 ? " invalid score" : " invalid scores")
-                    + "; no report written");
+        invalid = std::to_string(list.bad_scores) + (list.bad_scores == 1 ? " invalid score" : " invalid scores");
+    if (list.bad_notes > 0)
+        invalid += (invalid.empty() ? "" : ", ") + std::to_string(list.bad_notes)
+                   + (list.bad_notes == 1 ? " invalid notes field" : " invalid notes fields");
+    if (!invalid.empty())
+        print_error(invalid + "; no report written");
     if (!list.ok())
         return exit_bad_input;
 
@@ -205,20 +206,30 @@ int run(const tOptions& options, const char* argv0)
 
     std::unique_ptr<tProgressLine> progress;
     try {
-        // Created only now: bad input leaves no file behind.
+        // Created only now, bad input leaving no file behind, but before the
+        // first case, so that an output that cannot be written is found
+        // before any time is spent.
+        const long long total = static_cast<long long>(list.size());
         std::vector<std::unique_ptr<tCaseOutput>> owned;
         if (!options.no_report)
             owned.push_back(std::make_unique<tReportOutput>(stdout));
         if (options.csv_path)
             owned.push_back(std::make_unique<tCsvOutput>(*options.csv_path));
         if (drawn.wanted())
-            owned.push_back(std::make_unique<tDrawnOutput>(drawn, argv0));
+            owned.push_back(make_drawn_output(drawn, total, argv0));
         std::vector<tCaseOutput*> outputs;
         for (const auto& output : owned)
             outputs.push_back(output.get());
         if (!options.quiet && isatty(STDERR_FILENO))
-            progress = std::make_unique<tProgressLine>(stderr, static_cast<long long>(list.size()));
-        run_cases(list, settings, outputs, progress.get(), progress && isatty(STDOUT_FILENO));
+            progress = std::make_unique<tProgressLine>(stderr, total);
+        tBatchRun batch(settings, outputs, total, list.source, progress.get(), progress && isatty(STDOUT_FILENO));
+        if (case_file.read_again) {
+            compute_case_file(options, case_file, total, batch);
+        } else {
+            for (size_t index = 0; index < list.size(); ++index)
+                batch.compute(list.at(index));
+        }
+        batch.finish();
     } catch (const tOutputError& error) {
         progress.reset();
         print_error(error.what());
@@ -231,6 +242,9 @@ int run(const tOptions& options, const char* argv0)
 
 int main(int argc, char** argv)
 {
+    // From here on a signal that ends the process removes the temporary
+    // files first: they hold patient data.
+    remove_temporaries_on_signals();
     try {
         const tCommandLine command_line = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
         if (!command_line.error.empty()) {
@@ -242,7 +256,11 @@ int main(int argc, char** argv)
             return write_help();
         if (command_line.options.version) {
             std::fputs("brenlow-report " BRENLOW_VERSION "\n", stdout);
-            return std::fflush(stdout) == 0 ? exit_ok : exit_failure;
+            if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+                print_error(std::string("cannot write to standard output: ") + std::strerror(errno));
+                return exit_failure;
+            }
+            return exit_ok;
         }
         return run(command_line.options, argv[0]);
     } catch (const std::exception& error) {

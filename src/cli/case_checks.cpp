@@ -2,6 +2,7 @@
 
 #include "cases_csv.h"
 #include "cli_text.h"
+#include "common/notes_text.h"
 #include "common/user_messages.h"
 #include "methods/Metrics_Papers.h"
 
@@ -66,6 +67,9 @@ std::string problem_text(const std::string& place, const std::string& field, con
 
 void tCaseList::add(long long line, const std::array<std::string, 4>& scores, const std::string& notes)
 {
+    ++count_;
+    if (!keep_rows)
+        return;
     tRow row{line, notes_.size(), static_cast<std::uint32_t>(notes.size()), {}};
     for (size_t k = 0; k < scores.size(); ++k)
         scores[k].copy(row.scores.data() + k * score_size, score_size);
@@ -75,6 +79,7 @@ void tCaseList::add(long long line, const std::array<std::string, 4>& scores, co
 
 void tCaseList::clear()
 {
+    count_ = 0;
     if (rows_.empty())
         return;
     rows_.clear();
@@ -101,7 +106,8 @@ std::optional<std::string> check_score_text(const std::string& text, int k, std:
 {
     const std::string label = field_captions[static_cast<size_t>(k)];
     const std::string score = trimmed(text);
-    if (score.size() > field_capacity) {
+    // Characters, not bytes: "１００" is three characters the field refuses.
+    if (utf8_length(score) > field_capacity) {
         message = length_message(score);
         return std::nullopt;
     }
@@ -145,6 +151,47 @@ int check_scores(std::array<std::string, 4>& texts, const std::string& place, bo
     return bad;
 }
 
+// The notes' check; reports and counts a bad one.
+int check_notes(const std::string& notes, const std::string& place, const std::string& field,
+                const tProblemReport& report)
+{
+    const std::string problem = notes_problem(notes);
+    if (problem.empty())
+        return 0;
+    report(problem_text(place, field, problem));
+    return 1;
+}
+
+// Passes on the problems of the first rows with problems, and counts the
+// rows of the others.
+class tRowProblems {
+public:
+    explicit tRowProblems(const tProblemReport& report) : report_(report) {}
+    // Problems from now on belong to this row (0: not a row's).
+    void at_row(long long row) { row_ = row; }
+    void operator()(const std::string& message)
+    {
+        if (row_ > 0 && row_ != last_bad_row_) {
+            last_bad_row_ = row_;
+            ++bad_rows_;
+        }
+        if (row_ == 0 || bad_rows_ <= max_reported_rows)
+            report_(message);
+    }
+    void finish() const
+    {
+        if (bad_rows_ > max_reported_rows)
+            report_("... and " + std::to_string(bad_rows_ - max_reported_rows)
+                    + " more rows with problems (not shown)");
+    }
+
+private:
+    const tProblemReport& report_;
+    long long row_ = 0;
+    long long last_bad_row_ = 0;
+    long long bad_rows_ = 0;
+};
+
 std::string row_words(long long row, long long line)
 {
     return "row " + std::to_string(row) + " (line " + std::to_string(line) + ")";
@@ -172,16 +219,22 @@ tCaseList check_command_line_case(const tOptions& options, const tProblemReport&
     for (size_t k = 0; k < texts.size(); ++k)
         texts[k] = options.scores[k].value_or(std::string());
     list.bad_scores = check_scores(texts, std::string(), false, report);
+    if (options.notes)
+        list.bad_notes = check_notes(*options.notes, std::string(), "--notes", report);
     if (list.ok())
         list.add(0, texts, options.notes.value_or(std::string()));
     return list;
 }
 
-tCaseList read_case_file(std::istream& in, const std::string& source, const tProblemReport& report)
+tCaseList read_case_file(std::istream& in, const std::string& source, const tProblemReport& given_report,
+                         const tCaseHandler& each, bool keep_rows)
 {
     tCaseList list;
     list.source = source;
+    list.keep_rows = keep_rows;
     const std::string name = visible(source);
+    tRowProblems problems(given_report);
+    const tProblemReport report = [&](const std::string& message) { problems(message); };
     const auto fault = [&](const std::string& text) {
         ++list.faults;
         list.clear(); // nothing will be computed
@@ -189,6 +242,10 @@ tCaseList read_case_file(std::istream& in, const std::string& source, const tPro
     };
 
     tCsvReader reader(in);
+    if (reader.utf16()) {
+        fault("the file is UTF-16 text (it begins with a UTF-16 byte-order mark); save it as UTF-8");
+        return list;
+    }
     tCsvRecord record;
     if (!reader.next(record)) {
         fault("the file is empty (a header row with vc, pr, wm and ps is needed)");
@@ -214,6 +271,7 @@ tCaseList read_case_file(std::istream& in, const std::string& source, const tPro
     long long row = 0;
     while (reader.next(record)) {
         ++row;
+        problems.at_row(row);
         const std::string words = row_words(row, record.line);
         switch (record.fault) {
         case tCsvFault::RowTooLong:
@@ -238,11 +296,19 @@ tCaseList read_case_file(std::istream& in, const std::string& source, const tPro
         for (size_t k = 0; k < texts.size(); ++k)
             texts[k] = std::move(record.fields[columns.score[k]]);
         list.bad_scores += check_scores(texts, name + " " + words, true, report);
-        if (list.ok())
-            list.add(record.line, texts, columns.has_notes ? record.fields[columns.notes] : std::string());
-        else
+        static const std::string no_notes;
+        const std::string& notes = columns.has_notes ? record.fields[columns.notes] : no_notes;
+        list.bad_notes += check_notes(notes, name + " " + words, "column notes", report);
+        if (list.ok()) {
+            list.add(record.line, texts, notes);
+            if (each)
+                each(tCase{record.line, texts, notes});
+        } else {
             list.clear(); // nothing will be computed
+        }
     }
+    problems.at_row(0);
+    problems.finish();
     if (list.ok() && list.size() == 0)
         fault("the file has a header row but no cases");
     return list;

@@ -31,17 +31,22 @@ class tCaseList {
 public:
     std::string source;       // the case file's name; empty for the command line
     long long bad_scores = 0; // fields refused by the score checks
+    long long bad_notes = 0;  // notes refused by the notes' rules
     long long faults = 0;     // other problems: file structure, reading
+    // False: the cases are only counted (a file that is read again to
+    // compute them), so memory holds none of them.
+    bool keep_rows = true;
 
-    bool ok() const { return bad_scores == 0 && faults == 0; }
+    bool ok() const { return bad_scores == 0 && bad_notes == 0 && faults == 0; }
 
     // `scores` as checked: at most six characters each.
     void add(long long line, const std::array<std::string, 4>& scores, const std::string& notes);
     void clear();
-    std::size_t size() const { return rows_.size(); }
-    tCase at(std::size_t index) const;
+    std::size_t size() const { return count_; }
+    tCase at(std::size_t index) const; // only while rows are kept
 
 private:
+    std::size_t count_ = 0;
     static constexpr std::size_t score_size = 6;
     struct tRow {
         long long line;
@@ -66,9 +71,18 @@ std::optional<std::string> check_score_text(const std::string& text, int k, std:
 // The case of the command line's --vc, --pr, --wm, --ps and --notes.
 tCaseList check_command_line_case(const tOptions& options, const tProblemReport& report);
 
+// Receives each good row of a case file as soon as it is checked.
+using tCaseHandler = std::function<void(const tCase& one)>;
+
+// At most this many rows with problems are reported, then their count.
+constexpr long long max_reported_rows = 100;
+
 // Reads the case file `in` (named `source` in messages) row by row and
-// checks every row; stops at once at a row or field over its limit.
-tCaseList read_case_file(std::istream& in, const std::string& source, const tProblemReport& report);
+// checks every row; stops at once at a row or field over its limit, or at a
+// file in UTF-16. With `each`, every good row is handed to it while no
+// problem has been found, besides being added to the list.
+tCaseList read_case_file(std::istream& in, const std::string& source, const tProblemReport& report,
+                         const tCaseHandler& each = nullptr, bool keep_rows = true);
 
 // The words that name a case in messages: "cases.csv row 2 (line 3)", or
 // nothing for the command line's case. `number` counts from 1.

@@ -34,6 +34,14 @@ tCsvReader::tCsvReader(std::istream& in, tCsvLimits limits) : in_(in.rdbuf()), l
 {
     // A byte-order mark is not part of the first column's name. The bytes
     // looked at are kept when they turn out not to be one.
+    // A UTF-16 byte-order mark (FF FE or FE FF) is noted, not read past:
+    // such a file cannot be read as it is.
+    const int first = in_ ? in_->sgetc() : end_of_input;
+    if (first == 0xFF || first == 0xFE) {
+        pending_ += static_cast<char>(in_->sbumpc());
+        utf16_ = in_->sgetc() == (first == 0xFF ? 0xFE : 0xFF);
+        return;
+    }
     static const char mark[] = "\xEF\xBB\xBF";
     for (int i = 0; i < 3 && in_; ++i) {
         const int c = in_->sgetc();

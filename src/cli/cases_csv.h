@@ -48,6 +48,8 @@ public:
     bool next(tCsvRecord& record);
 
     const tCsvLimits& limits() const { return limits_; }
+    // Whether the input begins with a UTF-16 byte-order mark.
+    bool utf16() const { return utf16_; }
 
 private:
     int peek();
@@ -64,6 +66,7 @@ private:
     long long line_ = 1;
     std::size_t row_bytes_ = 0;
     bool stopped_ = false;
+    bool utf16_ = false;
 };
 
 // True for the faults after which nothing more is read.

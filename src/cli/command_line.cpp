@@ -66,6 +66,7 @@ const tOptionEntry option_entries[] = {
     {"--no-report", nullptr, &tOptions::no_report, nullptr, -1},
     {"--pdf", nullptr, nullptr, &tOptions::pdf_path, -1},
     {"--chart-dir", nullptr, nullptr, &tOptions::chart_dir, -1},
+    {"--overwrite", nullptr, &tOptions::overwrite, nullptr, -1},
 };
 
 void apply(const tOptionEntry& entry, tOptions& options, const std::string& name, const std::string& value)
@@ -117,6 +118,12 @@ tOptions parse_options(const std::vector<std::string>& args)
     tOptions options;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        // "--" ends the options; the tool takes no other arguments.
+        if (arg == "--") {
+            if (i + 1 < args.size())
+                throw tUsageError("unexpected argument '" + visible(args[i + 1]) + "'");
+            break;
+        }
         std::string name = arg;
         std::optional<std::string> value;
         if (arg.compare(0, 2, "--") == 0 && arg.find('=') != std::string::npos) {
@@ -143,6 +150,8 @@ tOptions parse_options(const std::vector<std::string>& args)
         check_case_options(options);
     if (options.no_report && !options.csv_path && !options.pdf_path && !options.chart_dir)
         throw tUsageError("--no-report needs --csv FILE (or --pdf FILE, --chart-dir DIR)");
+    if (options.overwrite && !options.chart_dir)
+        throw tUsageError("--overwrite needs --chart-dir DIR");
     return options;
 }
 
@@ -178,7 +187,10 @@ const char* help_text()
                    "  --pr SCORE        Perceptual Reasoning Index score\n"
                    "  --wm SCORE        Working Memory Index score\n"
                    "  --ps SCORE        Processing Speed Index score\n"
-                   "  --notes TEXT      user's notes; each line feed starts a new note line\n"
+                   "  --notes TEXT      user's notes; each line feed starts a new note line.\n"
+                   "                    As in the worksheet: at most 250 characters (a line\n"
+                   "                    break counts as two), no control character but line\n"
+                   "                    feeds (CR LF counts as one line break), UTF-8 text\n"
                    "\n"
                    "  A score is written as in the worksheet's fields: at most 6 characters\n"
                    "  (blanks at either end do not count), digits with at most one point (.)\n"
@@ -193,8 +205,11 @@ const char* help_text()
                    "                    case) and optionally notes; other columns are ignored.\n"
                    "                    Fields may be quoted (\"...\") to hold commas, line feeds\n"
                    "                    and doubled quotes (\"\"); a line feed inside a notes field\n"
-                   "                    starts a new note line. Cannot be combined with --vc, --pr,\n"
-                   "                    --wm, --ps or --notes.\n"
+                   "                    starts a new note line; notes follow the rules of --notes.\n"
+                   "                    Cannot be combined with --vc, --pr, --wm, --ps or --notes.\n"
+                   "                    A UTF-16 file (with its byte-order mark) is refused: save\n"
+                   "                    it as UTF-8. A regular file is read twice (checked, then\n"
+                   "                    computed) rather than held in memory.\n"
                    "                    Limits: a row may hold at most ")
                + std::to_string(limits.max_row_bytes)
                + " bytes (line feeds\n"
@@ -203,8 +218,10 @@ const char* help_text()
                + "\n"
                  "                    bytes; a longer one is an error naming its row, found as\n"
                  "                    soon as it is read.\n"
-                 "                    Every row is checked before the first case is computed;\n"
-                 "                    then each case's report is written as soon as it is done.\n"
+                 "                    Every row is checked before the first case is computed\n"
+                 "                    (the problems of the first 100 bad rows are listed, then\n"
+                 "                    how many more rows have problems); then each case's\n"
+                 "                    report is written as soon as it is done.\n"
                  "\n"
                  "Options:\n"
                  "  --pairwise        analyse pairwise differences (default: deviations from\n"
@@ -218,14 +235,21 @@ const char* help_text()
                  "  --help, -h        show this text\n"
                  "  --version         show the version\n"
                  "\n"
-                 "Drawn outputs (need no display):\n"
+                 "Drawn outputs (always drawn offscreen: they need no display, whatever\n"
+                 "QT_QPA_PLATFORM says):\n"
                  "  --pdf FILE        also write the reports as a PDF file, laid out as the\n"
                  "                    output window prints them, followed by one page with the\n"
                  "                    profile chart of each case (A4, or Letter where the\n"
-                 "                    locale uses it); written after the last case\n"
+                 "                    locale uses it); the report pages are drawn as each case\n"
+                 "                    is done into FILE.XXXXXX, which replaces FILE at the end\n"
                  "  --chart-dir DIR   also write the profile chart of each case as an SVG\n"
-                 "                    drawing, DIR/case-0001.svg, case-0002.svg, ... (DIR is\n"
-                 "                    created when missing); written after the last case\n"
+                 "                    drawing, DIR/case-0001.svg, case-0002.svg, ..., each as\n"
+                 "                    its case is done (DIR is created when missing). A DIR\n"
+                 "                    that already holds such charts is refused, so that the\n"
+                 "                    charts of two runs are never mixed, unless --overwrite\n"
+                 "                    is given\n"
+                 "  --overwrite       remove the charts (case-*.svg) already in DIR before the\n"
+                 "                    first case; other files in DIR are left alone\n"
                  "\n"
                  "Research data:\n"
                  "  --csv FILE        also write every figure of each case to FILE, one CSV\n"
@@ -233,19 +257,34 @@ const char* help_text()
                  "                    Each record is written as its case is done, into a\n"
                  "                    temporary file beside FILE (FILE.XXXXXX) that replaces\n"
                  "                    FILE after the last case; an existing FILE is replaced\n"
-                 "                    only then.\n"
+                 "                    only then. A text cell that a spreadsheet would read\n"
+                 "                    as a formula (first character =, +, -, @, tab or\n"
+                 "                    carriage return, as in notes like =HYPERLINK(...)) is\n"
+                 "                    written with a leading apostrophe ('); numbers are\n"
+                 "                    written as they are.\n"
                  "  --no-report       write no report to standard output (needs --csv, --pdf\n"
                  "                    or --chart-dir)\n"
                  "\n"
-                 "An option's value may also be given as --option=VALUE.\n"
+                 "An option's value may also be given as --option=VALUE; -- ends the options.\n"
+                 "\n"
+                 "Output files: no two of the case file, standard output (unless --no-report),\n"
+                 "--csv, --pdf and the charts may be the same file (exit status 2). A file that\n"
+                 "exists is replaced whole at the end, keeping its permissions under the umask;\n"
+                 "a character device or pipe (such as /dev/stdout) is written in place; a\n"
+                 "folder or socket is an error. A symbolic link is followed only where the\n"
+                 "system's protected-symlinks rule allows: not a link of another user in a\n"
+                 "folder that is sticky and writable by everyone. Temporary files are made\n"
+                 "before the first case and removed on SIGINT, SIGTERM, SIGHUP and SIGPIPE,\n"
+                 "after which the tool ends with that signal.\n"
                  "\n"
                  "Every case is checked before anything is computed, with the worksheet's own\n"
                  "messages. If any score is empty, not a number as above or outside 50 to 150,\n"
                  "every such field is listed on standard error (with its row for a CSV file)\n"
                  "and no report is written.\n"
                  "\n"
-                 "Exit status: 0 report written; 2 bad options, case file or scores (nothing\n"
-                 "written, no file created or changed); 1 an output could not be written (the\n"
+                 "Exit status: 0 report written; 2 bad options, case file, scores or notes, or\n"
+                 "outputs that are the same file (nothing written, no file created or\n"
+                 "changed); 1 an output could not be written (the\n"
                  "reports of the cases finished before stay written; the CSV file, the PDF\n"
                  "and each chart are written whole or not at all).\n";
     }();

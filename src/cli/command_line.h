@@ -21,6 +21,7 @@ struct tOptions {
     bool no_report = false;               // nothing on standard output
     std::optional<std::string> pdf_path;  // the reports and their charts
     std::optional<std::string> chart_dir; // one SVG chart per case
+    bool overwrite = false;               // remove an earlier run's charts from chart_dir
 };
 
 struct tCommandLine {

@@ -1,17 +1,19 @@
 // The batch tool's drawn outputs: the PDF of the reports with their charts
 // (--pdf) and one SVG chart per case (--chart-dir). Qt is started only when
-// one of them is asked for, offscreen, so the tool needs no display.
+// one of them is asked for, and always on the offscreen platform, so the
+// tool needs no display whatever the environment names.
 #pragma once
 
-#include "render/chart_data.h"
+#include "batch_run.h"
 
+#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 struct tRenderOutputs {
     std::optional<std::string> pdf_path;
     std::optional<std::string> chart_dir;
+    bool overwrite_charts = false; // remove the chart files already in chart_dir
     bool wanted() const { return pdf_path || chart_dir; }
 };
 
@@ -19,8 +21,10 @@ struct tRenderOutputs {
 // where they are asked for. Returns the problem, or "" when there is none.
 std::string render_outputs_problem(const tRenderOutputs& outputs);
 
-// Writes the PDF (the report lines as the output window holds them, then one
-// chart page per case) and the SVG charts case-0001.svg, ... Each file is
-// written whole or not at all. False with the reason in `error`.
-bool write_render_outputs(const tRenderOutputs& outputs, const std::vector<std::string>& report_lines,
-                          const std::vector<tChartData>& charts, const char* argv0, std::string& error);
+// Starts Qt and makes, before the first case, the PDF's temporary file and
+// the chart folder with the first chart's temporary file, so that an output
+// that cannot be written is found before anything is computed. The PDF's
+// text pages are painted as each case is done and each chart is written as
+// its case is done; only the chart figures wait for the PDF's chart pages
+// at the end. Each file is written whole or not at all. Throws tOutputError.
+std::unique_ptr<tCaseOutput> make_drawn_output(const tRenderOutputs& outputs, long long cases, const char* argv0);

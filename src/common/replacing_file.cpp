@@ -1,6 +1,8 @@
 #include "common/replacing_file.h"
 
 #include "common/errors.h"
+#include "common/output_path.h"
+#include "common/temporary_files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -37,31 +39,28 @@ int create_temporary_beside(const std::string& path, mode_t mode, std::string& t
 
 } // namespace
 
-tReplacingFile::tReplacingFile(const std::string& path) : path_(path)
+tReplacingFile::tReplacingFile(const std::string& path, unsigned new_file_mode)
 {
-    // Found now rather than by the rename after all the work. An empty name
-    // would otherwise put the temporary in the working folder.
-    struct stat info;
-    if (path.empty())
-        throw EInOutError(std::strerror(ENOENT));
-    const bool exists = ::stat(path.c_str(), &info) == 0;
-    if (exists && S_ISDIR(info.st_mode))
-        throw EInOutError(std::strerror(EISDIR));
-    // The new file keeps the permissions of the one it replaces; a first
-    // file gets those of any plainly created file (0666 under the umask).
-    const bool replaces = exists && S_ISREG(info.st_mode);
-    const mode_t mode = replaces ? static_cast<mode_t>(info.st_mode & 0777) : mode_t(0666);
+    // Found now rather than by the rename after all the work.
+    const tOutputPath target = inspect_output_path(path);
+    path_ = target.path;
+    if (target.kind == tOutputKind::InPlace) {
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (fd_ < 0)
+            throw EInOutError(std::strerror(errno));
+        in_place_ = true;
+        return;
+    }
+    // The kernel takes the umask from the mode it is given: a replaced
+    // file's own mode can only lose bits, so a file that others could read
+    // or write is not made so again against the user's umask.
+    const mode_t mode = static_cast<mode_t>(target.kind == tOutputKind::RegularFile ? target.mode : new_file_mode);
     std::string temporary;
-    fd_ = create_temporary_beside(path, mode, temporary);
+    fd_ = create_temporary_beside(path_, mode, temporary);
     if (fd_ < 0)
         throw EInOutError(std::strerror(errno));
     temporary_ = temporary;
-    // Only fchmod gives the old mode exactly, whatever the umask.
-    if (replaces && ::fchmod(fd_, mode) != 0) {
-        const int error = errno;
-        discard();
-        throw EInOutError(std::strerror(error));
-    }
+    slot_ = remember_temporary(temporary_);
 }
 
 tReplacingFile::~tReplacingFile()
@@ -75,6 +74,8 @@ void tReplacingFile::discard()
         ::close(fd_);
     if (!temporary_.empty())
         ::unlink(temporary_.c_str());
+    forget_temporary(slot_);
+    slot_ = -1;
     fd_ = -1;
     temporary_.clear();
 }
@@ -104,17 +105,19 @@ void tReplacingFile::commit()
     if (fd_ < 0)
         throw EInOutError("the file is already closed");
     int error = 0;
-    if (::fsync(fd_) != 0)
+    if (!in_place_ && ::fsync(fd_) != 0)
         error = errno;
     // A failed close can report a write that never reached the disk.
     if (::close(fd_) != 0 && error == 0)
         error = errno;
     fd_ = -1;
-    if (error == 0 && std::rename(temporary_.c_str(), path_.c_str()) != 0)
+    if (error == 0 && !in_place_ && std::rename(temporary_.c_str(), path_.c_str()) != 0)
         error = errno;
     if (error != 0) {
         discard();
         throw EInOutError(std::strerror(error));
     }
+    forget_temporary(slot_);
+    slot_ = -1;
     temporary_.clear();
 }

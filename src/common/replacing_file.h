@@ -1,9 +1,14 @@
 // A file that replaces its target only when complete: the text goes to a
 // temporary file in the target's folder, which commit() renames over the
 // target. Until then an existing target stays as it was, and a temporary
-// that is never committed is removed. The new file keeps the permissions of
-// the file it replaces (a first file: 0666 under the umask), and the
+// that is never committed (or that a signal finds) is removed. The new file
+// keeps the permissions of the file it replaces, but never more than the
+// umask allows; a first file gets `new_file_mode` under the umask. The
 // process's umask is never changed.
+//
+// Links are followed where the programs' link rule allows (output_path.h),
+// so the file they lead to is replaced and the link stays. A character
+// device or a pipe is written in place: it is never replaced.
 #pragma once
 
 #include <string>
@@ -11,9 +16,9 @@
 class tReplacingFile {
 public:
     // Creates the temporary file (named after the target plus a dot and six
-    // letters or digits). Raises EInOutError (with the reason) when it cannot
-    // be created or when the target is a folder.
-    explicit tReplacingFile(const std::string& path);
+    // letters or digits), or opens a device or pipe. Raises EInOutError (with
+    // the reason) when it cannot, or when the target may not be written.
+    explicit tReplacingFile(const std::string& path, unsigned new_file_mode = 0666);
     ~tReplacingFile();
     tReplacingFile(const tReplacingFile&) = delete;
     tReplacingFile& operator=(const tReplacingFile&) = delete;
@@ -22,10 +27,15 @@ public:
     void write(const std::string& text);
     void commit(); // flushes to disk and renames over the target
 
+    // True when the target is a device or pipe written in place.
+    bool in_place() const { return in_place_; }
+
 private:
     void discard();
 
     std::string path_;
     std::string temporary_;
     int fd_ = -1;
+    int slot_ = -1; // among the temporaries a signal removes
+    bool in_place_ = false;
 };

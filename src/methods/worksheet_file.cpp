@@ -226,7 +226,9 @@ std::string worksheet_file_content(const tFieldTexts& texts)
 
 void save_worksheet_file(const std::string& path, const tFieldTexts& texts)
 {
-    tReplacingFile file(path);
+    // The last case's scores: readable by their user only, even in a
+    // program folder that everyone can read.
+    tReplacingFile file(path, 0600);
     file.write(worksheet_file_content(texts));
     file.commit();
 }

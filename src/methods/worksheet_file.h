@@ -48,8 +48,10 @@ std::string worksheet_file_content(const tFieldTexts& texts);
 
 // Writes the file so that a failed write never loses the previous one: the
 // content goes to a temporary file in the same folder, which then replaces
-// the old file, keeping its permissions (a first file gets 0666 under the
-// umask). Raises EInOutError with the system's reason on failure.
+// the old file, keeping its permissions under the umask (a first file is
+// readable and writable by its owner only). Links are followed only where
+// the link rule allows (common/output_path.h). Raises EInOutError with the
+// system's reason on failure.
 void save_worksheet_file(const std::string& path, const tFieldTexts& texts);
 
 // Restores up to `count` numbers into fields[0..count-1], each shown with

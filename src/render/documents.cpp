@@ -12,7 +12,7 @@
 #include <QSvgGenerator>
 
 #include <algorithm>
-
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -152,6 +152,65 @@ QPageLayout results_page_layout(const QLocale& locale)
                        QMarginsF(10, 10, 10, 10), QPageLayout::Point);
 }
 
+struct tResultsPdf::tState {
+    QPdfWriter writer;
+    QPainter painter;
+    std::unique_ptr<tPagedCanvas> pages;
+    std::unique_ptr<tDeferredPageCanvas> canvas;
+    std::unique_ptr<tPrintLayout> layout;
+
+    explicit tState(QIODevice* device) : writer(device) {}
+};
+
+tResultsPdf::tResultsPdf(QIODevice& device, const QPageLayout& layout) : d_(std::make_unique<tState>(&device))
+{
+    set_up_pdf(d_->writer, layout, QStringLiteral("Brenlow results"));
+    begin_or_throw(d_->painter, &d_->writer);
+    d_->painter.setFont(printed_text_font());
+    d_->painter.setPen(Qt::black);
+    d_->pages = std::make_unique<tPagedCanvas>(d_->painter, d_->writer);
+    d_->canvas = std::make_unique<tDeferredPageCanvas>(*d_->pages);
+    d_->layout = std::make_unique<tPrintLayout>(*d_->canvas);
+}
+
+tResultsPdf::~tResultsPdf()
+{
+    if (d_->painter.isActive())
+        d_->painter.end();
+}
+
+void tResultsPdf::add_text(const QString& text)
+{
+    d_->layout->add(text);
+}
+
+void tResultsPdf::add_lines(const std::vector<std::string>& lines)
+{
+    for (const std::string& line : lines)
+        add_text(QString::fromUtf8(line.data(), qsizetype(line.size())) + LineEnd);
+}
+
+template <typename tCharts>
+void tResultsPdf::finish_with(const tCharts& charts)
+{
+    d_->layout->finish();
+    for (const tChartData& chart : charts) {
+        d_->writer.newPage();
+        draw_profile_chart(d_->painter, chart_area(d_->writer), chart);
+    }
+    end_or_throw(d_->painter);
+}
+
+void tResultsPdf::finish(const std::vector<tChartData>& charts)
+{
+    finish_with(charts);
+}
+
+void tResultsPdf::finish(const std::deque<tChartData>& charts)
+{
+    finish_with(charts);
+}
+
 QByteArray results_pdf(const QString& text, const std::vector<tChartData>& charts,
                        const QPageLayout& layout)
 {
@@ -159,21 +218,10 @@ QByteArray results_pdf(const QString& text, const std::vector<tChartData>& chart
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(&buffer);
-        set_up_pdf(writer, layout, QStringLiteral("Brenlow results"));
-        QPainter painter;
-        begin_or_throw(painter, &writer);
-        painter.setFont(printed_text_font());
-        painter.setPen(Qt::black);
-        tPagedCanvas pages(painter, writer);
-        tDeferredPageCanvas canvas(pages);
+        tResultsPdf pdf(buffer, layout);
         // The text and one line end, as Print All sends it.
-        print_layout(canvas, text + LineEnd);
-        for (const tChartData& chart : charts) {
-            writer.newPage();
-            draw_profile_chart(painter, chart_area(writer), chart);
-        }
-        end_or_throw(painter);
+        pdf.add_text(text + LineEnd);
+        pdf.finish(charts);
     }
     return bytes;
 }

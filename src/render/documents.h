@@ -13,7 +13,11 @@
 #include <QSize>
 #include <QString>
 
+#include <deque>
+#include <memory>
 #include <vector>
+
+class QIODevice;
 
 enum class tChartFormat { Png, Svg, Pdf };
 
@@ -36,6 +40,31 @@ QPageLayout results_page_layout(const QLocale& locale = QLocale());
 // last line ends would leave before the charts are left out.
 QByteArray results_pdf(const QString& text, const std::vector<tChartData>& charts,
                        const QPageLayout& layout = results_page_layout());
+
+// The same PDF written as a batch goes: the text pages are painted as each
+// report's lines come, so that only the chart figures wait for the end.
+// `device` must stay open until finish(); a failed write shows in the device.
+class tResultsPdf {
+public:
+    explicit tResultsPdf(QIODevice& device, const QPageLayout& layout = results_page_layout());
+    ~tResultsPdf();
+    tResultsPdf(const tResultsPdf&) = delete;
+    tResultsPdf& operator=(const tResultsPdf&) = delete;
+
+    void add_text(const QString& text);
+    // Report lines (UTF-8), each laid out with its line end.
+    void add_lines(const std::vector<std::string>& lines);
+    // The chart pages, then the file's end.
+    void finish(const std::vector<tChartData>& charts);
+    void finish(const std::deque<tChartData>& charts);
+
+private:
+    template <typename tCharts>
+    void finish_with(const tCharts& charts);
+
+    struct tState;
+    std::unique_ptr<tState> d_;
+};
 
 // The text the output window holds for these report lines (UTF-8, lines
 // separated by CR LF), for writing the same PDF without the window.

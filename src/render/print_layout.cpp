@@ -1,18 +1,17 @@
 // The page layout of printed text over the canvas interface.
 #include "render/print_layout.h"
 
-namespace {
-
-class tPageLayout {
+class tPrintLayout::tPageLayout {
 public:
     explicit tPageLayout(tPrintCanvas& canvas)
         : canvas_(canvas), W_(canvas.page_width()), H_(canvas.page_height())
     {
     }
 
-    void lay_out(const QString& text)
+    // A run that no control character has ended yet waits for the next text.
+    void add(const QString& text)
     {
-        QString run;
+        QString& run = run_;
         for (const QChar c : text) {
             switch (c.unicode()) {
             case 13:
@@ -34,11 +33,13 @@ public:
                 run += c;
             }
         }
-        draw_run(run);
     }
+
+    void finish() { draw_run(run_); }
 
 private:
     tPrintCanvas& canvas_;
+    QString run_;
     const int W_;
     const int H_;
     int x_ = 0;
@@ -135,9 +136,23 @@ private:
 
 };
 
-} // namespace
+tPrintLayout::tPrintLayout(tPrintCanvas& canvas) : layout_(std::make_unique<tPageLayout>(canvas)) {}
+
+tPrintLayout::~tPrintLayout() = default;
+
+void tPrintLayout::add(const QString& text)
+{
+    layout_->add(text);
+}
+
+void tPrintLayout::finish()
+{
+    layout_->finish();
+}
 
 void print_layout(tPrintCanvas& canvas, const QString& text)
 {
-    tPageLayout(canvas).lay_out(text);
+    tPrintLayout layout(canvas);
+    layout.add(text);
+    layout.finish();
 }

@@ -10,6 +10,8 @@
 
 #include <QString>
 
+#include <memory>
+
 class tPrintCanvas {
 public:
     virtual ~tPrintCanvas() = default;
@@ -27,6 +29,25 @@ public:
     // Width and height of the printable area.
     virtual int page_width() = 0;
     virtual int page_height() = 0;
+};
+
+// The same layout for a text that comes in pieces (a batch's reports as
+// each is done): the pieces laid out one after the other are laid out as
+// their whole would be.
+class tPrintLayout {
+public:
+    explicit tPrintLayout(tPrintCanvas& canvas);
+    ~tPrintLayout();
+    tPrintLayout(const tPrintLayout&) = delete;
+    tPrintLayout& operator=(const tPrintLayout&) = delete;
+
+    void add(const QString& text);
+    // Draws what the last piece left unended.
+    void finish();
+
+private:
+    class tPageLayout;
+    std::unique_ptr<tPageLayout> layout_;
 };
 
 // Lays `text` out on `canvas` from the top-left corner of the current page.

@@ -76,6 +76,20 @@ TEST(FiguresCsv, QuotingFollowsRfc4180)
     EXPECT_EQ(row.substr(row.size() - tail.size()), tail);
 }
 
+// What a spreadsheet would run as a formula starts with an apostrophe
+// instead; numbers, which are no text fields, keep their sign.
+TEST(FiguresCsv, FormulaLikeTextIsMadeInert)
+{
+    EXPECT_EQ(csv_field("=HYPERLINK(\"http://x\",\"y\")"), "\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\"");
+    EXPECT_EQ(csv_field("+cmd|' /C calc'!A0"), "'+cmd|' /C calc'!A0");
+    EXPECT_EQ(csv_field("@SUM(1)"), "'@SUM(1)");
+    EXPECT_EQ(csv_field("-2 points"), "'-2 points");
+    EXPECT_EQ(csv_field("\tx"), "'\tx");
+    EXPECT_EQ(csv_field("\rx"), "\"'\rx\"");
+    EXPECT_EQ(csv_field("a=b"), "a=b");
+    EXPECT_EQ(csv_number(-2.5L), "-2.5");
+}
+
 TEST(FiguresCsv, NumbersAreShortestRoundTripsOfTheDouble)
 {
     EXPECT_EQ(csv_number(0.1L) + " " + csv_number(-23.0L) + " " + csv_number(1.0L / 3), "0.1 -23 0.3333333333333333");

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <fcntl.h>
@@ -75,6 +78,10 @@ protected:
         argv.push_back(nullptr);
         const pid_t pid = fork();
         if (pid == 0) {
+            // The tool's own handling of these signals is under test: it
+            // starts from their default actions whatever the test runner set.
+            for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+                signal(signal_number, SIG_DFL);
             if (dup2(out, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0 || chdir(dir.c_str()) != 0)
                 _exit(126);
             execv(argv[0], argv.data());
@@ -312,6 +319,9 @@ TEST_F(ReportTool, AFullDeviceIsAnErrorWithAMessage)
     const tToolRun help = run({"--help"}, "/dev/full");
     EXPECT_EQ(help.status, 1);
     EXPECT_TRUE(has(help.err, "cannot write to standard output: No space left on device")) << help.err;
+    const tToolRun version = run({"--version"}, "/dev/full");
+    EXPECT_EQ(version.status, 1);
+    EXPECT_TRUE(has(version.err, "cannot write to standard output: No space left on device")) << version.err;
     const tToolRun report = run(kScores70, "/dev/full");
     EXPECT_EQ(report.status, 1);
     EXPECT_TRUE(has(report.err, "cannot write the report to standard output: No space left on device")) << report.err;
@@ -430,6 +440,8 @@ std::string listing(const std::string& dir)
 {
     std::vector<std::string> names;
     DIR* d = opendir(dir.c_str());
+    if (!d)
+        return "(no folder " + dir + ")";
     while (const dirent* e = readdir(d))
         names.push_back(e->d_name);
     closedir(d);
@@ -551,6 +563,231 @@ TEST_F(ReportTool, QuietShowsNoProgressOnATerminal)
     terminal.slave = -1;
     EXPECT_EQ(read_from(terminal.master), "");
     EXPECT_EQ(wait_for(pid), 0);
+}
+
+// --- Outputs that collide or are not plain files -----------------------------
+
+// `n` cases of the same scores, with a header.
+std::string cases_text(int n, const std::string& row = "70,100,100,100")
+{
+    std::string text = "vc,pr,wm,ps\n";
+    for (int i = 0; i < n; ++i)
+        text += row + "\n";
+    return text;
+}
+
+bool is_kind(const std::string& path, mode_t kind)
+{
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == kind;
+}
+
+TEST_F(ReportTool, OutputsThatAreTheSameFileAreRefusedBeforeAnything)
+{
+    write("in.csv", cases_text(1));
+    ASSERT_EQ(link((dir + "/in.csv").c_str(), (dir + "/hard.pdf").c_str()), 0);
+    expect_refused(run({"--cases", "in.csv", "--pdf", "./hard.pdf"}), "--pdf ./hard.pdf would replace the case file");
+    expect_refused(run(with(kScores70, {"--csv", "x", "--pdf", "x"})), "--pdf x would replace the --csv file");
+    const tToolRun out = run({"--cases", "in.csv", "--csv", "out.txt"}, dir + "/out.txt");
+    EXPECT_EQ(out.status, EXIT_BAD_INPUT);
+    EXPECT_TRUE(has(out.err, "--csv out.txt would replace standard output")) << out.err;
+    ASSERT_EQ(mkdir((dir + "/charts").c_str(), 0700), 0);
+    expect_refused(run(with(kScores70, {"--pdf", "charts/case-0002.svg", "--chart-dir", "charts"})),
+                   "--chart-dir charts would replace the --pdf file");
+    EXPECT_EQ(slurp(dir + "/in.csv"), cases_text(1));
+    EXPECT_EQ(listing(dir), "charts hard.pdf in.csv out.txt ");
+}
+
+TEST_F(ReportTool, PipesAndDevicesAreWrittenInPlaceAndOtherKindsRefused)
+{
+    const std::string fifo = dir + "/fifo.csv";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    EXPECT_EQ(run(with(kScores70, {"--csv", "fifo.csv", "--no-report"})).status, 0);
+    EXPECT_EQ(read_from(reader, 12), "vc,pr,wm,ps,");
+    close(reader);
+    EXPECT_TRUE(is_kind(fifo, S_IFIFO)) << "the pipe was replaced";
+
+    // /dev/stdout, for any user: standard output is a pipe here.
+    int out[2];
+    ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
+    const int err = open((dir + "/stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const pid_t pid = start(with(kScores70, {"--csv", "/dev/stdout", "--no-report"}), out[1], err);
+    close(out[1]);
+    close(err);
+    EXPECT_EQ(read_from(out[0]).rfind("vc,pr,wm,ps,", 0), 0u) << slurp(dir + "/stderr");
+    close(out[0]);
+    EXPECT_EQ(wait_for(pid), 0);
+
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socket_path = dir + "/sock";
+    ASSERT_LT(socket_path.size(), sizeof address.sun_path);
+    socket_path.copy(address.sun_path, socket_path.size());
+    const int sock = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const tToolRun r = run(with(kScores70, {"--csv", "sock"}));
+    close(sock);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.empty()) << "a case was computed";
+    EXPECT_TRUE(has(r.err, "'sock' is neither a regular file, a character device nor a pipe")) << r.err;
+}
+
+TEST_F(ReportTool, LinksAreFollowedOnlyWhereTheProtectedSymlinkRuleAllows)
+{
+    ASSERT_EQ(symlink("target.csv", (dir + "/link.csv").c_str()), 0);
+    EXPECT_EQ(run(with(kScores70, {"--csv", "link.csv", "--no-report"})).status, 0);
+    EXPECT_TRUE(is_kind(dir + "/link.csv", S_IFLNK)) << "the link was replaced";
+    EXPECT_EQ(slurp(dir + "/target.csv").rfind("vc,pr,wm,ps,", 0), 0u);
+
+    // Another user's link in a sticky folder that everyone may write.
+    ASSERT_EQ(geteuid(), 0u) << "planting another user's link needs root";
+    const std::string shared = dir + "/shared";
+    ASSERT_EQ(mkdir(shared.c_str(), 0777), 0);
+    ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+    write("victim.txt", "keep");
+    for (const char* option : {"--csv", "--pdf"}) {
+        const std::string link_path = shared + "/results" + (option[2] == 'c' ? ".csv" : ".pdf");
+        ASSERT_EQ(symlink("../victim.txt", link_path.c_str()), 0);
+        ASSERT_EQ(lchown(link_path.c_str(), 65534, 65534), 0);
+        const tToolRun r = run(with(kScores70, {option, link_path, "--no-report"}));
+        EXPECT_EQ(r.status, 1) << option;
+        EXPECT_TRUE(has(r.err, "is a symbolic link of another user in a folder that everyone may write")) << r.err;
+    }
+    EXPECT_EQ(slurp(dir + "/victim.txt"), "keep");
+}
+
+TEST_F(ReportTool, AReplacedFileKeepsItsModeUnderTheUmask)
+{
+    write("out.csv", "planted");
+    ASSERT_EQ(chmod((dir + "/out.csv").c_str(), 0666), 0);
+    const mode_t before = umask(077);
+    const tToolRun r = run(with(kScores70, {"--csv", "out.csv", "--no-report"}));
+    umask(before);
+    EXPECT_EQ(r.status, 0);
+    struct stat info;
+    ASSERT_EQ(stat((dir + "/out.csv").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+// A place that cannot be written is found before the first case (no report
+// on standard output), even for root: nothing can be created in /proc.
+TEST_F(ReportTool, UnwritableOutputsAreFoundBeforeTheFirstCaseAndDrawingNeedsNoDisplay)
+{
+    write("cases.csv", cases_text(2));
+    for (const char* option : {"--pdf", "--chart-dir"}) {
+        const tToolRun r = run({"--cases", "cases.csv", option, "/proc/brenlow-output"});
+        EXPECT_EQ(r.status, 1) << option << ": " << r.err;
+        EXPECT_TRUE(r.out.empty()) << option << ": cases were computed first";
+    }
+    // An X11 platform without a display: the drawing is offscreen all the same.
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
+    const char* display = std::getenv("DISPLAY");
+    const std::string saved_display = display ? display : "";
+    unsetenv("DISPLAY");
+    const tToolRun drawn = run(with(kScores70, {"--pdf", "out.pdf", "--no-report"}));
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (display)
+        setenv("DISPLAY", saved_display.c_str(), 1);
+    EXPECT_EQ(drawn.status, 0) << drawn.err;
+    EXPECT_EQ(slurp(dir + "/out.pdf").rfind("%PDF", 0), 0u);
+}
+
+TEST_F(ReportTool, ASignalRemovesTheTemporaryFilesAndEndsTheToolWithIt)
+{
+    const std::string first = run(kScores70).out;
+    write("cases.csv", cases_text(20));
+    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+        SCOPED_TRACE(signal_number);
+        // Standard output holds less than a report: the tool is held up
+        // writing the second one while the test looks.
+        int out[2];
+        ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
+        ASSERT_GT(fcntl(out[0], F_SETPIPE_SZ, 4096), 0);
+        const int err = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        const pid_t pid = start({"--cases", "cases.csv", "--csv", "out.csv", "--pdf", "out.pdf", "--chart-dir",
+                                 "charts", "--overwrite", "--quiet"},
+                                out[1], err);
+        close(out[1]);
+        close(err);
+        // The second report has begun: the first case's chart is written.
+        EXPECT_EQ(read_from(out[0], first.size() + 1).size(), first.size() + 1);
+        EXPECT_EQ(listing(dir + "/charts").rfind("case-0001.svg ", 0), 0u);
+        if (signal_number == SIGPIPE)
+            close(out[0]);
+        else
+            kill(pid, signal_number);
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        if (signal_number != SIGPIPE)
+            close(out[0]);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << "status " << status;
+        EXPECT_EQ(listing(dir), "cases.csv charts ") << "a temporary file is left";
+        const std::string charts = listing(dir + "/charts");
+        EXPECT_EQ(charts.find(".svg."), std::string::npos) << charts;
+    }
+}
+
+// --- What goes into the files ------------------------------------------------
+
+TEST_F(ReportTool, NotesFollowTheWorksheetsRulesAndScoresCountCharacters)
+{
+    write("cases.csv", "vc,pr,wm,ps,notes\n"
+                       "70,100,100,100,\"\x1b]0;owned\x07\"\n"
+                       "70,100,100,100," + std::string(251, 'x') + "\n"
+                       "\xEF\xBC\x91\xEF\xBC\x90\xEF\xBC\x90,100,100,100,fine\n");
+    const tToolRun r = run({"--cases", "cases.csv"});
+    expect_refused(r, "cases.csv row 1 (line 2), column notes:\nThe notes hold the control character U+001B");
+    EXPECT_TRUE(has(r.err, "cases.csv row 2 (line 3), column notes:\nThe notes hold 251 characters")) << r.err;
+    EXPECT_TRUE(has(r.err, "row 3 (line 4), column vc:\nINPUT ERROR\n(  Verbal Comprehension Index score:  "
+                           "\xEF\xBC\x91\xEF\xBC\x90\xEF\xBC\x90  )\n\nEnter numeric data only.\n"))
+        << r.err;
+    EXPECT_TRUE(has(r.err, "1 invalid score, 2 invalid notes fields; no report written")) << r.err;
+    EXPECT_FALSE(has(r.err, "\x1b"));
+    expect_refused(run(with(kScores70, {"--notes", "bad \xC3("})), "--notes:\nThe notes are not valid UTF-8 text.");
+}
+
+// --- Small ones ------------------------------------------------------------
+
+TEST_F(ReportTool, Utf16FilesAreNamedAsSuch)
+{
+    using namespace std::string_literals;
+    for (const std::string& mark : {"\xFF\xFE"s, "\xFE\xFF"s}) {
+        write("u16.csv", mark + "v\0c\0,\0p\0r\0"s);
+        const tToolRun r = run({"--cases", "u16.csv"});
+        expect_refused(r, "u16.csv: the file is UTF-16 text");
+        EXPECT_FALSE(has(r.err, "missing column")) << r.err;
+    }
+}
+
+TEST_F(ReportTool, DoubleDashEndsTheOptions)
+{
+    EXPECT_EQ(run(with(kScores70, {"--"})).status, 0);
+    expect_refused(run(with(kScores70, {"--", "--pairwise"})), "unexpected argument '--pairwise'");
+}
+
+TEST_F(ReportTool, TheFirstHundredBadRowsAreListedThenACount)
+{
+    write("cases.csv", cases_text(150, "x,100,100,100"));
+    const tToolRun r = run({"--cases", "cases.csv"});
+    expect_refused(r, "cases.csv row 100 (line 101), column vc:");
+    EXPECT_FALSE(has(r.err, "row 101 ")) << "more than 100 rows listed";
+    EXPECT_TRUE(has(r.err, "... and 50 more rows with problems (not shown)\n")) << r.err;
+}
+
+// An earlier, longer run's charts are never mixed with this run's: the
+// folder is refused, or with --overwrite emptied of charts first.
+TEST_F(ReportTool, ChartsOfAnEarlierRunAreNotMixedWithThisRunsCharts)
+{
+    write("three.csv", cases_text(3));
+    write("one.csv", cases_text(1));
+    ASSERT_EQ(run({"--cases", "three.csv", "--chart-dir", "charts", "--no-report"}).status, 0);
+    write("charts/notes.txt", "mine");
+    expect_refused(run({"--cases", "one.csv", "--chart-dir", "charts"}),
+                   "--chart-dir charts already holds the charts of an earlier run (case-0001.svg, ...)");
+    EXPECT_EQ(run({"--cases", "one.csv", "--chart-dir", "charts", "--overwrite", "--no-report"}).status, 0);
+    EXPECT_EQ(listing(dir + "/charts"), "case-0001.svg notes.txt ");
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 // program's own umask() counts the calls made while a save runs.
 #include "methods/worksheet_file.h"
 
+#include "common/errors.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -13,6 +15,8 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <utility>
 
 namespace {
 std::atomic<int> umask_calls{0};
@@ -59,12 +63,17 @@ protected:
 
 } // namespace
 
-TEST_F(WorksheetFileMode, FirstFileGetsTheUmaskAndAReplacedFileKeepsItsMode)
+// The last case's scores are the user's own: a first file is 0600 even in
+// a folder that everyone reads. A replaced file keeps its mode, but loses
+// what the umask (027 here) forbids, so a 0666 file planted by another user
+// does not make the new scores world-writable.
+TEST_F(WorksheetFileMode, FirstFileIsPrivateAndAReplacedFileKeepsItsModeUnderTheUmask)
 {
-    EXPECT_EQ(save(), mode_t(0640)); // 0666 under the umask 027
-    for (const mode_t mode : {mode_t(0604), mode_t(0600)}) { // 0604 is wider than the umask
-        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
-        EXPECT_EQ(save(), mode);
+    EXPECT_EQ(save(), mode_t(0600));
+    const std::pair<mode_t, mode_t> replaced[] = {{0640, 0640}, {0604, 0600}, {0666, 0640}, {0400, 0400}};
+    for (const auto& [before, after] : replaced) {
+        ASSERT_EQ(::chmod(path.c_str(), before), 0);
+        EXPECT_EQ(save(), after) << std::oct << before;
     }
 }
 
@@ -83,4 +92,27 @@ TEST_F(WorksheetFileMode, NonFileAtThePathCountsAsNoFile)
     std::ofstream(path) << "x";
     EXPECT_FALSE(load_worksheet_file(path + "/orvane_index.txt", 4, fields));
     EXPECT_EQ(fields[0], "a");
+}
+
+// The save follows a link as every output does: the user's own link leads
+// to the file it names and stays a link; another user's link in a sticky
+// folder that everyone may write is refused, and its target kept.
+TEST_F(WorksheetFileMode, ALinkIsFollowedOnlyWhereTheLinkRuleAllows)
+{
+    const tFieldTexts texts = {"100", "95", "110.5", "87", "", "", "", ""};
+    const std::string target = (folder / "elsewhere.txt").string();
+    ASSERT_EQ(::symlink("elsewhere.txt", path.c_str()), 0);
+    save_worksheet_file(path, texts);
+    EXPECT_TRUE(fs::is_symlink(path));
+    std::ifstream in(target);
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(content, "100 95 110.5 87     ");
+
+    ASSERT_EQ(::geteuid(), 0u) << "planting another user's link needs root";
+    ASSERT_EQ(::chmod(folder.c_str(), 01777), 0);
+    ASSERT_EQ(::lchown(path.c_str(), 65534, 65534), 0);
+    std::ofstream(target) << "keep";
+    EXPECT_THROW(save_worksheet_file(path, texts), EInOutError);
+    std::ifstream again(target);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>()), "keep");
 }

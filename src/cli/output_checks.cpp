@@ -1,0 +1,117 @@
+#include "output_checks.h"
+
+#include "cli_text.h"
+#include "common/output_path.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+// One of the files a run reads or writes, and how messages name it.
+struct tEnd {
+    std::string option; // how it is given: "--csv out.csv"
+    std::string what;   // what it would destroy: "the --csv file"
+    tFileId id;
+    bool chart_folder = false; // id is the folder; every chart name in it counts
+    std::vector<tFileId> charts;
+};
+
+bool lies_among_charts(const tFileId& file, const tEnd& charts)
+{
+    if (!file.name.empty())
+        return file.device == charts.id.device && file.inode == charts.id.inode && is_chart_file_name(file.name);
+    return std::find(charts.charts.begin(), charts.charts.end(), file) != charts.charts.end();
+}
+
+bool same(const tEnd& a, const tEnd& b)
+{
+    if (a.chart_folder)
+        return lies_among_charts(b.id, a);
+    if (b.chart_folder)
+        return lies_among_charts(a.id, b);
+    return a.id == b.id;
+}
+
+} // namespace
+
+std::string chart_file_name(long long number)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "case-%04lld.svg", number);
+    return name;
+}
+
+bool is_chart_file_name(const std::string& name)
+{
+    const std::string head = "case-";
+    const std::string tail = ".svg";
+    if (name.size() < head.size() + 4 + tail.size() || name.compare(0, head.size(), head) != 0
+        || name.compare(name.size() - tail.size(), tail.size(), tail) != 0)
+        return false;
+    const auto digits_begin = name.begin() + static_cast<std::ptrdiff_t>(head.size());
+    const auto digits_end = name.end() - static_cast<std::ptrdiff_t>(tail.size());
+    return std::all_of(digits_begin, digits_end, [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::vector<std::string> chart_files_in(const std::string& folder)
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (is_chart_file_name(name))
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string output_collision(const tOptions& options, bool report_on_stdout)
+{
+    std::vector<tEnd> ends;
+    tEnd end;
+    if (options.cases_path && file_id_of(*options.cases_path, end.id)) {
+        end.option = "--cases " + visible(*options.cases_path);
+        end.what = "the case file";
+        ends.push_back(end);
+    }
+    if (report_on_stdout && file_id_of_descriptor(STDOUT_FILENO, end.id)) {
+        end.option = "standard output";
+        end.what = "standard output";
+        ends.push_back(end);
+    }
+    if (options.csv_path) {
+        end.id = inspect_output_path(*options.csv_path).id;
+        end.option = "--csv " + visible(*options.csv_path);
+        end.what = "the --csv file";
+        ends.push_back(end);
+    }
+    if (options.pdf_path) {
+        end.id = inspect_output_path(*options.pdf_path).id;
+        end.option = "--pdf " + visible(*options.pdf_path);
+        end.what = "the --pdf file";
+        ends.push_back(end);
+    }
+    if (options.chart_dir && inspect_output_folder(*options.chart_dir, end.id)) {
+        end.option = "--chart-dir " + visible(*options.chart_dir);
+        end.what = "a chart file of --chart-dir";
+        end.chart_folder = true;
+        for (const std::string& name : chart_files_in(*options.chart_dir)) {
+            tFileId chart;
+            if (file_id_of(*options.chart_dir + "/" + name, chart))
+                end.charts.push_back(chart);
+        }
+        ends.push_back(end);
+    }
+    for (size_t later = 1; later < ends.size(); ++later)
+        for (size_t earlier = 0; earlier < later; ++earlier)
+            if (same(ends[earlier], ends[later]))
+                return ends[later].option + " would replace " + ends[earlier].what;
+    return std::string();
+}

@@ -1,0 +1,105 @@
+#include "common/notes_text.h"
+
+#include <cstdio>
+
+namespace {
+
+// The length of the valid UTF-8 character at text[i] (shortest form, no
+// surrogates, at most U+10FFFF), or 0; `c` gets its code.
+std::size_t utf8_character(const std::string& text, std::size_t i, char32_t& c)
+{
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    std::size_t length = 0;
+    char32_t minimum = 0;
+    if (lead < 0x80) {
+        c = lead;
+        return 1;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        c = lead & 0x1F;
+        minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        c = lead & 0x0F;
+        minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        c = lead & 0x07;
+        minimum = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size())
+        return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return 0;
+        c = (c << 6) | (byte(i + k) & 0x3F);
+    }
+    if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+        return 0;
+    return length;
+}
+
+bool is_control(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
+
+} // namespace
+
+int notes_character_cost(char32_t c)
+{
+    return (c == U'\n' || c == U'\u2029') ? 2 : 1;
+}
+
+int notes_length(const std::string& text)
+{
+    int length = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = 0;
+        const std::size_t size = utf8_character(text, i, c);
+        if (size == 0) {
+            ++length;
+            ++i;
+            continue;
+        }
+        if (!(c == U'\r' && i + 1 < text.size() && text[i + 1] == '\n'))
+            length += notes_character_cost(c);
+        i += size;
+    }
+    return length;
+}
+
+std::string notes_problem(const std::string& text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = 0;
+        const std::size_t size = utf8_character(text, i, c);
+        if (size == 0)
+            return "The notes are not valid UTF-8 text.";
+        const bool line_break = c == U'\n' || (c == U'\r' && i + 1 < text.size() && text[i + 1] == '\n');
+        if (is_control(c) && !line_break) {
+            char code[16];
+            std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+            return std::string("The notes hold the control character ") + code
+                   + ";\ronly line breaks may be among them.";
+        }
+        i += size;
+    }
+    const int length = notes_length(text);
+    if (length > notes_max_length)
+        return "The notes hold " + std::to_string(length) + " characters; at most "
+               + std::to_string(notes_max_length) + " fit in the worksheet\r(a line break counts as two).";
+    return std::string();
+}
+
+std::size_t utf8_length(const std::string& text)
+{
+    std::size_t length = 0;
+    for (std::size_t i = 0; i < text.size(); ++length) {
+        char32_t c = 0;
+        const std::size_t size = utf8_character(text, i, c);
+        i += size == 0 ? 1 : size;
+    }
+    return length;
+}

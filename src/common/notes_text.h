@@ -1,0 +1,26 @@
+// The rules of the worksheet's notes, for every way notes come in: at most
+// 250 characters, a line break counting as two (carriage return and line
+// feed), no other control character, and valid UTF-8 text. The notes memo
+// counts what is typed or pasted with the same costs; the batch tool refuses
+// notes that break a rule with the message that names it.
+#pragma once
+
+#include <string>
+
+constexpr int notes_max_length = 250;
+
+// What one character of the notes costs: a line break (line feed, or the
+// paragraph separator U+2029 that selected text carries) two, any other one.
+int notes_character_cost(char32_t c);
+
+// The length of UTF-8 notes as the memo counts it; a carriage return before
+// a line feed is part of that line break.
+int notes_length(const std::string& text);
+
+// Empty when `text` may be the notes, otherwise what is wrong with it
+// (line breaks as carriage returns, as the worksheet's messages have them).
+std::string notes_problem(const std::string& text);
+
+// The number of characters of UTF-8 text (a byte that begins no valid
+// character counts as one).
+std::size_t utf8_length(const std::string& text);

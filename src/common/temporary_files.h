@@ -1,0 +1,17 @@
+// Temporary files that hold a file's new content until it replaces the old
+// one. They hold patient data: when the process is ended by a signal they
+// are removed before it ends, so that nothing is left beside the targets.
+#pragma once
+
+#include <string>
+
+// Remembers `path` until forget_temporary(); returns its slot, or -1 when
+// every slot is taken (the file is then still removed by its owner, but not
+// on a signal).
+int remember_temporary(const std::string& path);
+void forget_temporary(int slot);
+
+// From now on SIGINT, SIGTERM, SIGHUP and SIGPIPE remove the remembered
+// files and then end the process with the signal's usual status. A signal
+// that was ignored when the program started stays ignored.
+void remove_temporaries_on_signals();

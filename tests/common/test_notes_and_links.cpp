@@ -1,0 +1,61 @@
+// The notes' rules shared by the worksheet and the batch tool, and the link
+// rule every output follows. The expected lengths are counted by hand.
+#include "common/link_rule.h"
+#include "common/notes_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+bool refused(const std::string& notes, const std::string& because)
+{
+    return notes_problem(notes).find(because) != std::string::npos;
+}
+} // namespace
+
+// 250 characters, not bytes; a line break (LF, or CR LF) counts as two.
+TEST(NotesRules, AtMost250CharactersWithALineBreakCountingTwo)
+{
+    EXPECT_EQ(notes_problem(std::string(250, 'x')), "");
+    EXPECT_TRUE(refused(std::string(251, 'x'), "hold 251 characters"));
+    std::string accents;
+    for (int i = 0; i < 250; ++i)
+        accents += "\xC3\xA9"; // é: 500 bytes, 250 characters
+    EXPECT_EQ(notes_problem(accents), "");
+    EXPECT_EQ(notes_length(std::string(248, 'x') + "\n"), 250);
+    EXPECT_EQ(notes_length(std::string(248, 'x') + "\r\n"), 250);
+    EXPECT_TRUE(refused(std::string(249, 'x') + "\r\n", "hold 251 characters"));
+    EXPECT_EQ(notes_length("\xF0\x9F\x99\x82"), 1); // one character outside the BMP
+}
+
+TEST(NotesRules, ControlCharactersAndInvalidUtf8AreRefused)
+{
+    EXPECT_EQ(notes_problem("two\nlines\r\nthree"), "");
+    EXPECT_TRUE(refused("\x1b]0;owned\x07", "control character U+001B"));
+    EXPECT_TRUE(refused("a\x01", "U+0001"));
+    EXPECT_TRUE(refused("tab\there", "U+0009"));
+    EXPECT_TRUE(refused("lone\rreturn", "U+000D"));
+    EXPECT_TRUE(refused("next \xC2\x85 line", "U+0085")); // a C1 control
+    for (const char* bad : {"\xC3", "\xC0\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF"})
+        EXPECT_TRUE(refused(std::string("x") + bad, "not valid UTF-8")) << bad;
+}
+
+TEST(NotesRules, FullWidthDigitsAreThreeCharacters)
+{
+    EXPECT_EQ(utf8_length("\xEF\xBC\x91\xEF\xBC\x90\xEF\xBC\x90"), 3u); // "１００"
+    EXPECT_EQ(utf8_length("99.5"), 4u);
+}
+
+// The kernel's fs.protected_symlinks = 1: only a sticky folder that
+// everyone may write limits whose links are followed.
+TEST(LinkRule, OnlyLinksOfOthersInSharedStickyFoldersAreRefused)
+{
+    const unsigned me = 1000, other = 1001, root = 0;
+    EXPECT_FALSE(link_may_be_followed(other, root, 01777, me));
+    EXPECT_TRUE(link_may_be_followed(me, root, 01777, me));
+    EXPECT_TRUE(link_may_be_followed(root, root, 01777, me)); // the folder's owner's link
+    EXPECT_TRUE(link_may_be_followed(other, root, 0777, me)); // not sticky
+    EXPECT_TRUE(link_may_be_followed(other, root, 01775, me)); // sticky, not world-writable
+    EXPECT_FALSE(link_may_be_followed(other, me, 01777, root)); // root is held to it too
+}
