@@ -37,6 +37,14 @@ namespace {
 
 std::string worksheet_folder_override;
 bool worksheet_folder_created_on_save = false;
+std::string earlier_worksheet_folder;
+
+// An error about the worksheet file says which file it is.
+EInOutError worksheet_file_error(const char* what, const std::string& path, const std::exception& error)
+{
+    return EInOutError(std::string("The worksheet file could not be ") + what + ":\r" + path + "\r\r"
+                       + error.what());
+}
 
 constexpr int kClientWidth = 792;
 constexpr int kClientHeight = 573;
@@ -142,10 +150,12 @@ private:
 
 } // namespace
 
-void set_worksheet_folder(const std::string& folder, bool create_on_save)
+void set_worksheet_folder(const std::string& folder, bool create_on_save,
+                          const std::string& earlier_folder)
 {
     worksheet_folder_override = folder;
     worksheet_folder_created_on_save = create_on_save && !folder.empty();
+    earlier_worksheet_folder = earlier_folder;
 }
 
 std::string worksheet_path()
@@ -420,14 +430,21 @@ void TfrmTemplate::LoadPreviousData()
 {
     tFieldTexts texts;
     WorksheetRestoredFromFile = false;
+    std::string path = worksheet_path();
     try {
-        WorksheetRestoredFromFile = load_worksheet_file(worksheet_path(), RestoredValueCount, texts);
+        WorksheetRestoredFromFile = load_worksheet_file(path, RestoredValueCount, texts);
+        if (!WorksheetRestoredFromFile && !earlier_worksheet_folder.empty()) {
+            // Read once from where it was; the next Compute saves it in the
+            // folder chosen now.
+            path = earlier_worksheet_folder + "/" + DataFileName;
+            WorksheetRestoredFromFile = load_worksheet_file(path, RestoredValueCount, texts);
+        }
         for (int k = 1; k <= 8; ++k)
             score_field(k)->setText(QString::fromLatin1(texts[k - 1].c_str()));
     } catch (const std::exception& error) {
         for (int k = 1; k <= 8; ++k)
             score_field(k)->setText(QString::fromLatin1(texts[k - 1].c_str()));
-        show_general_error(error);
+        show_general_error(worksheet_file_error("read", path, error));
     }
     for (int k = 1; k <= 8; ++k) {
         const bool shown = k <= ActiveInputCount;
@@ -441,9 +458,14 @@ void TfrmTemplate::SaveCurrentData()
     tFieldTexts texts;
     for (int k = 1; k <= 8; ++k)
         texts[k - 1] = score_field(k)->score_text();
-    if (worksheet_folder_created_on_save)
-        create_folder_path(worksheet_folder_override);
-    save_worksheet_file(worksheet_path(), texts);
+    const std::string path = worksheet_path();
+    try {
+        if (worksheet_folder_created_on_save)
+            create_folder_path(worksheet_folder_override);
+        save_worksheet_file(path, texts);
+    } catch (const EInOutError& error) {
+        throw worksheet_file_error("saved", path, error);
+    }
 }
 
 void TfrmTemplate::btnclearDataClick()

@@ -300,7 +300,7 @@ void TfrmTemplateResults::cmdSaveOutputClick()
 void TfrmTemplateResults::cmdClearResultsClick()
 {
     memoResults->clear();
-    report_charts_.clear();
+    forget_charts();
 }
 
 void TfrmTemplateResults::cmdReturnClick()

@@ -116,4 +116,6 @@ private:
     QString last_pdf_file_;                   // proposed by the next Save as PDF...
     TfrmProfileChart* chart_window_ = nullptr;
     void add_output_menus(QMenu* printer_options);
+    // Clear Results: no chart of a cleared report is shown or saved.
+    void forget_charts();
 };

@@ -36,6 +36,13 @@ void TfrmTemplateResults::report_written(const tCaseFigures& figures)
     mnuProfileChart->setEnabled(true);
 }
 
+void TfrmTemplateResults::forget_charts()
+{
+    report_charts_.clear();
+    last_chart_.reset();
+    mnuProfileChart->setEnabled(false);
+}
+
 void TfrmTemplateResults::mnuSaveAsPdfClick()
 {
     QFileDialog dialog(this);

@@ -54,6 +54,25 @@ QRectF chart_area(const QPaintDevice& device)
     return QRectF(0, 0, width, height);
 }
 
+// Notes too long for the chart's rows (from a case file) are printed whole
+// under the chart: a page of the PDF never cuts them.
+void draw_whole_notes(QPainter& painter, const QPaintDevice& device, const QRectF& chart,
+                      QString notes)
+{
+    notes.replace(QChar(QChar::LineSeparator), QLatin1Char('\n'));
+    painter.save();
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(9);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    const QRectF below(chart.left(), chart.bottom() + device.logicalDpiY() / 6.0, chart.width(),
+                       device.height() - chart.bottom());
+    painter.drawText(below, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                     QStringLiteral("Notes: ") + notes);
+    painter.restore();
+}
+
 void begin_or_throw(QPainter& painter, QPaintDevice* device)
 {
     if (!painter.begin(device))
@@ -171,7 +190,10 @@ QByteArray results_pdf(const QString& text, const std::vector<tChartData>& chart
         print_layout(canvas, text + LineEnd);
         for (const tChartData& chart : charts) {
             writer.newPage();
-            draw_profile_chart(painter, chart_area(writer), chart);
+            const QRectF area = chart_area(writer);
+            draw_profile_chart(painter, area, chart);
+            if (tChartGeometry(area, chart).notes_cut)
+                draw_whole_notes(painter, writer, area, chart.notes);
         }
         end_or_throw(painter);
     }
