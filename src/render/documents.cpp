@@ -59,7 +59,8 @@ QRectF chart_area(const QPaintDevice& device)
 void draw_whole_notes(QPainter& painter, const QPaintDevice& device, const QRectF& chart,
                       QString notes)
 {
-    notes.replace(QChar(QChar::LineSeparator), QLatin1Char('\n'));
+    // One paragraph, as the chart runs them on, so that any note fits the page.
+    notes.replace(QChar(QChar::LineSeparator), QStringLiteral(" / "));
     painter.save();
     QFont font(QStringLiteral("Liberation Sans"));
     font.setStyleHint(QFont::SansSerif);
