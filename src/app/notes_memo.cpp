@@ -1,8 +1,9 @@
 #include "app/notes_memo.h"
 
 #include <QKeyEvent>
-#include <QResizeEvent>
 #include <QMimeData>
+#include <QResizeEvent>
+#include <QScrollBar>
 #include <QPlainTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -66,6 +67,17 @@ tNotesMemo::tNotesMemo(QWidget* parent) : QPlainTextEdit(parent)
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The lines wrap at the memo's width, so nothing ever lies to the right.
+    // A line that fills the width exactly leaves the cursor just beyond it,
+    // and the editor would scroll sideways to show the cursor, hiding the
+    // first character of every line: the view stays at the left edge.
+    QScrollBar* sideways = horizontalScrollBar();
+    const auto to_left_edge = [sideways]() {
+        if (sideways->value() != 0)
+            sideways->setValue(0);
+    };
+    connect(sideways, &QScrollBar::valueChanged, this, to_left_edge);
+    connect(sideways, &QScrollBar::rangeChanged, this, to_left_edge);
 }
 
 void tNotesMemo::resizeEvent(QResizeEvent* event)
