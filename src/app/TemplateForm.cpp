@@ -357,6 +357,13 @@ void TfrmTemplate::FormShow()
     }
 }
 
+void TfrmTemplate::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange)
+        show_focus_mark(this);
+}
+
 void TfrmTemplate::closeEvent(QCloseEvent* event)
 {
     // The worksheet is the main window: its close box ends the program

@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -185,9 +186,10 @@ void TfrmTemplateResults::FormCreate()
     setTabOrder(cmdClearResults, cmdReturn);
     setTabOrder(cmdReturn, cmdExit);
 
-    QMenu* printer_options = menuBar()->addMenu(QStringLiteral("Printer options..."));
-    mnuPrint = printer_options->addAction(QStringLiteral("Print All"));
-    mnuPrintSelection = printer_options->addAction(QStringLiteral("Print Selection"));
+    // Access keys: the captions are unchanged but for the underlined letter.
+    QMenu* printer_options = menuBar()->addMenu(QStringLiteral("&Printer options..."));
+    mnuPrint = printer_options->addAction(QStringLiteral("Print &All"));
+    mnuPrintSelection = printer_options->addAction(QStringLiteral("Print &Selection"));
     mnuPrint->setObjectName(QStringLiteral("mnuPrint"));
     mnuPrintSelection->setObjectName(QStringLiteral("mnuPrintSelection"));
 
@@ -198,6 +200,15 @@ void TfrmTemplateResults::FormCreate()
     connect(mnuPrint, &QAction::triggered, this, &TfrmTemplateResults::mnuPrintClick);
     connect(mnuPrintSelection, &QAction::triggered, this, &TfrmTemplateResults::mnuPrintSelectionClick);
     add_output_menus(printer_options);
+    // F10 opens the menu bar, as on other desktops.
+    auto* menu_key = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menu_key, &QShortcut::activated, this, [this]() {
+        const QList<QAction*> menus = menuBar()->actions();
+        if (!menus.isEmpty()) {
+            menuBar()->setFocus(Qt::MenuBarFocusReason);
+            menuBar()->setActiveAction(menus.front());
+        }
+    });
 
     // Fixed size: the client area plus the menu bar.
     setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
@@ -211,6 +222,8 @@ void TfrmTemplateResults::FormCreate()
 void TfrmTemplateResults::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange)
+        show_focus_mark(this);
     if (event->type() == QEvent::WindowStateChange && isMinimized() && isVisible())
         QMetaObject::invokeMethod(this, [this] {
             if (isVisible() && isMinimized()) {
