@@ -341,8 +341,11 @@ private:
             const bool up = d_.diff[i] >= 0;
             const double h = g_.u(14);
             const double y_text = up ? y1 - h - g_.u(1) : y1 + g_.u(1);
-            text(QRectF(QPointF(x - slot_width / 2, y_text), QSizeF(slot_width, h)), Qt::AlignCenter,
-                 d_.diff_text[i].isEmpty() ? signed_text(d_.diff[i]) : d_.diff_text[i]);
+            const QString value = d_.diff_text[i].isEmpty() ? signed_text(d_.diff[i]) : d_.diff_text[i];
+            // On white, so that a cut line passing behind stays off the digits.
+            const double w = QFontMetricsF(p_.font(), p_.device()).horizontalAdvance(value) + g_.u(4);
+            p_.fillRect(QRectF(QPointF(x - w / 2, y_text + g_.u(1)), QSizeF(w, h - g_.u(2))), Qt::white);
+            text(QRectF(QPointF(x - slot_width / 2, y_text), QSizeF(slot_width, h)), Qt::AlignCenter, value);
 
             p_.setFont(font(12, true));
             text(QRectF(QPointF(x - slot_width / 2, plot.bottom() + g_.u(4)), QSizeF(slot_width, g_.u(16))),
