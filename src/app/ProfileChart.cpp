@@ -4,6 +4,7 @@
 #include "app/qt_messages.h"
 #include "common/user_messages.h"
 #include "app/save_dialog.h"
+#include "app/screen_fit.h"
 #include "render/documents.h"
 #include "render/profile_chart.h"
 #include "render/whole_file.h"
@@ -91,6 +92,7 @@ TfrmProfileChart::TfrmProfileChart(QWidget* parent) : QDialog(parent)
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     cmdClose->setDefault(true);
 
+    fit_window_to_screen(this); // scrolls on a screen too small for it
     connect(cmdSaveChart, &QPushButton::clicked, this, &TfrmProfileChart::cmdSaveChartClick);
     connect(cmdClose, &QPushButton::clicked, this, &TfrmProfileChart::cmdCloseClick);
 }

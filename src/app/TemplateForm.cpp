@@ -10,6 +10,7 @@
 #include "app/qt_messages.h"
 #include "app/radio_group.h"
 #include "app/score_field.h"
+#include "app/screen_fit.h"
 #include "common/errors.h"
 #include "common/user_messages.h"
 #include "methods/worksheet_config.h"
@@ -177,8 +178,6 @@ void TfrmTemplate::build_controls()
 {
     setFont(sans_font(false));
     setFixedSize(kClientWidth, kClientHeight);
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
 
     DescripFld = new QPlainTextEdit(this);
     DescripFld->setGeometry(12, 7, 768, 94);
@@ -271,6 +270,10 @@ void TfrmTemplate::build_controls()
     tab_stops_ = {txtInput1, txtInput2, txtInput3, txtInput4, txtInput5, txtInput6,
                   txtInput7, txtinput8, RadioGroup1, Pairs_vs_Deviations, Bonferroni,
                   memoComments, cmdCompute, btnclearData, ExitBtn};
+
+    // Too large for a small screen: the controls scroll.
+    if (!fit_window_to_screen(this))
+        centre_on_screen(this);
 }
 
 bool TfrmTemplate::focusNextPrevChild(bool next)

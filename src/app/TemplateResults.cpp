@@ -6,6 +6,7 @@
 #include "app/qt_messages.h"
 #include "app/qt_print_canvas.h"
 #include "app/save_dialog.h"
+#include "app/screen_fit.h"
 #include "app/x11_window_hints.h"
 #include "common/user_messages.h"
 #include "render/whole_file.h"
@@ -212,6 +213,7 @@ void TfrmTemplateResults::FormCreate()
 
     // Fixed size: the client area plus the menu bar.
     setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    fit_window_to_screen(this); // scrolls on a screen too small for it
     memoResults->clear();
     sink_ = std::make_unique<tMemoReportSink>(memoResults);
 }
@@ -247,8 +249,7 @@ void TfrmTemplateResults::FormShow()
 {
     if (!shown_before_) {
         shown_before_ = true;
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
+        centre_on_screen(this);
         cmdReturn->setFocus();
     }
     raise();
