@@ -179,7 +179,7 @@ void TfrmTemplate::build_controls()
     setFont(sans_font(false));
     setFixedSize(kClientWidth, kClientHeight);
 
-    DescripFld = new QPlainTextEdit(this);
+    DescripFld = new tWholeLinesEdit(this); // no line cut in half at its foot
     DescripFld->setGeometry(12, 7, 768, 94);
     DescripFld->setReadOnly(true);
     DescripFld->setFocusPolicy(Qt::NoFocus);

@@ -28,6 +28,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QWindow>
 
 namespace {
 
@@ -220,20 +221,38 @@ void TfrmTemplateResults::FormCreate()
 
 // A window manager that keeps a minimise button on the caption regardless
 // (or a keyboard shortcut of its own) would leave the user with no window at
-// all, the worksheet being hidden: the window comes straight back.
+// all, the worksheet being hidden: the window comes straight back. So it does
+// when the window manager sends it to another desktop.
 void TfrmTemplateResults::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange)
         show_focus_mark(this);
     if (event->type() == QEvent::WindowStateChange && isMinimized() && isVisible())
-        QMetaObject::invokeMethod(this, [this] {
-            if (isVisible() && isMinimized()) {
-                showNormal();
-                raise();
-                activateWindow();
-            }
-        }, Qt::QueuedConnection);
+        come_back();
+}
+
+void TfrmTemplateResults::come_back()
+{
+    QMetaObject::invokeMethod(this, [this] {
+        if (!isVisible())
+            return;
+        move_to_current_desktop(this);
+        if (isMinimized())
+            showNormal();
+        raise();
+        activateWindow();
+    }, Qt::QueuedConnection);
+}
+
+// Taken off the screen (unmapped) while shown and not minimised: the window
+// manager has sent it to another desktop.
+bool TfrmTemplateResults::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Expose && windowHandle() && watched == windowHandle()
+        && !windowHandle()->isExposed() && isVisible() && !isMinimized())
+        come_back();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TfrmTemplateResults::showEvent(QShowEvent* event)
@@ -247,6 +266,8 @@ void TfrmTemplateResults::showEvent(QShowEvent* event)
 // window and puts the focus on Return to Worksheet.
 void TfrmTemplateResults::FormShow()
 {
+    if (windowHandle())
+        windowHandle()->installEventFilter(this); // once: the filter list holds it only once
     if (!shown_before_) {
         shown_before_ = true;
         centre_on_screen(this);

@@ -54,14 +54,32 @@ constexpr int kTextMargin = 4;
 
 } // namespace
 
-tNotesMemo::tNotesMemo(QWidget* parent) : QPlainTextEdit(parent)
+tWholeLinesEdit::tWholeLinesEdit(QWidget* parent) : QPlainTextEdit(parent)
 {
     // The margin lies outside the viewport, so the lines start at its top
-    // whether the memo is scrolled or not, and a viewport as high as k lines
+    // whether the text is scrolled or not, and a viewport as high as k lines
     // shows exactly k of them. The space around it has the text's background.
     document()->setDocumentMargin(0);
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);
+}
+
+void tWholeLinesEdit::resizeEvent(QResizeEvent* event)
+{
+    show_whole_lines();
+    QPlainTextEdit::resizeEvent(event);
+}
+
+void tWholeLinesEdit::show_whole_lines()
+{
+    const int line = fontMetrics().height();
+    const int inside = height() - 2 * frameWidth() - kTextMargin;
+    const int lines = std::max(1, inside / std::max(1, line));
+    setViewportMargins(kTextMargin, kTextMargin, kTextMargin, std::max(0, inside - lines * line));
+}
+
+tNotesMemo::tNotesMemo(QWidget* parent) : tWholeLinesEdit(parent)
+{
     setTabChangesFocus(true);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -78,20 +96,6 @@ tNotesMemo::tNotesMemo(QWidget* parent) : QPlainTextEdit(parent)
     };
     connect(sideways, &QScrollBar::valueChanged, this, to_left_edge);
     connect(sideways, &QScrollBar::rangeChanged, this, to_left_edge);
-}
-
-void tNotesMemo::resizeEvent(QResizeEvent* event)
-{
-    show_whole_lines();
-    QPlainTextEdit::resizeEvent(event);
-}
-
-void tNotesMemo::show_whole_lines()
-{
-    const int line = fontMetrics().height();
-    const int inside = height() - 2 * frameWidth() - kTextMargin;
-    const int lines = std::max(1, inside / std::max(1, line));
-    setViewportMargins(kTextMargin, kTextMargin, kTextMargin, std::max(0, inside - lines * line));
 }
 
 int tNotesMemo::stored_length() const

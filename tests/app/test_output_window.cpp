@@ -261,6 +261,32 @@ TEST_F(OutputWindow, SaveWritesTheTextWithCrLfAndNothingAdded)
     EXPECT_EQ(file_bytes(path("out.txt")), QByteArray("\r\nA line\r\n\r\n\xC3\xA9nd"));
 }
 
+// Each kind of save proposes its own last file; the first save of a kind
+// opens in the folder of the last file saved, not where the program started.
+TEST_F(OutputWindow, FirstSaveOfAKindOpensWhereTheLastFileWasSaved)
+{
+    window.report_sink().append("x");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("texts"));
+    answer_save_dialog(path("texts/out.txt"));
+    window.cmdSaveOutput->click();
+    ASSERT_TRUE(QFile::exists(path("texts/out.txt")));
+
+    tSaveDialogSeen pdf;
+    answer_save_dialog(QString(), &pdf);
+    window.mnuSaveAsPdf->trigger();
+    ASSERT_TRUE(pdf.seen);
+    EXPECT_EQ(pdf.proposed_name, "results.pdf");
+    EXPECT_EQ(pdf.directory, QDir(path("texts")).absolutePath());
+
+    answer_save_dialog(path("elsewhere.pdf"));
+    window.mnuSaveAsPdf->trigger();
+    tSaveDialogSeen text;
+    answer_save_dialog(QString(), &text);
+    window.cmdSaveOutput->click();
+    EXPECT_EQ(text.directory, QDir(path("texts")).absolutePath()); // its own kind's folder
+    EXPECT_EQ(text.proposed_name, "out.txt");
+}
+
 TEST_F(OutputWindow, SaveEndsWithALineEndOnlyWhenTheLastLineIsEmpty)
 {
     append_lines(window.report_sink(), {"one", ""});
