@@ -205,6 +205,24 @@ const char* const report_separator =
 const char* const marker_significant = " p < .05";
 const char* const marker_not_significant = " not sig";
 
+// The conversions of the rows below, widths left out: the score table's
+// %6.0Lf, the deviation abnormality table's %10.1Lf, the pairwise tables'
+// %5.0Lf.
+std::string report_score_text(extended score)
+{
+    return format_ext("%.0Lf", score);
+}
+
+std::string report_deviation_text(extended deviation)
+{
+    return format_ext("%.1Lf", deviation);
+}
+
+std::string report_difference_text(extended difference)
+{
+    return format_ext("%.0Lf", difference);
+}
+
 std::string report_rule(int underscores)
 {
     return " " + std::string(static_cast<size_t>(underscores), '_');

@@ -33,6 +33,15 @@ extern const char* const report_separator; // 103 '-', no leading blank
 extern const char* const marker_significant; // " p < .05"
 extern const char* const marker_not_significant; // " not sig"
 
+// A figure as the report's tables print it, without the column's padding,
+// for whoever shows the same figure elsewhere (the chart's labels): the
+// score table's whole numbers, the deviation abnormality table's one
+// decimal, the pairwise tables' whole numbers. Ties round to even, as in
+// the report.
+std::string report_score_text(extended score);
+std::string report_deviation_text(extended deviation);
+std::string report_difference_text(extended difference);
+
 // Block 0: three empty lines, the separator, one empty line.
 void write_separator_block(tReportSink& sink);
 // Block 1: the application title and the citation.

@@ -1,12 +1,13 @@
 // Program entry of the desktop calculator: the two program-wide strings, the
 // folder of the worksheet file, the worksheet (the main window, which
 // restores the last scores as it is created), the hidden output window, the
-// message boxes, the event loop.
+// message boxes, the event loop; a second start shows the first and ends.
 #include "app/TemplateForm.h"
 #include "app/TemplateResults.h"
 #include "app/app_icon.h"
 #include "app/app_windows.h"
 #include "app/qt_messages.h"
+#include "app/single_instance.h"
 #include "app/worksheet_folder.h"
 #include "common/user_messages.h"
 #include "methods/worksheet_config.h"
@@ -38,6 +39,11 @@ int main(int argc, char** argv)
     QGuiApplication::setDesktopFileName(QStringLiteral("org.brenlow.brenlow"));
     QApplication::setWindowIcon(brenlow_icon());
     choose_worksheet_folder(GetProgramFolder());
+    // A second start on the same worksheet file shows the running program
+    // and ends.
+    tSingleInstance instance(single_instance_name(worksheet_path()));
+    if (!instance.claim(bring_program_to_front))
+        return 0;
 
     frmTemplate = new TfrmTemplate;
     frmTemplateResults = new TfrmTemplateResults;

@@ -2,12 +2,15 @@
 #include "app/ProfileChart.h"
 
 #include "app/qt_messages.h"
+#include "common/user_messages.h"
 #include "app/save_dialog.h"
+#include "app/screen_fit.h"
 #include "render/documents.h"
 #include "render/profile_chart.h"
 #include "render/whole_file.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPushButton>
 
@@ -44,6 +47,18 @@ QPushButton* make_button(QWidget* parent, const QString& caption, int left)
 
 } // namespace
 
+tChartSaveTarget chart_save_target(const QString& chosen, tChartFormat chosen_type)
+{
+    const QString typed = QFileInfo(chosen).suffix();
+    for (const tChartFileType& type : chart_file_types)
+        if (typed.compare(QLatin1String(type.suffix), Qt::CaseInsensitive) == 0)
+            return {chosen, type.format};
+    for (const tChartFileType& type : chart_file_types)
+        if (type.format == chosen_type)
+            return {chosen + QLatin1Char('.') + QLatin1String(type.suffix), type.format};
+    return {chosen, chosen_type};
+}
+
 tChartView::tChartView(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -77,12 +92,13 @@ TfrmProfileChart::TfrmProfileChart(QWidget* parent) : QDialog(parent)
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     cmdClose->setDefault(true);
 
+    fit_window_to_screen(this); // scrolls on a screen too small for it
     connect(cmdSaveChart, &QPushButton::clicked, this, &TfrmProfileChart::cmdSaveChartClick);
     connect(cmdClose, &QPushButton::clicked, this, &TfrmProfileChart::cmdCloseClick);
 }
 
-// Saves the chart in the format of the chosen file type; a name without an
-// extension gets that type's.
+// Saves the chart in the format that chart_save_target gives for the name
+// and the file type chosen.
 void TfrmProfileChart::cmdSaveChartClick()
 {
     QFileDialog dialog(this);
@@ -109,13 +125,20 @@ void TfrmProfileChart::cmdSaveChartClick()
         return;
     last_saved_file_ = file_name;
 
-    tChartFormat format = tChartFormat::Png;
+    tChartFormat chosen_type = tChartFormat::Png;
     for (const tChartFileType& type : chart_file_types)
         if (dialog.selectedNameFilter() == QLatin1String(type.filter))
-            format = type.format;
+            chosen_type = type.format;
+    const tChartSaveTarget target = chart_save_target(file_name, chosen_type);
+    // The dialog asked about the name as typed; a name that got an extension
+    // here is asked about now.
+    if (target.file != file_name && QFileInfo::exists(target.file)
+        && !user_messages().confirm(QFileInfo(target.file).fileName().toStdString()
+                                    + " already exists.\rDo you want to replace it?"))
+        return;
     try {
         QString reason;
-        if (!write_whole_file(file_name, chart_file(format, pnlChart->chart()), reason))
+        if (!write_whole_file(target.file, chart_file(target.format, pnlChart->chart()), reason))
             show_general_error(reason);
     } catch (const std::exception& error) {
         show_general_error(error);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "render/chart_data.h"
+#include "render/documents.h"
 
 #include <QDialog>
 #include <QString>
@@ -24,6 +25,15 @@ protected:
 private:
     tChartData data_;
 };
+
+// Where Save Chart... writes and in which format. An extension typed with
+// the name decides when it is .png, .svg or .pdf (in any case); otherwise the
+// chosen file type does, and its extension is added to the name.
+struct tChartSaveTarget {
+    QString file;
+    tChartFormat format;
+};
+tChartSaveTarget chart_save_target(const QString& chosen, tChartFormat chosen_type);
 
 class TfrmProfileChart : public QDialog {
     Q_OBJECT

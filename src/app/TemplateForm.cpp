@@ -10,6 +10,7 @@
 #include "app/qt_messages.h"
 #include "app/radio_group.h"
 #include "app/score_field.h"
+#include "app/screen_fit.h"
 #include "common/errors.h"
 #include "common/user_messages.h"
 #include "methods/worksheet_config.h"
@@ -37,6 +38,14 @@ namespace {
 
 std::string worksheet_folder_override;
 bool worksheet_folder_created_on_save = false;
+std::string earlier_worksheet_folder;
+
+// An error about the worksheet file says which file it is.
+EInOutError worksheet_file_error(const char* what, const std::string& path, const std::exception& error)
+{
+    return EInOutError(std::string("The worksheet file could not be ") + what + ":\r" + path + "\r\r"
+                       + error.what());
+}
 
 constexpr int kClientWidth = 792;
 constexpr int kClientHeight = 573;
@@ -142,10 +151,12 @@ private:
 
 } // namespace
 
-void set_worksheet_folder(const std::string& folder, bool create_on_save)
+void set_worksheet_folder(const std::string& folder, bool create_on_save,
+                          const std::string& earlier_folder)
 {
     worksheet_folder_override = folder;
     worksheet_folder_created_on_save = create_on_save && !folder.empty();
+    earlier_worksheet_folder = earlier_folder;
 }
 
 std::string worksheet_path()
@@ -167,10 +178,8 @@ void TfrmTemplate::build_controls()
 {
     setFont(sans_font(false));
     setFixedSize(kClientWidth, kClientHeight);
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
 
-    DescripFld = new QPlainTextEdit(this);
+    DescripFld = new tWholeLinesEdit(this); // no line cut in half at its foot
     DescripFld->setGeometry(12, 7, 768, 94);
     DescripFld->setReadOnly(true);
     DescripFld->setFocusPolicy(Qt::NoFocus);
@@ -261,6 +270,10 @@ void TfrmTemplate::build_controls()
     tab_stops_ = {txtInput1, txtInput2, txtInput3, txtInput4, txtInput5, txtInput6,
                   txtInput7, txtinput8, RadioGroup1, Pairs_vs_Deviations, Bonferroni,
                   memoComments, cmdCompute, btnclearData, ExitBtn};
+
+    // Too large for a small screen: the controls scroll.
+    if (!fit_window_to_screen(this))
+        centre_on_screen(this);
 }
 
 bool TfrmTemplate::focusNextPrevChild(bool next)
@@ -347,6 +360,13 @@ void TfrmTemplate::FormShow()
     }
 }
 
+void TfrmTemplate::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange)
+        show_focus_mark(this);
+}
+
 void TfrmTemplate::closeEvent(QCloseEvent* event)
 {
     // The worksheet is the main window: its close box ends the program
@@ -420,14 +440,21 @@ void TfrmTemplate::LoadPreviousData()
 {
     tFieldTexts texts;
     WorksheetRestoredFromFile = false;
+    std::string path = worksheet_path();
     try {
-        WorksheetRestoredFromFile = load_worksheet_file(worksheet_path(), RestoredValueCount, texts);
+        WorksheetRestoredFromFile = load_worksheet_file(path, RestoredValueCount, texts);
+        if (!WorksheetRestoredFromFile && !earlier_worksheet_folder.empty()) {
+            // Read once from where it was; the next Compute saves it in the
+            // folder chosen now.
+            path = earlier_worksheet_folder + "/" + DataFileName;
+            WorksheetRestoredFromFile = load_worksheet_file(path, RestoredValueCount, texts);
+        }
         for (int k = 1; k <= 8; ++k)
             score_field(k)->setText(QString::fromLatin1(texts[k - 1].c_str()));
     } catch (const std::exception& error) {
         for (int k = 1; k <= 8; ++k)
             score_field(k)->setText(QString::fromLatin1(texts[k - 1].c_str()));
-        show_general_error(error);
+        show_general_error(worksheet_file_error("read", path, error));
     }
     for (int k = 1; k <= 8; ++k) {
         const bool shown = k <= ActiveInputCount;
@@ -441,9 +468,14 @@ void TfrmTemplate::SaveCurrentData()
     tFieldTexts texts;
     for (int k = 1; k <= 8; ++k)
         texts[k - 1] = score_field(k)->score_text();
-    if (worksheet_folder_created_on_save)
-        create_folder_path(worksheet_folder_override);
-    save_worksheet_file(worksheet_path(), texts);
+    const std::string path = worksheet_path();
+    try {
+        if (worksheet_folder_created_on_save)
+            create_folder_path(worksheet_folder_override);
+        save_worksheet_file(path, texts);
+    } catch (const EInOutError& error) {
+        throw worksheet_file_error("saved", path, error);
+    }
 }
 
 void TfrmTemplate::btnclearDataClick()

@@ -21,7 +21,10 @@ class tScoreField;
 // The folder of the worksheet file: the folder of the executable unless a
 // folder was set here (an empty folder restores that default). A folder set
 // with create_on_save (the user's data folder) is created by the first save.
-void set_worksheet_folder(const std::string& folder, bool create_on_save = false);
+// When that folder holds no worksheet file at start, the one in
+// `earlier_folder` (where a copy of the program kept it before) is read.
+void set_worksheet_folder(const std::string& folder, bool create_on_save = false,
+                          const std::string& earlier_folder = std::string());
 // The worksheet file's full path.
 std::string worksheet_path();
 
@@ -70,6 +73,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 

@@ -6,6 +6,7 @@
 #include "app/qt_messages.h"
 #include "app/qt_print_canvas.h"
 #include "app/save_dialog.h"
+#include "app/screen_fit.h"
 #include "app/x11_window_hints.h"
 #include "common/user_messages.h"
 #include "render/whole_file.h"
@@ -22,10 +23,12 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QWindow>
 
 namespace {
 
@@ -185,9 +188,10 @@ void TfrmTemplateResults::FormCreate()
     setTabOrder(cmdClearResults, cmdReturn);
     setTabOrder(cmdReturn, cmdExit);
 
-    QMenu* printer_options = menuBar()->addMenu(QStringLiteral("Printer options..."));
-    mnuPrint = printer_options->addAction(QStringLiteral("Print All"));
-    mnuPrintSelection = printer_options->addAction(QStringLiteral("Print Selection"));
+    // Access keys: the captions are unchanged but for the underlined letter.
+    QMenu* printer_options = menuBar()->addMenu(QStringLiteral("&Printer options..."));
+    mnuPrint = printer_options->addAction(QStringLiteral("Print &All"));
+    mnuPrintSelection = printer_options->addAction(QStringLiteral("Print &Selection"));
     mnuPrint->setObjectName(QStringLiteral("mnuPrint"));
     mnuPrintSelection->setObjectName(QStringLiteral("mnuPrintSelection"));
 
@@ -198,27 +202,57 @@ void TfrmTemplateResults::FormCreate()
     connect(mnuPrint, &QAction::triggered, this, &TfrmTemplateResults::mnuPrintClick);
     connect(mnuPrintSelection, &QAction::triggered, this, &TfrmTemplateResults::mnuPrintSelectionClick);
     add_output_menus(printer_options);
+    // F10 opens the menu bar, as on other desktops.
+    auto* menu_key = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menu_key, &QShortcut::activated, this, [this]() {
+        const QList<QAction*> menus = menuBar()->actions();
+        if (!menus.isEmpty()) {
+            menuBar()->setFocus(Qt::MenuBarFocusReason);
+            menuBar()->setActiveAction(menus.front());
+        }
+    });
 
     // Fixed size: the client area plus the menu bar.
     setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+    fit_window_to_screen(this); // scrolls on a screen too small for it
     memoResults->clear();
     sink_ = std::make_unique<tMemoReportSink>(memoResults);
 }
 
 // A window manager that keeps a minimise button on the caption regardless
 // (or a keyboard shortcut of its own) would leave the user with no window at
-// all, the worksheet being hidden: the window comes straight back.
+// all, the worksheet being hidden: the window comes straight back. So it does
+// when the window manager sends it to another desktop.
 void TfrmTemplateResults::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange)
+        show_focus_mark(this);
     if (event->type() == QEvent::WindowStateChange && isMinimized() && isVisible())
-        QMetaObject::invokeMethod(this, [this] {
-            if (isVisible() && isMinimized()) {
-                showNormal();
-                raise();
-                activateWindow();
-            }
-        }, Qt::QueuedConnection);
+        come_back();
+}
+
+void TfrmTemplateResults::come_back()
+{
+    QMetaObject::invokeMethod(this, [this] {
+        if (!isVisible())
+            return;
+        move_to_current_desktop(this);
+        if (isMinimized())
+            showNormal();
+        raise();
+        activateWindow();
+    }, Qt::QueuedConnection);
+}
+
+// Taken off the screen (unmapped) while shown and not minimised: the window
+// manager has sent it to another desktop.
+bool TfrmTemplateResults::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Expose && windowHandle() && watched == windowHandle()
+        && !windowHandle()->isExposed() && isVisible() && !isMinimized())
+        come_back();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TfrmTemplateResults::showEvent(QShowEvent* event)
@@ -232,10 +266,11 @@ void TfrmTemplateResults::showEvent(QShowEvent* event)
 // window and puts the focus on Return to Worksheet.
 void TfrmTemplateResults::FormShow()
 {
+    if (windowHandle())
+        windowHandle()->installEventFilter(this); // once: the filter list holds it only once
     if (!shown_before_) {
         shown_before_ = true;
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
+        centre_on_screen(this);
         cmdReturn->setFocus();
     }
     raise();
@@ -300,7 +335,7 @@ void TfrmTemplateResults::cmdSaveOutputClick()
 void TfrmTemplateResults::cmdClearResultsClick()
 {
     memoResults->clear();
-    report_charts_.clear();
+    forget_charts();
 }
 
 void TfrmTemplateResults::cmdReturnClick()

@@ -97,6 +97,7 @@ public slots:
 
 protected:
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -108,6 +109,8 @@ private:
 
     void FormCreate();
     void FormShow();
+    // Back on the screen (restored, on the current desktop) and active.
+    void come_back();
     void print_text(const QString& text);
 
     // Save as PDF... and the Chart menu (TemplateResults_charts.cpp).
@@ -116,4 +119,6 @@ private:
     QString last_pdf_file_;                   // proposed by the next Save as PDF...
     TfrmProfileChart* chart_window_ = nullptr;
     void add_output_menus(QMenu* printer_options);
+    // Clear Results: no chart of a cleared report is shown or saved.
+    void forget_charts();
 };

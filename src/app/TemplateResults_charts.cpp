@@ -18,12 +18,12 @@
 
 void TfrmTemplateResults::add_output_menus(QMenu* printer_options)
 {
-    mnuSaveAsPdf = printer_options->addAction(QStringLiteral("Save as PDF..."));
+    mnuSaveAsPdf = printer_options->addAction(QStringLiteral("Save as P&DF..."));
     mnuSaveAsPdf->setObjectName(QStringLiteral("mnuSaveAsPdf"));
     connect(mnuSaveAsPdf, &QAction::triggered, this, &TfrmTemplateResults::mnuSaveAsPdfClick);
 
-    QMenu* chart = menuBar()->addMenu(QStringLiteral("Chart"));
-    mnuProfileChart = chart->addAction(QStringLiteral("Profile Chart..."));
+    QMenu* chart = menuBar()->addMenu(QStringLiteral("&Chart"));
+    mnuProfileChart = chart->addAction(QStringLiteral("&Profile Chart..."));
     mnuProfileChart->setObjectName(QStringLiteral("mnuProfileChart"));
     mnuProfileChart->setEnabled(false); // until the first report
     connect(mnuProfileChart, &QAction::triggered, this, &TfrmTemplateResults::mnuProfileChartClick);
@@ -34,6 +34,13 @@ void TfrmTemplateResults::report_written(const tCaseFigures& figures)
     last_chart_ = chart_data_of(figures);
     report_charts_.push_back(*last_chart_);
     mnuProfileChart->setEnabled(true);
+}
+
+void TfrmTemplateResults::forget_charts()
+{
+    report_charts_.clear();
+    last_chart_.reset();
+    mnuProfileChart->setEnabled(false);
 }
 
 void TfrmTemplateResults::mnuSaveAsPdfClick()

@@ -7,3 +7,8 @@ class TfrmTemplateResults; // the output window, created hidden
 
 extern TfrmTemplate* frmTemplate;
 extern TfrmTemplateResults* frmTemplateResults;
+
+// Shows the program's visible window (the modal one when a box or dialog is
+// open), restored when minimised, in front and active: a second start asks
+// for it.
+void bring_program_to_front();

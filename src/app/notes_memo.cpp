@@ -3,8 +3,9 @@
 #include "common/notes_text.h"
 
 #include <QKeyEvent>
-#include <QResizeEvent>
 #include <QMimeData>
+#include <QResizeEvent>
+#include <QScrollBar>
 #include <QPlainTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -53,33 +54,48 @@ constexpr int kTextMargin = 4;
 
 } // namespace
 
-tNotesMemo::tNotesMemo(QWidget* parent) : QPlainTextEdit(parent)
+tWholeLinesEdit::tWholeLinesEdit(QWidget* parent) : QPlainTextEdit(parent)
 {
     // The margin lies outside the viewport, so the lines start at its top
-    // whether the memo is scrolled or not, and a viewport as high as k lines
+    // whether the text is scrolled or not, and a viewport as high as k lines
     // shows exactly k of them. The space around it has the text's background.
     document()->setDocumentMargin(0);
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);
-    setTabChangesFocus(true);
-    setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }
 
-void tNotesMemo::resizeEvent(QResizeEvent* event)
+void tWholeLinesEdit::resizeEvent(QResizeEvent* event)
 {
     show_whole_lines();
     QPlainTextEdit::resizeEvent(event);
 }
 
-void tNotesMemo::show_whole_lines()
+void tWholeLinesEdit::show_whole_lines()
 {
     const int line = fontMetrics().height();
     const int inside = height() - 2 * frameWidth() - kTextMargin;
     const int lines = std::max(1, inside / std::max(1, line));
     setViewportMargins(kTextMargin, kTextMargin, kTextMargin, std::max(0, inside - lines * line));
+}
+
+tNotesMemo::tNotesMemo(QWidget* parent) : tWholeLinesEdit(parent)
+{
+    setTabChangesFocus(true);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The lines wrap at the memo's width, so nothing ever lies to the right.
+    // A line that fills the width exactly leaves the cursor just beyond it,
+    // and the editor would scroll sideways to show the cursor, hiding the
+    // first character of every line: the view stays at the left edge.
+    QScrollBar* sideways = horizontalScrollBar();
+    const auto to_left_edge = [sideways]() {
+        if (sideways->value() != 0)
+            sideways->setValue(0);
+    };
+    connect(sideways, &QScrollBar::valueChanged, this, to_left_edge);
+    connect(sideways, &QScrollBar::rangeChanged, this, to_left_edge);
 }
 
 int tNotesMemo::stored_length() const

@@ -12,7 +12,22 @@
 #include <string>
 #include <vector>
 
-class tNotesMemo : public QPlainTextEdit {
+// A text area whose view ends below the last line that fits whole: no line
+// shows cut in half at the bottom. The space left below has the text's
+// background.
+class tWholeLinesEdit : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit tWholeLinesEdit(QWidget* parent = nullptr);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void show_whole_lines();
+};
+
+class tNotesMemo : public tWholeLinesEdit {
     Q_OBJECT
 public:
     static constexpr int MaxLength = notes_max_length;
@@ -28,7 +43,6 @@ public:
     std::vector<std::string> displayed_lines() const;
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
@@ -36,6 +50,4 @@ protected:
 private:
     // Characters that may still be added, the current selection being replaced.
     int room() const;
-    // Ends the view below the last line that fits whole.
-    void show_whole_lines();
 };

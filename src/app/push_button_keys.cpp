@@ -34,3 +34,15 @@ void press_on_enter(QPushButton* button)
 {
     button->installEventFilter(new tEnterPresses(button));
 }
+
+void show_focus_mark(QWidget* window)
+{
+    if (!window->isActiveWindow())
+        return;
+    // After Qt has given the focus back on activation, which clears the mark.
+    QMetaObject::invokeMethod(window, [window]() {
+        window->setAttribute(Qt::WA_KeyboardFocusChange, true);
+        if (QWidget* focused = window->focusWidget())
+            focused->update();
+    }, Qt::QueuedConnection);
+}

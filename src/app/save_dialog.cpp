@@ -1,5 +1,30 @@
 #include "app/save_dialog.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+// The folder of the last file chosen in any save dialog of this run.
+QString& last_save_folder()
+{
+    static QString folder;
+    return folder;
+}
+
+QString first_save_folder()
+{
+    if (!last_save_folder().isEmpty() && QFileInfo(last_save_folder()).isDir())
+        return last_save_folder();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir())
+        return documents;
+    return QDir::homePath();
+}
+
+} // namespace
+
 void prepare_save_dialog(QFileDialog& dialog, const QStringList& filters, const QString& proposed,
                          const QString& selected_filter)
 {
@@ -10,7 +35,8 @@ void prepare_save_dialog(QFileDialog& dialog, const QStringList& filters, const 
         dialog.selectNameFilter(selected_filter);
     dialog.setSizeGripEnabled(true);
     // After the filter: choosing a filter may rewrite the name's extension.
-    dialog.selectFile(proposed);
+    const bool bare = !proposed.contains(QLatin1Char('/')) && !proposed.contains(QDir::separator());
+    dialog.selectFile(bare ? QDir(first_save_folder()).filePath(proposed) : proposed);
 }
 
 QString chosen_save_file(QFileDialog& dialog)
@@ -18,5 +44,8 @@ QString chosen_save_file(QFileDialog& dialog)
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     const QStringList chosen = dialog.selectedFiles();
-    return chosen.isEmpty() ? QString() : chosen.front();
+    if (chosen.isEmpty())
+        return QString();
+    last_save_folder() = QFileInfo(chosen.front()).absolutePath();
+    return chosen.front();
 }

@@ -7,7 +7,10 @@
 #include <QStringList>
 
 // A save dialog with these name filters (the one given chosen, when it is)
-// and this proposed name.
+// and this proposed name. A name without a folder (the first save of its
+// kind) is proposed in the folder of the last file saved of any kind, or
+// before any save in the user's documents folder, never in whatever folder
+// the program was started from.
 void prepare_save_dialog(QFileDialog& dialog, const QStringList& filters, const QString& proposed,
                          const QString& selected_filter = QString());
 

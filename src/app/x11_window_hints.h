@@ -8,3 +8,8 @@ class QWidget;
 
 // Call on a top-level widget before it is first shown.
 void ask_for_title_only_caption(QWidget* window);
+
+// Asks the window manager to show `window` on the desktop (workspace) now
+// shown: a window that must stay in reach is brought back when it is sent to
+// another one.
+void move_to_current_desktop(QWidget* window);

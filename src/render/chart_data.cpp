@@ -3,6 +3,7 @@
 
 #include "analysis/case_figures.h"
 #include "analysis/normative_data.h"
+#include "analysis/report.h"
 
 #include <QStringDecoder>
 
@@ -20,7 +21,37 @@ QString note_text(const std::string& line)
     return text;
 }
 
+// A figure's text as the report prints it, with a true minus sign.
+QString report_figure(const std::string& text)
+{
+    QString figure = QString::fromStdString(text);
+    figure.replace(QLatin1Char('-'), QChar(0x2212));
+    return figure;
+}
+
 } // namespace
+
+QString chart_notes_of(const std::vector<std::string>& note_lines)
+{
+    const QChar line_end(QChar::LineSeparator);
+    QString notes;
+    for (size_t k = 0; k < note_lines.size(); ++k) {
+        // The memo wraps after a blank (the blank stays on the line); a line
+        // without one ended where the user pressed Enter.
+        const std::string& before = k > 0 ? note_lines[k - 1] : std::string();
+        const bool wrapped = !before.empty() && (before.back() == ' ' || before.back() == '\t');
+        if (k > 0 && !wrapped)
+            notes += line_end;
+        notes += note_text(note_lines[k]);
+    }
+    // Blanks and line ends at either end show nothing.
+    const auto blank = [line_end](QChar c) { return c == line_end || c.isSpace(); };
+    while (!notes.isEmpty() && blank(notes.back()))
+        notes.chop(1);
+    while (!notes.isEmpty() && blank(notes.front()))
+        notes.remove(0, 1);
+    return notes;
+}
 
 QString tChartData::criterion_label() const
 {
@@ -40,6 +71,7 @@ tChartData chart_data_of(const tCaseFigures& figures)
         data.lower[k - 1] = double(figures.index.lower[k]);
         data.upper[k - 1] = double(figures.index.upper[k]);
         data.is_low[k - 1] = figures.index.is_low[k] != 0;
+        data.score_text[k - 1] = report_figure(report_score_text(figures.index.scores[k]));
     }
     // The cut on the Index metric of the lower-tail deviate, with the
     // normative mean and SD of every Index score.
@@ -56,6 +88,7 @@ tChartData chart_data_of(const tCaseFigures& figures)
             data.diff[i] = double(figures.pair.pair_abnormality_mat[b][a]); // score_a - score_b
             data.diff_cut[i] = double(figures.zAbs * norms.SDdiff_Pairwise[a][b]);
             data.diff_abnormal[i] = figures.pair.pair_abnormal[a][b] != 0;
+            data.diff_text[i] = report_figure(report_difference_text(figures.pair.pair_abnormality_mat[b][a]));
         }
     } else {
         data.diff_count = chart_scores;
@@ -63,9 +96,9 @@ tChartData chart_data_of(const tCaseFigures& figures)
             data.diff[k - 1] = double(figures.dev.deviation[k]);
             data.diff_cut[k - 1] = double(figures.zAbs * norms.SD_DevMean[k]);
             data.diff_abnormal[k - 1] = figures.dev.abnormal[k] != 0;
+            data.diff_text[k - 1] = report_figure(report_deviation_text(figures.dev.deviation[k]));
         }
     }
-    if (!figures.note_lines.empty())
-        data.notes_line = note_text(figures.note_lines.front());
+    data.notes = chart_notes_of(figures.note_lines);
     return data;
 }

@@ -6,6 +6,8 @@
 #include <QString>
 
 #include <array>
+#include <string>
+#include <vector>
 
 struct tCaseFigures;
 
@@ -31,7 +33,15 @@ struct tChartData {
     std::array<double, chart_pairs> diff_cut{};
     std::array<bool, chart_pairs> diff_abnormal{};
 
-    QString notes_line; // the notes' first line, empty without notes
+    // Each score and difference as the report prints it (its rounding, a
+    // true minus sign): the chart's labels.
+    std::array<QString, chart_scores> score_text{};
+    std::array<QString, chart_pairs> diff_text{};
+
+    // The notes as one text: the report's note lines joined again, a line
+    // that the memo wrapped after a blank running on, any other line ending
+    // in a line separator (U+2028). Empty without notes.
+    QString notes;
 
     QString criterion_label() const;
 };
@@ -41,3 +51,6 @@ constexpr std::array<std::array<int, 2>, chart_pairs> chart_pair_slots = {
     {{1, 2}, {1, 3}, {1, 4}, {2, 3}, {2, 4}, {3, 4}}};
 
 tChartData chart_data_of(const tCaseFigures& figures);
+
+// The notes text of these note lines (see tChartData::notes).
+QString chart_notes_of(const std::vector<std::string>& note_lines);

@@ -54,6 +54,26 @@ QRectF chart_area(const QPaintDevice& device)
     return QRectF(0, 0, width, height);
 }
 
+// Notes too long for the chart's rows (from a case file) are printed whole
+// under the chart: a page of the PDF never cuts them.
+void draw_whole_notes(QPainter& painter, const QPaintDevice& device, const QRectF& chart,
+                      QString notes)
+{
+    // One paragraph, as the chart runs them on, so that any note fits the page.
+    notes.replace(QChar(QChar::LineSeparator), QStringLiteral(" / "));
+    painter.save();
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(9);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    const QRectF below(chart.left(), chart.bottom() + device.logicalDpiY() / 6.0, chart.width(),
+                       device.height() - chart.bottom());
+    painter.drawText(below, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+                     QStringLiteral("Notes: ") + notes);
+    painter.restore();
+}
+
 void begin_or_throw(QPainter& painter, QPaintDevice* device)
 {
     if (!painter.begin(device))
@@ -196,7 +216,10 @@ void tResultsPdf::finish_with(const tCharts& charts)
     d_->layout->finish();
     for (const tChartData& chart : charts) {
         d_->writer.newPage();
-        draw_profile_chart(d_->painter, chart_area(d_->writer), chart);
+        const QRectF area = chart_area(d_->writer);
+        draw_profile_chart(d_->painter, area, chart);
+        if (tChartGeometry(area, chart).notes_cut)
+            draw_whole_notes(d_->painter, d_->writer, area, chart.notes);
     }
     end_or_throw(d_->painter);
 }

@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPolygonF>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -18,7 +19,8 @@ namespace {
 constexpr double margin = 16;
 constexpr double plot_left = 70;
 constexpr double plot_right = 580;
-constexpr double profile_top = 96;
+constexpr double notes_top = margin + 46;
+constexpr double profile_top = 96; // without notes, or with one or two rows of them
 constexpr double profile_bottom = 372;
 constexpr double diff_top = 446;
 constexpr double diff_bottom = 552;
@@ -39,6 +41,40 @@ const QColor diff_fill(214, 230, 242);
 QString number_text(double value)
 {
     return QLocale::c().toString(value, 'g', 6);
+}
+
+double note_row_height(int pixels)
+{
+    return pixels * 1.25;
+}
+
+QFont notes_font(int pixels)
+{
+    QFont f(QStringLiteral("Liberation Sans"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(pixels);
+    f.setItalic(true);
+    return f;
+}
+
+// `text` wrapped at `width` in `font`, in design units; a line separator
+// ends a row.
+QStringList wrapped_rows(const QString& text, const QFont& font, double width)
+{
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QStringList rows;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        QString row = text.mid(line.textStart(), line.textLength());
+        row.remove(QChar(QChar::LineSeparator));
+        rows << row.trimmed();
+    }
+    layout.endLayout();
+    return rows;
 }
 
 // One decimal with a true minus sign.
@@ -128,7 +164,9 @@ private:
         QString scores = QStringLiteral("Index scores: ");
         for (int k = 0; k < chart_scores; ++k)
             scores += QStringLiteral("   %1 %2").arg(QLatin1String(slot_names[k]),
-                                                     number_text(d_.score[k]));
+                                                     d_.score_text[k].isEmpty()
+                                                         ? number_text(d_.score[k])
+                                                         : d_.score_text[k]);
         p_.setPen(ink);
         p_.setFont(font(17, true));
         text(QRectF(at(margin, margin), QSizeF(g_.u(width), g_.u(24))), Qt::AlignLeft | Qt::AlignVCenter,
@@ -144,14 +182,12 @@ private:
         text(QRectF(at(margin, margin + 26), QSizeF(g_.u(width), g_.u(18))),
              Qt::AlignLeft | Qt::AlignVCenter, options);
 
-        if (!d_.notes_line.isEmpty()) {
-            const QFont f = font(12.5, false, true);
-            p_.setFont(f);
-            const QString line = QFontMetricsF(f, p_.device())
-                                     .elidedText(QStringLiteral("Notes: ") + d_.notes_line,
-                                                 Qt::ElideRight, g_.u(width));
-            text(QRectF(at(margin, margin + 46), QSizeF(g_.u(width), g_.u(18))),
-                 Qt::AlignLeft | Qt::AlignVCenter, line);
+        if (!g_.note_rows.isEmpty()) {
+            p_.setFont(font(g_.note_pixels, false, true));
+            const double row = note_row_height(g_.note_pixels);
+            for (int i = 0; i < g_.note_rows.size(); ++i)
+                text(QRectF(at(margin, notes_top + i * row), QSizeF(g_.u(width), g_.u(row))),
+                     Qt::AlignLeft | Qt::AlignVCenter, g_.note_rows.at(i));
         }
     }
 
@@ -299,15 +335,17 @@ private:
             for (const double cut : {d_.diff_cut[i], -d_.diff_cut[i]})
                 p_.drawLine(QPointF(x - half, g_.diff_y(cut)), QPointF(x + half, g_.diff_y(cut)));
 
-            // The value beyond the bar's end.
+            // The value at the bar's end, as the report prints it.
             p_.setPen(ink);
             p_.setFont(font(10.5, d_.diff_abnormal[i]));
             const bool up = d_.diff[i] >= 0;
             const double h = g_.u(14);
-            const double y_text = up ? std::min(y1, g_.diff_y(d_.diff_cut[i])) - h - g_.u(1)
-                                     : std::max(y1, g_.diff_y(-d_.diff_cut[i])) + g_.u(1);
-            text(QRectF(QPointF(x - slot_width / 2, y_text), QSizeF(slot_width, h)),
-                 Qt::AlignCenter, signed_text(d_.diff[i]));
+            const double y_text = up ? y1 - h - g_.u(1) : y1 + g_.u(1);
+            const QString value = d_.diff_text[i].isEmpty() ? signed_text(d_.diff[i]) : d_.diff_text[i];
+            // On white, so that a cut line passing behind stays off the digits.
+            const double w = QFontMetricsF(p_.font(), p_.device()).horizontalAdvance(value) + g_.u(4);
+            p_.fillRect(QRectF(QPointF(x - w / 2, y_text + g_.u(1)), QSizeF(w, h - g_.u(2))), Qt::white);
+            text(QRectF(QPointF(x - slot_width / 2, y_text), QSizeF(slot_width, h)), Qt::AlignCenter, value);
 
             p_.setFont(font(12, true));
             text(QRectF(QPointF(x - slot_width / 2, plot.bottom() + g_.u(4)), QSizeF(slot_width, g_.u(16))),
@@ -341,7 +379,7 @@ private:
     {
         const QString crit = d_.criterion_label();
         const QString what = d_.pairwise ? QStringLiteral("difference") : QStringLiteral("deviation");
-        double y = profile_top + 4;
+        double y = (g_.profile_plot.top() - g_.box.top()) / g_.unit + 4;
         const double row = 26;
         p_.setFont(font(12.5, true));
         p_.setPen(ink);
@@ -406,10 +444,39 @@ tChartGeometry::tChartGeometry(const QRectF& rect, const tChartData& data)
         unit = 0;
     const QSizeF size(design_width * unit, design_height * unit);
     box = QRectF(rect.center() - QPointF(size.width() / 2, size.height() / 2), size);
-    profile_plot = QRectF(at(plot_left, profile_top), at(plot_right, profile_bottom));
+    lay_out_notes(data.notes);
+    const double notes_bottom = notes_top + note_rows.size() * note_row_height(note_pixels) + 10;
+    profile_plot = QRectF(at(plot_left, std::max(profile_top, notes_bottom)), at(plot_right, profile_bottom));
     diff_plot = QRectF(at(plot_left, diff_top), at(plot_right, diff_bottom));
     diff_count = data.diff_count == chart_pairs ? chart_pairs : chart_scores;
     diff_range = diff_axis_range(data);
+}
+
+void tChartGeometry::lay_out_notes(const QString& notes)
+{
+    note_rows.clear();
+    notes_cut = false;
+    if (notes.isEmpty())
+        return;
+    // A little room for the rounding of scaled fonts.
+    const double width = (design_width - 2 * margin) * 0.97;
+    const QString prefix = QStringLiteral("Notes: ");
+    QString run_on = notes;
+    run_on.replace(QChar(QChar::LineSeparator), QStringLiteral(" / "));
+    constexpr int sizes[] = {12, 11, 10, 9};
+    for (const QString& text : {notes, run_on})
+        for (const int pixels : sizes) {
+            note_pixels = pixels;
+            note_rows = wrapped_rows(prefix + text, notes_font(pixels), width);
+            if (note_rows.size() <= max_note_rows)
+                return;
+        }
+    // Far beyond 250 characters: the last row says that more follows.
+    QStringList rest = note_rows.mid(max_note_rows - 1);
+    note_rows = note_rows.mid(0, max_note_rows - 1);
+    note_rows << QFontMetricsF(notes_font(note_pixels))
+                     .elidedText(rest.join(QLatin1Char(' ')) + QChar(0x2026), Qt::ElideRight, width);
+    notes_cut = true;
 }
 
 QPointF tChartGeometry::at(double x, double y) const

@@ -14,6 +14,7 @@
 
 #include <QColor>
 #include <QRectF>
+#include <QStringList>
 
 class QPainter;
 
@@ -35,6 +36,16 @@ public:
     int diff_count = chart_scores;
     double diff_range = 20; // the difference axis runs from -diff_range to +diff_range
 
+    // The notes under the title, "Notes: " first, wrapped into at most
+    // max_note_rows rows of note_pixels (design units); the Index plot starts
+    // below them. The font gets smaller before anything is cut; notes_cut is
+    // set, and the last row ends in an ellipsis, only for notes that do not
+    // fit at the smallest size (never for the worksheet's 250 characters).
+    static constexpr int max_note_rows = 4;
+    QStringList note_rows;
+    int note_pixels = 12;
+    bool notes_cut = false;
+
     // Device coordinates of a value on the Index axis, of slot 1..4, of a
     // difference and of difference 0..diff_count-1.
     double index_y(double value) const;
@@ -47,6 +58,7 @@ public:
 
 private:
     QPointF at(double x, double y) const;
+    void lay_out_notes(const QString& notes);
 };
 
 // Colours, exposed for the tests; each only repeats what a shape says.

@@ -6,6 +6,7 @@
 #include "test_worksheet_fixture.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QImage>
 
@@ -73,6 +74,46 @@ TEST_F(tWorksheetFolderTest, UnwritableProgramFolderUsesTheUsersDataFolder)
     QTest::mouseClick(ws->btnclearData, Qt::LeftButton);
     EXPECT_TRUE(ws->txtInput1->text().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(data_file));
+}
+
+// A copy of the program used before kept its file beside it; now that the
+// file goes to the data folder, the first start still shows those scores,
+// and the next Compute saves to the data folder, leaving the old file alone.
+TEST_F(tWorksheetFolderTest, FileBesideTheProgramIsReadWhenTheDataFolderHasNone)
+{
+    const QString beside = folder.filePath(QStringLiteral("program"));
+    ASSERT_TRUE(QDir().mkpath(beside));
+    {
+        QFile old(beside + QStringLiteral("/orvane_index.txt"));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("91 92 93 94     ");
+    }
+    const std::string data_folder = QFileInfo(data_file).path().toStdString();
+    set_worksheet_folder(data_folder, true, beside.toStdString());
+    start();
+    EXPECT_EQ(ws->txtInput1->text(), "91");
+    EXPECT_EQ(ws->txtInput4->text(), "94");
+    compute_four_scores();
+    EXPECT_EQ(bytes_of(data_file), SAVED);
+    EXPECT_EQ(bytes_of(beside + QStringLiteral("/orvane_index.txt")), QByteArray("91 92 93 94     "));
+    restart(); // the data folder's file now wins
+    EXPECT_EQ(ws->txtInput1->text(), "100");
+}
+
+// A data folder that cannot be made: Compute stops, and the box says which
+// file could not be saved and why.
+TEST_F(tWorksheetFolderTest, SaveErrorNamesTheWorksheetFile)
+{
+    set_worksheet_folder("/proc/brenlow-no-such-folder", true);
+    start();
+    enter_scores(QStringLiteral("100"), QStringLiteral("95"), QStringLiteral("110.5"), QStringLiteral("87"));
+    tSeenBox seen;
+    answer_next_box(QStringLiteral("OK"), &seen);
+    QTest::mouseClick(ws->cmdCompute, Qt::LeftButton);
+    EXPECT_TRUE(seen.seen);
+    EXPECT_TRUE(seen.text.contains(QStringLiteral("/proc/brenlow-no-such-folder/orvane_index.txt")))
+        << seen.text.toStdString();
+    EXPECT_FALSE(results->isVisible());
 }
 
 // Both windows carry the program's icon, drawn from its SVG at every size:

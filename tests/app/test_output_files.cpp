@@ -89,12 +89,22 @@ TEST_F(OutputFiles, PdfHoldsTheMemoAsPrintedThenTheChartOfEachReport)
         const QString n = QString::number(page);
         return poppler("pdftotext", {"-f", n, "-l", n, pdf, "-"}).join(' ');
     };
-    EXPECT_TRUE(page_text(pages - 1).contains("VC 100 PR 95 WM 110.5 PS 60")) << page_text(pages - 1).toStdString();
+    // The scores as the report prints them: 110.5 as 110.
+    EXPECT_TRUE(page_text(pages - 1).contains("VC 100 PR 95 WM 110 PS 60")) << page_text(pages - 1).toStdString();
     EXPECT_TRUE(page_text(pages).contains("VC 120 PR 85 WM 100 PS 90"));
 
-    // Clear Results forgets the charts with the reports.
+    // Clear Results forgets the charts with the reports: no chart of a
+    // cleared report can be shown.
     results->cmdClearResults->click();
     EXPECT_TRUE(results->report_charts().empty());
+    EXPECT_FALSE(results->mnuProfileChart->isEnabled());
+    bool chart_shown = false;
+    on_next_modal([&chart_shown](QWidget* w) {
+        chart_shown = true;
+        w->close();
+    }, 2000);
+    results->mnuProfileChartClick();
+    EXPECT_FALSE(chart_shown);
     compute("100", "100", "100", "100");
     ASSERT_EQ(results->report_charts().size(), 1u);
     EXPECT_EQ(results->report_charts()[0].score[1], 100);
@@ -154,4 +164,44 @@ TEST_F(OutputFiles, ChartWindowShowsTheLatestReportAndSavesItByFileType)
     EXPECT_EQ(seen.proposed_name, "chart.png");
     const QImage png(folder.filePath("profile.png"), "PNG");
     EXPECT_EQ(png.size(), QSize(1600, 1200));
+}
+
+// The typed extension decides the format when it is one of the three,
+// whatever file type is chosen; another extension keeps the chosen type and
+// gets its extension added.
+TEST_F(OutputFiles, SaveChartWritesTheFormatTheTypedNameSays)
+{
+    compute("100", "95", "110.5", "60");
+    const struct {
+        const char* typed;
+        const char* written;
+        QByteArray magic;
+    } cases[] = {
+        {"chart_a.svg", "chart_a.svg", "<?xml"},
+        {"chart_b.PDF", "chart_b.PDF", "%PDF"},
+        {"chart_c.png", "chart_c.png", "\x89PNG"},
+        {"chart_d.v2", "chart_d.v2.png", "\x89PNG"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        on_next_modal([&](QWidget* w) {
+            auto* chart = qobject_cast<TfrmProfileChart*>(w);
+            if (!chart)
+                return;
+            answer_save_dialog(folder.filePath(c.typed)); // the PNG type, proposed first
+            chart->cmdSaveChart->click();
+            chart->cmdClose->click();
+        });
+        results->mnuProfileChart->trigger();
+        QFile file(folder.filePath(c.written));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(file.readAll().startsWith(c.magic));
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder.filePath("chart_a.svg.png")));
+    EXPECT_FALSE(QFileInfo::exists(folder.filePath("chart_d.v2")));
+
+    const tChartSaveTarget svg_type = chart_save_target(QStringLiteral("/x/report.final"), tChartFormat::Svg);
+    EXPECT_EQ(svg_type.file, QStringLiteral("/x/report.final.svg"));
+    EXPECT_EQ(svg_type.format, tChartFormat::Svg);
+    EXPECT_EQ(chart_save_target(QStringLiteral("/x/a.Png"), tChartFormat::Pdf).format, tChartFormat::Png);
 }

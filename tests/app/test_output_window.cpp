@@ -11,8 +11,10 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -110,20 +112,35 @@ TEST_F(OutputWindow, ButtonsMenuAndFontsAsDesigned)
     EXPECT_EQ(window.memoResults->mapTo(window.centralWidget(), QPoint(0, 0)), QPoint(8, 10));
     EXPECT_EQ(window.memoResults->size(), QSize(769, 452));
 
+    // The captions as shown (an access key's "&" only underlines a letter),
+    // each menu and item with an access key of its own.
+    const auto shown = [](const QAction* a) { return QString(a->text()).remove(QLatin1Char('&')); };
+    const auto access_key = [](const QAction* a) {
+        const int at = a->text().indexOf(QLatin1Char('&'));
+        return at < 0 ? QChar() : a->text().at(at + 1).toUpper();
+    };
     const QList<QAction*> menus = window.menuBar()->actions();
     ASSERT_EQ(menus.size(), 2);
-    EXPECT_EQ(menus[0]->text(), "Printer options...");
+    EXPECT_EQ(shown(menus[0]), "Printer options...");
     const QList<QAction*> items = menus[0]->menu()->actions();
     ASSERT_EQ(items.size(), 3);
     EXPECT_EQ(items[0], window.mnuPrint);
-    EXPECT_EQ(items[0]->text(), "Print All");
+    EXPECT_EQ(shown(items[0]), "Print All");
     EXPECT_EQ(items[1], window.mnuPrintSelection);
-    EXPECT_EQ(items[1]->text(), "Print Selection");
+    EXPECT_EQ(shown(items[1]), "Print Selection");
     EXPECT_EQ(items[2], window.mnuSaveAsPdf);
-    EXPECT_EQ(items[2]->text(), "Save as PDF...");
-    EXPECT_EQ(menus[1]->text(), "Chart");
+    EXPECT_EQ(shown(items[2]), "Save as PDF...");
+    EXPECT_EQ(shown(menus[1]), "Chart");
     EXPECT_EQ(menus[1]->menu()->actions(), QList<QAction*>{window.mnuProfileChart});
-    EXPECT_EQ(window.mnuProfileChart->text(), "Profile Chart...");
+    EXPECT_EQ(shown(window.mnuProfileChart), "Profile Chart...");
+    for (const QList<QAction*>& group : {menus, items}) {
+        QSet<QChar> keys;
+        for (const QAction* a : group) {
+            EXPECT_FALSE(access_key(a).isNull()) << shown(a).toStdString();
+            keys.insert(access_key(a));
+        }
+        EXPECT_EQ(keys.size(), group.size()); // none shared within a menu
+    }
 }
 
 TEST_F(OutputWindow, FirstShownWithTheFocusOnReturnToWorksheet)
@@ -131,6 +148,26 @@ TEST_F(OutputWindow, FirstShownWithTheFocusOnReturnToWorksheet)
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     EXPECT_EQ(window.focusWidget(), window.cmdReturn);
+    // Its focus mark shows at once, not only after a Tab: the style draws it
+    // for a window whose focus came by keyboard.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return window.testAttribute(Qt::WA_KeyboardFocusChange); }));
+    EXPECT_EQ(window.focusWidget(), window.cmdReturn);
+}
+
+// F10 and Alt with a menu's access key open the menu bar's menus.
+TEST_F(OutputWindow, MenusOpenFromTheKeyboard)
+{
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QMenu* printer_options = window.menuBar()->actions().at(0)->menu();
+    QTest::keyClick(window.cmdReturn, Qt::Key_F10);
+    EXPECT_EQ(window.menuBar()->activeAction(), window.menuBar()->actions().at(0));
+    QTest::keyClick(window.menuBar(), Qt::Key_Escape);
+
+    QTest::keyClick(window.cmdReturn, Qt::Key_P, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([printer_options] { return printer_options->isVisible(); }));
+    printer_options->close();
 }
 
 TEST_F(OutputWindow, CloseRequestWhileShownIsRefused)
@@ -222,6 +259,32 @@ TEST_F(OutputWindow, SaveWritesTheTextWithCrLfAndNothingAdded)
     EXPECT_EQ(seen.proposed_name, "results.txt");
     // UTF-8 bytes, no final line end.
     EXPECT_EQ(file_bytes(path("out.txt")), QByteArray("\r\nA line\r\n\r\n\xC3\xA9nd"));
+}
+
+// Each kind of save proposes its own last file; the first save of a kind
+// opens in the folder of the last file saved, not where the program started.
+TEST_F(OutputWindow, FirstSaveOfAKindOpensWhereTheLastFileWasSaved)
+{
+    window.report_sink().append("x");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("texts"));
+    answer_save_dialog(path("texts/out.txt"));
+    window.cmdSaveOutput->click();
+    ASSERT_TRUE(QFile::exists(path("texts/out.txt")));
+
+    tSaveDialogSeen pdf;
+    answer_save_dialog(QString(), &pdf);
+    window.mnuSaveAsPdf->trigger();
+    ASSERT_TRUE(pdf.seen);
+    EXPECT_EQ(pdf.proposed_name, "results.pdf");
+    EXPECT_EQ(pdf.directory, QDir(path("texts")).absolutePath());
+
+    answer_save_dialog(path("elsewhere.pdf"));
+    window.mnuSaveAsPdf->trigger();
+    tSaveDialogSeen text;
+    answer_save_dialog(QString(), &text);
+    window.cmdSaveOutput->click();
+    EXPECT_EQ(text.directory, QDir(path("texts")).absolutePath()); // its own kind's folder
+    EXPECT_EQ(text.proposed_name, "out.txt");
 }
 
 TEST_F(OutputWindow, SaveEndsWithALineEndOnlyWhenTheLastLineIsEmpty)

@@ -5,6 +5,7 @@
 #include "test_worksheet_fixture.h"
 
 #include <QAccessible>
+#include <QClipboard>
 #include <QDir>
 #include <QScreen>
 #include <QRadioButton>
@@ -72,6 +73,30 @@ TEST_F(tWorksheetTest, ScreenReadersCanNameEveryControl)
 
 // A folder where the file would be is no file: the start is quiet, and
 // Compute reports that it cannot save.
+// A line that fills the memo's width exactly leaves the cursor beyond its
+// right edge; the view must not scroll sideways to show it, or the first
+// character of every line is hidden.
+TEST_F(tWorksheetTest, NotesMemoKeepsTheLeftEdgeInViewAtAnyWrap)
+{
+    start();
+    tNotesMemo* memo = ws->memoComments;
+    memo->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(memo, QString(150, QLatin1Char('e')));
+    ASSERT_GE(memo->displayed_lines().size(), 2u);
+    const int full = int(memo->displayed_lines().front().size());
+    for (int n = full - 1; n <= full + 2; ++n) {
+        memo->clear();
+        QTest::keyClicks(memo, QString(n, QLatin1Char('e')));
+        EXPECT_EQ(memo->horizontalScrollBar()->value(), 0) << n << " characters";
+        QTest::keyClicks(memo, QStringLiteral(" Referred"));
+        EXPECT_EQ(memo->horizontalScrollBar()->value(), 0) << n << " characters and a word";
+    }
+    memo->clear();
+    QApplication::clipboard()->setText(QString(full, QLatin1Char('p')) + QStringLiteral("\nReferred"));
+    QTest::keyClick(memo, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(memo->horizontalScrollBar()->value(), 0) << "pasted";
+}
+
 TEST_F(tWorksheetTest, FolderNamedLikeTheFileIsNoFileAtStartAndComputeReportsTheSave)
 {
     ASSERT_TRUE(QDir().mkdir(QString::fromStdString(file_path())));
@@ -84,7 +109,10 @@ TEST_F(tWorksheetTest, FolderNamedLikeTheFileIsNoFileAtStartAndComputeReportsThe
     answer_next_box(QStringLiteral("OK"), &seen);
     QTest::mouseClick(ws->cmdCompute, Qt::LeftButton);
     EXPECT_TRUE(seen.seen);
-    EXPECT_EQ(seen.text, QStringLiteral("Is a directory."));
+    EXPECT_TRUE(seen.text.startsWith(QStringLiteral("The worksheet file could not be saved:\r")
+                                     + QString::fromStdString(file_path())))
+        << seen.text.toStdString();
+    EXPECT_TRUE(seen.text.endsWith(QStringLiteral("\r\rIs a directory.")));
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
     EXPECT_FALSE(results->isVisible());
 }

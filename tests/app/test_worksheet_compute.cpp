@@ -138,7 +138,9 @@ TEST_F(tWorksheetTest, MalformedFileAtStartIsReportedAndTheWorksheetShown)
 
     EXPECT_TRUE(seen.seen);
     EXPECT_EQ(seen.title.toStdString(), "Brenlow.EXE: Supplementary Analysis of Orvane Index Scores");
-    EXPECT_EQ(seen.text, QStringLiteral("Invalid numeric input."));
+    // The box names the file, then the reason.
+    EXPECT_TRUE(seen.text.contains(QString::fromStdString(file_path()))) << seen.text.toStdString();
+    EXPECT_TRUE(seen.text.endsWith(QStringLiteral("\r\rInvalid numeric input."))) << seen.text.toStdString();
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
     EXPECT_TRUE(ws->isVisible());
     EXPECT_FALSE(WorksheetRestoredFromFile);

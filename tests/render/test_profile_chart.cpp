@@ -41,7 +41,7 @@ tChartData sample(bool pairwise = false)
         d.diff_cut = {16.5, 16.9, 16.6, 19.6};
         d.diff_abnormal = {false, false, true, true};
     }
-    d.notes_line = QStringLiteral("Referred after a fall");
+    d.notes = QStringLiteral("Referred after a fall");
     return d;
 }
 
@@ -121,7 +121,8 @@ TEST(ChartData, TakesScoresCutAndDifferencesFromTheCaseFigures)
     for (int k = 0; k < 4; ++k)
         EXPECT_EQ(d.diff_abnormal[k], std::fabs(d.diff[k]) > d.diff_cut[k]) << "slot " << k + 1;
     EXPECT_TRUE(d.diff_abnormal[3]);
-    EXPECT_EQ(d.notes_line, QString::fromUtf8("caf\xc3\xa9 owner"));
+    // Two lines the user ended: one text with a line separator between them.
+    EXPECT_EQ(d.notes, QString::fromUtf8("caf\xc3\xa9 owner\u2028second"));
 
     // Pairwise: score_a - score_b in the report's order VC-PR .. WM-PS; a
     // single-byte note is read as Latin-1.
@@ -138,7 +139,7 @@ TEST(ChartData, TakesScoresCutAndDifferencesFromTheCaseFigures)
         EXPECT_EQ(p.diff_abnormal[i], std::fabs(p.diff[i]) > p.diff_cut[i]) << "pair " << i;
     }
     EXPECT_NEAR(p.low_cut, 100 - 15 * 2.326348, TOL_EXACT);
-    EXPECT_EQ(p.notes_line, QString::fromUtf8("caf\xc3\xa9"));
+    EXPECT_EQ(p.notes, QString::fromUtf8("caf\xc3\xa9"));
 }
 
 // The same positions in a window-sized image with the chart centred in a

@@ -1,0 +1,72 @@
+// The windows on a screen smaller than their designed size (a scale factor
+// of 1.5 on 1024 x 768 leaves 682 x 512 logical pixels): they fit, frame
+// included, their controls keep their designed sizes and scroll, and the
+// focused control is scrolled into view. Where they fit, nothing changes.
+#include "app/screen_fit.h"
+#include "test_worksheet_fixture.h"
+
+#include <QScrollArea>
+#include <QScrollBar>
+
+namespace {
+
+const QRect small_screen(0, 0, 682, 512);
+const QSize frame(8, 32);
+
+// The part of `widget` that the scroll area's viewport shows.
+bool in_view(QScrollArea* area, QWidget* widget)
+{
+    const QRect shown(widget->mapTo(area->viewport(), QPoint(0, 0)), widget->size());
+    return area->viewport()->rect().contains(shown);
+}
+
+} // namespace
+
+TEST_F(tWorksheetTest, WorksheetFitsASmallScreenAndScrollsToTheFocus)
+{
+    start();
+    ASSERT_TRUE(fit_window_to(ws.get(), small_screen, frame));
+    EXPECT_LE(ws->width() + frame.width(), small_screen.width());
+    EXPECT_LE(ws->height() + frame.height(), small_screen.height());
+    EXPECT_GE(ws->pos().x(), 0);
+    EXPECT_GE(ws->pos().y(), 0);
+
+    auto* area = ws->findChild<QScrollArea*>();
+    ASSERT_NE(area, nullptr);
+    EXPECT_EQ(area->widget()->size(), QSize(792, 573)); // the designed client area
+    EXPECT_EQ(ws->cmdCompute->size(), QSize(165, 37));
+    EXPECT_TRUE(ws->txtInput1->isVisible());
+    EXPECT_FALSE(ws->txtInput5->isVisible()); // hidden ones stay hidden
+
+    // Compute lies below and right of the first view; Tab to it scrolls.
+    ws->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(ws.get()));
+    ws->cmdCompute->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return in_view(area, ws->cmdCompute); }));
+    ws->txtInput1->setFocus(Qt::TabFocusReason);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return in_view(area, ws->txtInput1); }));
+}
+
+TEST_F(tWorksheetTest, OutputWindowFitsASmallScreenWithItsMenuBar)
+{
+    start();
+    const QSize designed = results->size();
+    ASSERT_TRUE(fit_window_to(results.get(), small_screen, frame));
+    EXPECT_LE(results->height() + frame.height(), small_screen.height());
+    auto* area = qobject_cast<QScrollArea*>(results->centralWidget());
+    ASSERT_NE(area, nullptr);
+    EXPECT_EQ(area->widget()->size(), QSize(792, 554));
+    EXPECT_EQ(results->memoResults->size(), QSize(769, 452));
+    EXPECT_LT(results->size().height(), designed.height());
+}
+
+TEST_F(tWorksheetTest, WindowsThatFitAreLeftAsDesigned)
+{
+    start();
+    const QRect screen(0, 0, 1024, 768);
+    EXPECT_FALSE(fit_window_to(ws.get(), screen, frame));
+    EXPECT_FALSE(fit_window_to(results.get(), screen, frame));
+    EXPECT_EQ(ws->size(), QSize(792, 573));
+    EXPECT_EQ(ws->findChild<QScrollArea*>(), nullptr);
+    EXPECT_EQ(qobject_cast<QScrollArea*>(results->centralWidget()), nullptr);
+}
