@@ -7,19 +7,18 @@
 #include "analysis/figures_csv.h"
 #include "batch_run.h"
 #include "case_checks.h"
+#include "cli_system.h"
 #include "cli_text.h"
 #include "command_line.h"
 #include "common/errors.h"
 #include "common/output_path.h"
 #include "common/replacing_file.h"
 #include "common/temporary_files.h"
+#include "common/x87_precision.h"
 #include "methods/worksheet_config.h"
 #include "output_checks.h"
 #include "render_outputs.h"
 
-#include <sys/stat.h>
-
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -76,6 +75,7 @@ int write_help()
 {
     std::fputs(help_text(), stdout);
     std::fputs(figures_csv_columns_help, stdout);
+    std::fputs(render_outputs_note(), stdout);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         print_error(std::string("cannot write to standard output: ") + std::strerror(errno));
         return exit_failure;
@@ -106,7 +106,7 @@ tCaseList collect_cases(const tOptions& options, tCaseFile& file)
     const std::string& path = *options.cases_path;
     tCaseList failed;
     ++failed.faults;
-    file.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    file.fd = open_for_reading(path);
     if (file.fd < 0) {
         print_error("cannot open case file '" + visible(path) + "': " + std::strerror(errno));
         return failed;
@@ -220,9 +220,9 @@ int run(const tOptions& options, const char* argv0)
         std::vector<tCaseOutput*> outputs;
         for (const auto& output : owned)
             outputs.push_back(output.get());
-        if (!options.quiet && isatty(STDERR_FILENO))
+        if (!options.quiet && is_terminal(stderr))
             progress = std::make_unique<tProgressLine>(stderr, total);
-        tBatchRun batch(settings, outputs, total, list.source, progress.get(), progress && isatty(STDOUT_FILENO));
+        tBatchRun batch(settings, outputs, total, list.source, progress.get(), progress && is_terminal(stdout));
         if (case_file.read_again) {
             compute_case_file(options, case_file, total, batch);
         } else {
@@ -242,11 +242,13 @@ int run(const tOptions& options, const char* argv0)
 
 int main(int argc, char** argv)
 {
+    set_extended_precision();
+    use_binary_standard_streams();
     // From here on a signal that ends the process removes the temporary
     // files first: they hold patient data.
     remove_temporaries_on_signals();
     try {
-        const tCommandLine command_line = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
+        const tCommandLine command_line = parse_command_line(program_arguments(argc, argv));
         if (!command_line.error.empty()) {
             print_error(command_line.error);
             std::fputs("Try 'brenlow-report --help' for more information.\n", stderr);

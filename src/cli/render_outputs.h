@@ -17,6 +17,10 @@ struct tRenderOutputs {
     bool wanted() const { return pdf_path || chart_dir; }
 };
 
+// What --help adds about the drawn outputs: nothing when they are built in,
+// otherwise that they are not.
+const char* render_outputs_note();
+
 // Refuses, before anything is computed, outputs that cannot be written
 // where they are asked for. Returns the problem, or "" when there is none.
 std::string render_outputs_problem(const tRenderOutputs& outputs);

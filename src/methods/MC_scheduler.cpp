@@ -10,6 +10,8 @@
 // orders every access.
 #include "methods/MC_blocks.h"
 
+#include "common/x87_precision.h"
+
 #include <algorithm>
 #include <new>
 #include <system_error>
@@ -54,7 +56,7 @@ bool tBlock_run::run(tMC_hits& hits, tMC_fallbacks& fallbacks)
     helpers.reserve(static_cast<std::size_t>(threads_)); // before any thread starts
     for (int t = 1; t < threads_; ++t) {
         try {
-            helpers.emplace_back(&tBlock_run::work, this);
+            helpers.push_back(extended_thread([this] { work(); }));
         } catch (const std::system_error&) {
             break; // fewer threads: the same numbers, later
         }
