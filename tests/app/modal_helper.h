@@ -88,8 +88,15 @@ inline void on_next_active_modal(std::function<void(QWidget*)> action, int timeo
 {
     watch_modals(
         [action](QWidget* modal) {
-            if (!modal || !modal->isActiveWindow())
+            if (!modal)
                 return false;
+            // The offscreen platform can hand the activation of the window
+            // below to it after the box has shown; a window manager gives a
+            // new modal box the focus.
+            if (!modal->isActiveWindow()) {
+                modal->activateWindow();
+                return false;
+            }
             action(modal);
             return true;
         },
