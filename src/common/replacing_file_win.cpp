@@ -12,6 +12,8 @@
 #include "common/replacing_file.h"
 
 #include "common/errors.h"
+#include "common/output_path.h"
+#include "common/temporary_files.h"
 #include "common/windows_text.h"
 
 #include <windows.h>
@@ -46,14 +48,24 @@ bool transient(DWORD error)
 
 } // namespace
 
-tReplacingFile::tReplacingFile(const std::string& path) : path_(path)
+tReplacingFile::tReplacingFile(const std::string& path, unsigned) : path_(path)
 {
     if (path.empty())
         raise_windows_error(ERROR_PATH_NOT_FOUND);
-    const std::wstring target = wide_of(path);
-    const DWORD attributes = GetFileAttributesW(target.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        raise_windows_error(ERROR_DIRECTORY);
+    // NUL and the console are written as they are, never replaced.
+    if (inspect_output_path(path).kind == tOutputKind::InPlace) {
+        const HANDLE device = CreateFileW(wide_of(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (device == INVALID_HANDLE_VALUE)
+            raise_windows_error(GetLastError());
+        fd_ = _open_osfhandle(reinterpret_cast<intptr_t>(device), _O_WRONLY | _O_BINARY);
+        if (fd_ < 0) {
+            CloseHandle(device);
+            raise_windows_error(ERROR_TOO_MANY_OPEN_FILES);
+        }
+        in_place_ = true;
+        return;
+    }
 
     static unsigned counter = 0;
     const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
@@ -81,6 +93,7 @@ tReplacingFile::tReplacingFile(const std::string& path) : path_(path)
             raise_windows_error(ERROR_TOO_MANY_OPEN_FILES);
         }
         temporary_ = temporary;
+        slot_ = remember_temporary(temporary_);
         return;
     }
     raise_windows_error(ERROR_FILE_EXISTS);
@@ -97,6 +110,8 @@ void tReplacingFile::discard()
         _close(fd_);
     if (!temporary_.empty())
         DeleteFileW(wide_of(temporary_).c_str());
+    forget_temporary(slot_);
+    slot_ = -1;
     fd_ = -1;
     temporary_.clear();
 }
@@ -124,6 +139,13 @@ void tReplacingFile::commit()
 {
     if (fd_ < 0)
         throw EInOutError("the file is already closed");
+    if (in_place_) {
+        const int fd = fd_;
+        fd_ = -1;
+        if (_close(fd) != 0)
+            raise_windows_error(ERROR_WRITE_FAULT);
+        return;
+    }
     DWORD error = 0;
     if (!FlushFileBuffers(handle_of(fd_)))
         error = GetLastError();
@@ -147,5 +169,7 @@ void tReplacingFile::commit()
         discard();
         raise_windows_error(error);
     }
+    forget_temporary(slot_);
+    slot_ = -1;
     temporary_.clear();
 }
