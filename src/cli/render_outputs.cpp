@@ -1,6 +1,7 @@
 // The batch tool's drawn outputs.
 #include "render_outputs.h"
 
+#include "render/bundled_fonts.h"
 #include "render/documents.h"
 #include "render/whole_file.h"
 
@@ -38,6 +39,9 @@ std::string render_outputs_problem(const tRenderOutputs& outputs)
             return "the folder of the --pdf file '" + *outputs.pdf_path + "' does not exist";
     }
     if (outputs.chart_dir) {
+        if (!chart_svg_available())
+            return "--chart-dir needs SVG support, which this build of brenlow-report lacks "
+                   "(--pdf FILE draws the same charts)";
         const QFileInfo dir(path_of(*outputs.chart_dir));
         if (outputs.chart_dir->empty() || (dir.exists() && !dir.isDir()))
             return "--chart-dir needs a folder, not '" + *outputs.chart_dir + "'";
@@ -58,6 +62,7 @@ bool write_render_outputs(const tRenderOutputs& outputs, const std::vector<std::
     QGuiApplication app(qt_argc, qt_argv);
     // QGuiApplication adopts the user's locale; numbers keep a full stop.
     std::setlocale(LC_NUMERIC, "C");
+    load_bundled_fonts();
 
     if (outputs.pdf_path
         && !write(path_of(*outputs.pdf_path), results_pdf(results_text_of(report_lines), charts), error))
