@@ -5,6 +5,7 @@
 #include "analysis/case_figures.h"
 #include "analysis/normative_data.h"
 #include "analysis/report.h"
+#include "common/x87_precision.h"
 #include "methods/Metrics_Papers.h"
 #include "methods/worksheet_config.h"
 
@@ -79,6 +80,9 @@ void call(const std::function<void()>& hook)
 tAnalysisOutcome run_analysis(const tAnalysisInputs& inputs, tReportSink& sink,
                               const tAnalysisHooks& hooks)
 {
+    // The caller's thread may run at the 53-bit precision Windows starts
+    // threads with.
+    set_extended_precision();
     check_options(inputs);
 
     tVector scores{};

@@ -5,7 +5,8 @@
 
 #include <string>
 
-// The user's data folder for this program (under ~/.local/share), which may
+// The user's data folder for this program (%APPDATA%\Brenlow on Windows,
+// ~/.local/share/brenlow elsewhere), which may
 // not exist yet; empty when the system names none.
 std::string user_data_folder();
 

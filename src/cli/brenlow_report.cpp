@@ -7,16 +7,15 @@
 #include "analysis/figures_csv.h"
 #include "batch_run.h"
 #include "case_checks.h"
+#include "cli_system.h"
 #include "cli_text.h"
 #include "command_line.h"
 #include "common/errors.h"
 #include "common/replacing_file.h"
+#include "common/x87_precision.h"
 #include "methods/worksheet_config.h"
 #include "render_outputs.h"
 
-#include <sys/stat.h>
-
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -74,6 +73,7 @@ int write_help()
 {
     std::fputs(help_text(), stdout);
     std::fputs(figures_csv_columns_help, stdout);
+    std::fputs(render_outputs_note(), stdout);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         print_error(std::string("cannot write to standard output: ") + std::strerror(errno));
         return exit_failure;
@@ -91,7 +91,7 @@ tCaseList collect_cases(const tOptions& options)
     const std::string& path = *options.cases_path;
     tCaseList failed;
     ++failed.faults;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = open_for_reading(path);
     if (fd < 0) {
         print_error("cannot open case file '" + visible(path) + "': " + std::strerror(errno));
         return failed;
@@ -141,39 +141,6 @@ private:
     std::unique_ptr<tReplacingFile> file_;
 };
 
-// The drawn outputs need every case: the chart data of each (a few hundred
-// bytes) and, for the PDF, the report lines; they are written after the
-// last case.
-class tDrawnOutput final : public tCaseOutput {
-public:
-    tDrawnOutput(tRenderOutputs outputs, const char* argv0) : outputs_(std::move(outputs)), argv0_(argv0) {}
-    void write_case(const tCaseResult& result) override
-    {
-        charts_.push_back(chart_data_of(result.figures));
-        if (outputs_.pdf_path)
-            lines_.insert(lines_.end(), result.report_lines.begin(), result.report_lines.end());
-    }
-    void finish() override
-    {
-        std::string error;
-        if (!write_render_outputs(outputs_, lines_, charts_, argv0_, error))
-            throw tOutputError(error);
-    }
-
-private:
-    tRenderOutputs outputs_;
-    const char* argv0_;
-    std::vector<tChartData> charts_;
-    std::vector<std::string> lines_;
-};
-
-bool same_file(const std::string& a, const std::string& b)
-{
-    struct stat sa, sb;
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev
-           && sa.st_ino == sb.st_ino;
-}
-
 int run(const tOptions& options, const char* argv0)
 {
     if (options.csv_path && options.cases_path && same_file(*options.csv_path, *options.cases_path)) {
@@ -212,13 +179,13 @@ int run(const tOptions& options, const char* argv0)
         if (options.csv_path)
             owned.push_back(std::make_unique<tCsvOutput>(*options.csv_path));
         if (drawn.wanted())
-            owned.push_back(std::make_unique<tDrawnOutput>(drawn, argv0));
+            owned.push_back(make_drawn_output(drawn, argv0));
         std::vector<tCaseOutput*> outputs;
         for (const auto& output : owned)
             outputs.push_back(output.get());
-        if (!options.quiet && isatty(STDERR_FILENO))
+        if (!options.quiet && is_terminal(stderr))
             progress = std::make_unique<tProgressLine>(stderr, static_cast<long long>(list.size()));
-        run_cases(list, settings, outputs, progress.get(), progress && isatty(STDOUT_FILENO));
+        run_cases(list, settings, outputs, progress.get(), progress && is_terminal(stdout));
     } catch (const tOutputError& error) {
         progress.reset();
         print_error(error.what());
@@ -231,8 +198,10 @@ int run(const tOptions& options, const char* argv0)
 
 int main(int argc, char** argv)
 {
+    set_extended_precision();
+    use_binary_standard_streams();
     try {
-        const tCommandLine command_line = parse_command_line(std::vector<std::string>(argv + 1, argv + argc));
+        const tCommandLine command_line = parse_command_line(program_arguments(argc, argv));
         if (!command_line.error.empty()) {
             print_error(command_line.error);
             std::fputs("Try 'brenlow-report --help' for more information.\n", stderr);

@@ -2,6 +2,7 @@
 #include "render_outputs.h"
 
 #include "render/bundled_fonts.h"
+#include "render/chart_data.h"
 #include "render/documents.h"
 #include "render/whole_file.h"
 
@@ -29,6 +30,11 @@ bool write(const QString& path, const QByteArray& bytes, std::string& error)
 
 } // namespace
 
+const char* render_outputs_note()
+{
+    return "";
+}
+
 std::string render_outputs_problem(const tRenderOutputs& outputs)
 {
     if (outputs.pdf_path) {
@@ -49,6 +55,11 @@ std::string render_outputs_problem(const tRenderOutputs& outputs)
     return std::string();
 }
 
+namespace {
+
+// Writes the PDF (the report lines as the output window holds them, then one
+// chart page per case) and the SVG charts case-0001.svg, ... False with the
+// reason in `error`.
 bool write_render_outputs(const tRenderOutputs& outputs, const std::vector<std::string>& report_lines,
                           const std::vector<tChartData>& charts, const char* argv0, std::string& error)
 {
@@ -80,4 +91,37 @@ bool write_render_outputs(const tRenderOutputs& outputs, const std::vector<std::
         }
     }
     return true;
+}
+
+// The drawn outputs need every case: the chart data of each (a few hundred
+// bytes) and, for the PDF, the report lines; they are written after the
+// last case.
+class tDrawnOutput final : public tCaseOutput {
+public:
+    tDrawnOutput(tRenderOutputs outputs, const char* argv0) : outputs_(std::move(outputs)), argv0_(argv0) {}
+    void write_case(const tCaseResult& result) override
+    {
+        charts_.push_back(chart_data_of(result.figures));
+        if (outputs_.pdf_path)
+            lines_.insert(lines_.end(), result.report_lines.begin(), result.report_lines.end());
+    }
+    void finish() override
+    {
+        std::string error;
+        if (!write_render_outputs(outputs_, lines_, charts_, argv0_, error))
+            throw tOutputError(error);
+    }
+
+private:
+    tRenderOutputs outputs_;
+    const char* argv0_;
+    std::vector<tChartData> charts_;
+    std::vector<std::string> lines_;
+};
+
+} // namespace
+
+std::unique_ptr<tCaseOutput> make_drawn_output(const tRenderOutputs& outputs, const char* argv0)
+{
+    return std::make_unique<tDrawnOutput>(outputs, argv0);
 }

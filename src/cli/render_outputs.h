@@ -3,8 +3,9 @@
 // one of them is asked for, offscreen, so the tool needs no display.
 #pragma once
 
-#include "render/chart_data.h"
+#include "batch_run.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,12 +16,15 @@ struct tRenderOutputs {
     bool wanted() const { return pdf_path || chart_dir; }
 };
 
+// What --help adds about the drawn outputs: nothing when they are built in,
+// otherwise that they are not.
+const char* render_outputs_note();
+
 // Refuses, before anything is computed, outputs that cannot be written
 // where they are asked for. Returns the problem, or "" when there is none.
 std::string render_outputs_problem(const tRenderOutputs& outputs);
 
-// Writes the PDF (the report lines as the output window holds them, then one
-// chart page per case) and the SVG charts case-0001.svg, ... Each file is
-// written whole or not at all. False with the reason in `error`.
-bool write_render_outputs(const tRenderOutputs& outputs, const std::vector<std::string>& report_lines,
-                          const std::vector<tChartData>& charts, const char* argv0, std::string& error);
+// The output that keeps each case's chart data (and, for the PDF, its report
+// lines) and writes the PDF and the SVG charts after the last case, each file
+// whole or not at all. `argv0` names the program to Qt.
+std::unique_ptr<tCaseOutput> make_drawn_output(const tRenderOutputs& outputs, const char* argv0);

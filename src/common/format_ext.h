@@ -8,4 +8,16 @@
 
 #include <string>
 
-std::string format_ext(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// The C99 formats the program prints with. GCC for MinGW-w64 checks a plain
+// "printf" attribute against the Microsoft C runtime's formats, which know
+// no %Lf; "gnu_printf" are those of MinGW-w64's own stdio, which the Windows
+// build uses (__USE_MINGW_ANSI_STDIO). Clang knows only "printf".
+#if defined(__clang__)
+#define BRENLOW_PRINTF_FORMAT(format_index, first_argument) \
+    __attribute__((format(printf, format_index, first_argument)))
+#else
+#define BRENLOW_PRINTF_FORMAT(format_index, first_argument) \
+    __attribute__((format(gnu_printf, format_index, first_argument)))
+#endif
+
+std::string format_ext(const char* format, ...) BRENLOW_PRINTF_FORMAT(1, 2);

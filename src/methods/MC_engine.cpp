@@ -29,6 +29,8 @@
 // trial code as the reference) is decided again in extended precision.
 #include "methods/MC_engine.h"
 
+#include "common/x87_precision.h"
+
 #include "methods/Metrics_Papers.h"
 
 #include "numerics/distrib.h"
@@ -516,7 +518,7 @@ bool tBlock_run::run(tMC_hits& hits, tMC_fallbacks& fallbacks)
     helpers.reserve(static_cast<std::size_t>(threads_)); // before any thread starts
     for (int t = 1; t < threads_; ++t) {
         try {
-            helpers.emplace_back(&tBlock_run::work, this);
+            helpers.push_back(extended_thread([this] { work(); }));
         } catch (const std::system_error&) {
             break; // fewer threads: the same numbers, later
         }

@@ -1,5 +1,6 @@
 // The worksheet file: where it lies, its exact bytes, and its save, restore
-// and delete. The save writes a temporary file beside the old one and renames
+// and delete (what asks the system, worksheet_file_unix.cpp and
+// worksheet_file_win.cpp). The save writes a temporary file beside the old one and renames
 // it over the old one, so that a failed save leaves the previous scores as
 // they were.
 #include "methods/worksheet_file.h"
@@ -7,9 +8,6 @@
 #include "common/errors.h"
 #include "common/replacing_file.h"
 #include "methods/worksheet_config.h"
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <charconv>
@@ -42,11 +40,6 @@ bool is_exe_extension_at(const std::string& path, std::string::size_type i)
 {
     throw EInOutError(std::strerror(error_number));
 }
-
-struct tFileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using tFileHandle = std::unique_ptr<std::FILE, tFileCloser>;
 
 // The restore's number syntax: optional sign, digits with an optional
 // fraction (at least one digit in all), optional exponent. Nothing else, so
@@ -164,54 +157,17 @@ std::string executable_folder_of(const std::string& executable_path)
     return last_separator == std::string::npos ? std::string() : executable_path.substr(0, last_separator);
 }
 
-std::string GetProgramFolder()
-{
-    std::string buffer(4096, '\0');
-    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-    if (length <= 0)
-        return std::string();
-    buffer.resize(static_cast<std::string::size_type>(length));
-    // Executables here carry no extension: the ".exe" scan would stop at a
-    // folder named like one and put the file in an ancestor folder.
-    return executable_folder_of(buffer);
-}
-
 std::string worksheet_file_path()
 {
     return GetProgramFolder() + "/" + DataFileName;
 }
 
-bool may_create_files_in(const std::string& folder)
-{
-    std::string probe = folder + "/" + DataFileName + ".XXXXXX";
-    const int fd = ::mkstemp(probe.data());
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    ::unlink(probe.c_str());
-    return true;
-}
-
 std::string worksheet_folder_for(const std::string& program_folder, const std::string& data_folder)
 {
-    const bool system_folder = program_folder == "/usr" || program_folder.rfind("/usr/", 0) == 0;
-    if (data_folder.empty() || (!system_folder && may_create_files_in(program_folder)))
+    if (data_folder.empty()
+        || (!is_installed_programs_folder(program_folder) && may_create_files_in(program_folder)))
         return program_folder;
     return data_folder;
-}
-
-void create_folder_path(const std::string& folder)
-{
-    for (std::string::size_type end = folder.find('/', 1);; end = folder.find('/', end + 1)) {
-        const std::string part = folder.substr(0, end);
-        struct stat info;
-        if (!part.empty() && ::stat(part.c_str(), &info) != 0) {
-            if (errno != ENOENT || (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST))
-                raise_system_error(errno);
-        }
-        if (end == std::string::npos)
-            return;
-    }
 }
 
 std::string worksheet_file_content(const tFieldTexts& texts)
@@ -231,24 +187,6 @@ void save_worksheet_file(const std::string& path, const tFieldTexts& texts)
     file.commit();
 }
 
-bool load_worksheet_file(const std::string& path, int count, tFieldTexts& fields)
-{
-    // Only a regular file is a worksheet file: nothing there, or a folder, a
-    // device or a pipe of that name, is no file at all.
-    struct stat info;
-    if (::stat(path.c_str(), &info) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return false;
-    } else if (!S_ISREG(info.st_mode)) {
-        return false;
-    }
-    tFileHandle file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        raise_system_error(errno);
-    read_worksheet_numbers(file.get(), count, fields);
-    return true;
-}
-
 void read_worksheet_numbers(std::FILE* file, int count, tFieldTexts& fields)
 {
     const int numbers = count < 0 ? 0 : (count > static_cast<int>(fields.size()) ? static_cast<int>(fields.size()) : count);
@@ -256,10 +194,4 @@ void read_worksheet_numbers(std::FILE* file, int count, tFieldTexts& fields)
         const double value = read_number(file);
         fields[static_cast<tFieldTexts::size_type>(k)] = shown_as_g6(value);
     }
-}
-
-void delete_worksheet_file(const std::string& path)
-{
-    // unlink, not remove: an empty folder of that name must stay.
-    ::unlink(path.c_str());
 }

@@ -33,11 +33,21 @@ std::string worksheet_file_path();
 bool may_create_files_in(const std::string& folder);
 // The folder of the worksheet file, decided once at start-up: the program
 // folder when files may be created there (a portable copy, the build folder),
-// otherwise the user's data folder. A program folder under /usr never holds
-// it: those folders belong to the package manager and are shared by all
-// users, so even root keeps the file in its own data folder. Without a data
+// otherwise the user's data folder. A program folder under /usr (on Windows
+// under Program Files) never holds it: those folders belong to the package
+// manager or the installer and are shared by all users, so even root or an
+// administrator keeps the file in its own data folder. Without a data
 // folder the program folder serves all the same.
 std::string worksheet_folder_for(const std::string& program_folder, const std::string& data_folder);
+// The user's folder for this program's data as the system names it, which
+// may not exist yet: %APPDATA%\Brenlow (the roaming application data) on
+// Windows, $XDG_DATA_HOME/brenlow (by default ~/.local/share/brenlow)
+// elsewhere. Empty when the system names none.
+std::string system_data_folder();
+// Whether `program_folder` is one of the system's folders for installed
+// programs (/usr and below; on Windows the Program Files folders and below),
+// which never hold the worksheet file.
+bool is_installed_programs_folder(const std::string& program_folder);
 // Creates `folder` and any missing folder above it, each readable by its
 // owner only; folders that exist are left as they are. Raises EInOutError
 // with the system's reason on failure.

@@ -5,12 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "common/format_ext.h"
+#include "run_process.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -18,8 +14,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -69,60 +67,12 @@ std::vector<std::string> read_args(const std::string& path) {
     return args;
 }
 
-struct tRunOutput {
-    std::string out;
-    int status = -1; // exit status, or -1 when the process did not exit normally
-};
+using tRunOutput = tProcessOutput;
 
-// Runs the tool with argv built here (no shell, so blanks and line feeds in
-// arguments arrive unchanged), in the golden folder so that relative file
-// names resolve there; captures standard output.
+// Runs the tool in the golden folder, so that relative file names resolve
+// there; captures standard output.
 tRunOutput run_report(const std::vector<std::string>& args) {
-    tRunOutput result;
-    int fds[2];
-    if (pipe(fds) != 0) {
-        ADD_FAILURE() << "pipe failed";
-        return result;
-    }
-    std::vector<std::string> owned;
-    owned.push_back(BRENLOW_REPORT_EXE);
-    owned.insert(owned.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : owned) argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    const pid_t pid = fork();
-    if (pid < 0) {
-        ADD_FAILURE() << "fork failed";
-        close(fds[0]);
-        close(fds[1]);
-        return result;
-    }
-    if (pid == 0) {
-        // Child: only async-signal-safe calls until exec.
-        dup2(fds[1], STDOUT_FILENO);
-        close(fds[0]);
-        close(fds[1]);
-        if (chdir(kGoldenDir.c_str()) != 0) _exit(126);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    close(fds[1]);
-    char buf[8192];
-    for (;;) {
-        const ssize_t got = read(fds[0], buf, sizeof buf);
-        if (got > 0) {
-            result.out.append(buf, static_cast<std::size_t>(got));
-        } else if (got == 0 || errno != EINTR) {
-            break;
-        }
-    }
-    close(fds[0]);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    return run_process(BRENLOW_REPORT_EXE, args, kGoldenDir);
 }
 
 std::vector<std::string> split_lines(const std::string& text) {
@@ -311,15 +261,14 @@ void expect_figures_in_report(const std::map<std::string, std::string>& col, con
 TEST_P(GoldenReport, CsvRecordsHoldTheReportsFigures) {
     const std::string name = GetParam();
     const std::string expected = read_file(kGoldenDir + "/" + name + ".expected");
-    const char* tmp = std::getenv("TMPDIR");
-    std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/brenlow-golden-XXXXXX";
-    ASSERT_NE(mkdtemp(dir.data()), nullptr);
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("brenlow-golden-" + name + "-" + std::to_string(std::random_device{}()));
+    ASSERT_TRUE(fs::create_directory(dir));
     std::vector<std::string> args = read_args(kGoldenDir + "/" + name + ".args");
-    args.insert(args.end(), {"--csv", dir + "/figures.csv"});
+    args.insert(args.end(), {"--csv", (dir / "figures.csv").string()});
     const tRunOutput run = run_report(args);
-    const std::string csv = read_file(dir + "/figures.csv");
-    std::remove((dir + "/figures.csv").c_str());
-    rmdir(dir.c_str());
+    const std::string csv = read_file((dir / "figures.csv").string());
+    fs::remove_all(dir);
     EXPECT_EQ(run.status, 0);
     EXPECT_TRUE(run.out == expected) << name << ": " << first_difference(expected, run.out);
 
@@ -346,15 +295,10 @@ TEST_P(GoldenReport, CsvRecordsHoldTheReportsFigures) {
 // A case added to the folder but not to the list above would never run.
 TEST(GoldenFolder, EveryArgsFileIsACase) {
     std::vector<std::string> found;
-    DIR* dir = opendir(kGoldenDir.c_str());
-    ASSERT_NE(dir, nullptr);
-    while (const dirent* entry = readdir(dir)) {
-        const std::string file = entry->d_name;
-        const std::string ext = ".args";
-        if (file.size() > ext.size() && file.compare(file.size() - ext.size(), ext.size(), ext) == 0)
-            found.push_back(file.substr(0, file.size() - ext.size()));
+    for (const auto& entry : std::filesystem::directory_iterator(kGoldenDir)) {
+        if (entry.path().extension() == ".args")
+            found.push_back(entry.path().stem().string());
     }
-    closedir(dir);
     std::sort(found.begin(), found.end());
     std::vector<std::string> listed = kCases;
     std::sort(listed.begin(), listed.end());

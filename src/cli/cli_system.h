@@ -1,0 +1,26 @@
+// Where the batch tool meets the operating system: its arguments, its
+// standard streams and the files it reads. cli_system_unix.cpp and
+// cli_system_win.cpp.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+// Standard input, output and error carry bytes as they are: no line end is
+// translated, so the reports are the same bytes on every system.
+void use_binary_standard_streams();
+
+// The program's arguments after its name, in UTF-8 whatever the system's
+// code page (Windows hands `argv` in the ANSI code page, which may not hold
+// a note such as "Müller – €").
+std::vector<std::string> program_arguments(int argc, char** argv);
+
+// Whether the stream is a terminal (a console window on Windows).
+bool is_terminal(std::FILE* stream);
+
+// Whether the two paths name one existing file.
+bool same_file(const std::string& a, const std::string& b);
+
+// Opens an existing file for reading bytes; -1 with errno set on failure.
+int open_for_reading(const std::string& path);

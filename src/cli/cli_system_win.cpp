@@ -1,0 +1,83 @@
+// The batch tool on Windows: arguments from the wide command line, standard
+// streams in binary mode, files by their wide paths.
+#include "cli_system.h"
+
+#include "common/errors.h"
+#include "common/windows_text.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <io.h>
+
+void use_binary_standard_streams()
+{
+    // Text mode would turn each line feed of a report into CR LF.
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+}
+
+std::vector<std::string> program_arguments(int argc, char** argv)
+{
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide)
+        return std::vector<std::string>(argv + 1, argv + argc);
+    std::vector<std::string> arguments;
+    for (int i = 1; i < count; ++i)
+        arguments.push_back(utf8_of(wide[i]));
+    LocalFree(wide);
+    return arguments;
+}
+
+bool is_terminal(std::FILE* stream)
+{
+    // A console, not the NUL device (which _isatty also reports).
+    DWORD mode = 0;
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
+}
+
+namespace {
+
+bool identity_of(const std::string& path, BY_HANDLE_FILE_INFORMATION& info)
+{
+    std::wstring wide;
+    try {
+        wide = wide_of(path);
+    } catch (const EInOutError&) {
+        return false;
+    }
+    const HANDLE handle = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    const bool known = GetFileInformationByHandle(handle, &info) != 0;
+    CloseHandle(handle);
+    return known;
+}
+
+} // namespace
+
+bool same_file(const std::string& a, const std::string& b)
+{
+    BY_HANDLE_FILE_INFORMATION ia, ib;
+    return identity_of(a, ia) && identity_of(b, ib) && ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber
+           && ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
+}
+
+int open_for_reading(const std::string& path)
+{
+    std::wstring wide;
+    try {
+        wide = wide_of(path);
+    } catch (const EInOutError&) {
+        errno = EILSEQ;
+        return -1;
+    }
+    return _wopen(wide.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+}

@@ -1,0 +1,23 @@
+// The batch tool built without Qt (the Windows build of the core): the
+// drawn outputs are not there, and asking for one is a usage error.
+#include "render_outputs.h"
+
+const char* render_outputs_note()
+{
+    return "\nThis brenlow-report was built without the drawn outputs: --pdf and\n"
+           "--chart-dir are not available.\n";
+}
+
+std::string render_outputs_problem(const tRenderOutputs& outputs)
+{
+    if (outputs.wanted())
+        return std::string(outputs.pdf_path ? "--pdf" : "--chart-dir")
+               + " is not available: this brenlow-report was built without the drawn outputs";
+    return std::string();
+}
+
+std::unique_ptr<tCaseOutput> make_drawn_output(const tRenderOutputs& outputs, const char*)
+{
+    // run() refuses the options first (render_outputs_problem).
+    throw tOutputError(render_outputs_problem(outputs));
+}
