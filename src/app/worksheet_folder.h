@@ -6,8 +6,8 @@
 #include <string>
 
 // The user's data folder for this program (%APPDATA%\Brenlow on Windows,
-// ~/.local/share/brenlow elsewhere), which may
-// not exist yet; empty when the system names none.
+// ~/.local/share/brenlow elsewhere), which may not exist yet; empty when the
+// system names none.
 std::string user_data_folder();
 
 // Sets the worksheet's folder for a program in `program_folder`. The data
