@@ -19,16 +19,14 @@ set(BRENLOW_FONTS_DIR /usr/share/fonts/truetype/liberation2 CACHE PATH
 set(BRENLOW_FONTS_LICENSE /usr/share/doc/fonts-liberation2/copyright CACHE FILEPATH
     "Copyright and licence (SIL Open Font Licence) of those fonts")
 
-# Windows versions have four numbers.
-set(_v ${PROJECT_VERSION_MAJOR} ${PROJECT_VERSION_MINOR} ${PROJECT_VERSION_PATCH} ${PROJECT_VERSION_TWEAK})
-set(_four)
-foreach(_i RANGE 0 3)
-  list(GET _v ${_i} _n)
-  if(_n STREQUAL "")
-    set(_n 0)
-  endif()
-  list(APPEND _four ${_n})
-endforeach()
+# Windows versions have four numbers; project() leaves out the missing ones
+# at the end.
+set(_four ${PROJECT_VERSION_MAJOR} ${PROJECT_VERSION_MINOR} ${PROJECT_VERSION_PATCH} ${PROJECT_VERSION_TWEAK})
+list(LENGTH _four _n)
+while(_n LESS 4)
+  list(APPEND _four 0)
+  math(EXPR _n "${_n} + 1")
+endwhile()
 string(REPLACE ";" "," BRENLOW_RC_VERSION_COMMAS "${_four}")
 string(REPLACE ";" "." BRENLOW_RC_VERSION_DOTS "${_four}")
 
