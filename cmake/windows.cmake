@@ -65,15 +65,18 @@ if(TARGET brenlow)
   install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION styles)
 endif()
 
-# The compiler's runtime, as the compiler itself finds it.
-foreach(_dll libgcc_s_seh-1.dll libstdc++-6.dll libwinpthread-1.dll)
-  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${_dll}
-                  OUTPUT_VARIABLE _path OUTPUT_STRIP_TRAILING_WHITESPACE)
-  if(NOT IS_ABSOLUTE "${_path}" OR NOT EXISTS "${_path}")
-    message(FATAL_ERROR "${CMAKE_CXX_COMPILER} does not know where ${_dll} is")
-  endif()
-  install(FILES ${_path} DESTINATION .)
-endforeach()
+# The compiler's runtime, as the compiler itself finds it, which Qt's DLLs
+# load (the programs share it; without Qt they carry their own).
+if(TARGET Qt6::Core)
+  foreach(_dll libgcc_s_seh-1.dll libstdc++-6.dll libwinpthread-1.dll)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${_dll}
+                    OUTPUT_VARIABLE _path OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(NOT IS_ABSOLUTE "${_path}" OR NOT EXISTS "${_path}")
+      message(FATAL_ERROR "${CMAKE_CXX_COMPILER} does not know where ${_dll} is")
+    endif()
+    install(FILES ${_path} DESTINATION .)
+  endforeach()
+endif()
 
 foreach(_family Mono Sans)
   foreach(_style Regular Bold Italic BoldItalic)
