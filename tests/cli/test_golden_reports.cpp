@@ -33,6 +33,7 @@ const std::vector<std::string> kCases = {
     "deviation_bonferroni_1_notes", // MEAN mode, correction on, 1 %, three note lines, zero counts
     "deviation_flat_15",            // four equal scores: zero deviations, four low scores, 15 %
     "deviation_one_low_5",          // one low score at 5 % (13.74 %), 110.5 shown as 110
+    "notes_utf8",                   // "Müller – €" as a note: UTF-8 on every system and code page
     "pairwise_25",                  // PAIRWISE, 25 %, three abnormal differences
     "pairwise_abnormal_5",          // PAIRWISE, 5 %, the 130/70/100/100 profile
     "pairwise_bonferroni_1587_note",// PAIRWISE, correction on, 15.87 %, one note line, "= %100%"
