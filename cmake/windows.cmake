@@ -4,7 +4,8 @@
 # the zip of scripts/package --windows hold it:
 #   brenlow.exe, brenlow-report.exe   the programs
 #   Qt6*.dll, platforms/, styles/     the Qt they load (Qt finds its plugins
-#                                     in the program's folder)
+#                                     in the program's folder; the offscreen
+#                                     platform draws brenlow-report's PDF)
 #   lib*.dll                          the MinGW-w64 C++ runtime
 #   fonts/                            Liberation Mono and Sans, their licence
 #   README.txt, COPYING.txt
@@ -63,6 +64,11 @@ install(FILES ${_qt_dlls} DESTINATION .)
 if(TARGET brenlow)
   install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
   install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION styles)
+endif()
+# brenlow-report draws its PDF offscreen: without this plugin Qt would stop
+# it with a message box.
+if(BRENLOW_DRAWN_OUTPUTS AND TARGET Qt6::QOffscreenIntegrationPlugin)
+  install(FILES $<TARGET_FILE:Qt6::QOffscreenIntegrationPlugin> DESTINATION platforms)
 endif()
 
 # The compiler's runtime, as the compiler itself finds it, which Qt's DLLs
