@@ -1,4 +1,5 @@
 // Program entry of the desktop calculator: the two program-wide strings, the
+// fonts where the system lacks them, the
 // folder of the worksheet file, the worksheet (the main window, which
 // restores the last scores as it is created), the hidden output window, the
 // message boxes, the event loop; a second start shows the first and ends.
@@ -10,6 +11,7 @@
 #include "app/single_instance.h"
 #include "app/worksheet_folder.h"
 #include "common/user_messages.h"
+#include "render/bundled_fonts.h"
 #include "methods/worksheet_config.h"
 #include "methods/worksheet_file.h"
 
@@ -34,6 +36,7 @@ int main(int argc, char** argv)
     // QApplication adopts the user's locale; reports, messages and the
     // worksheet file always write numbers with a full stop.
     std::setlocale(LC_NUMERIC, "C");
+    load_bundled_fonts();
     // The user's data folder is named after the program, however it was started.
     QCoreApplication::setApplicationName(QStringLiteral("brenlow"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.brenlow.brenlow"));

@@ -15,6 +15,7 @@
 #include <QPushButton>
 
 #include <exception>
+#include <vector>
 
 namespace {
 
@@ -28,11 +29,21 @@ struct tChartFileType {
     tChartFormat format;
 };
 
-const tChartFileType chart_file_types[] = {
+const tChartFileType all_chart_file_types[] = {
     {"PNG image (*.png)", "png", tChartFormat::Png},
     {"SVG drawing (*.svg)", "svg", tChartFormat::Svg},
     {"PDF document (*.pdf)", "pdf", tChartFormat::Pdf},
 };
+
+// The types this build writes: SVG only where QtSvg is part of it.
+std::vector<tChartFileType> chart_file_types()
+{
+    std::vector<tChartFileType> types;
+    for (const tChartFileType& type : all_chart_file_types)
+        if (type.format != tChartFormat::Svg || chart_svg_available())
+            types.push_back(type);
+    return types;
+}
 
 QPushButton* make_button(QWidget* parent, const QString& caption, int left)
 {
@@ -102,17 +113,18 @@ TfrmProfileChart::TfrmProfileChart(QWidget* parent) : QDialog(parent)
 void TfrmProfileChart::cmdSaveChartClick()
 {
     QFileDialog dialog(this);
+    const std::vector<tChartFileType> types = chart_file_types();
     QStringList filters;
     QString proposed_filter;
     const QString proposed = last_saved_file_.isEmpty() ? QStringLiteral("chart.png") : last_saved_file_;
-    for (const tChartFileType& type : chart_file_types) {
+    for (const tChartFileType& type : types) {
         filters << QString::fromLatin1(type.filter);
         if (proposed.endsWith(QLatin1Char('.') + QLatin1String(type.suffix), Qt::CaseInsensitive))
             proposed_filter = filters.back();
     }
     prepare_save_dialog(dialog, filters, proposed, proposed_filter);
-    const auto suffix_of = [](const QString& filter) {
-        for (const tChartFileType& type : chart_file_types)
+    const auto suffix_of = [types](const QString& filter) {
+        for (const tChartFileType& type : types)
             if (filter == QLatin1String(type.filter))
                 return QString::fromLatin1(type.suffix);
         return QString();
@@ -126,7 +138,7 @@ void TfrmProfileChart::cmdSaveChartClick()
     last_saved_file_ = file_name;
 
     tChartFormat chosen_type = tChartFormat::Png;
-    for (const tChartFileType& type : chart_file_types)
+    for (const tChartFileType& type : types)
         if (dialog.selectedNameFilter() == QLatin1String(type.filter))
             chosen_type = type.format;
     const tChartSaveTarget target = chart_save_target(file_name, chosen_type);

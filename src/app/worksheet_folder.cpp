@@ -3,13 +3,9 @@
 #include "app/TemplateForm.h"
 #include "methods/worksheet_file.h"
 
-#include <QFile>
-#include <QStandardPaths>
-
 std::string user_data_folder()
 {
-    return QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
-        .toStdString();
+    return system_data_folder();
 }
 
 void choose_worksheet_folder(const std::string& program_folder)

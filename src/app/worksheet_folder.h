@@ -5,8 +5,9 @@
 
 #include <string>
 
-// The user's data folder for this program (under ~/.local/share), which may
-// not exist yet; empty when the system names none.
+// The user's data folder for this program (%APPDATA%\Brenlow on Windows,
+// ~/.local/share/brenlow elsewhere), which may not exist yet; empty when the
+// system names none.
 std::string user_data_folder();
 
 // Sets the worksheet's folder for a program in `program_folder`. The data

@@ -6,6 +6,7 @@
 #include "common/output_path.h"
 #include "common/replacing_file.h"
 #include "output_checks.h"
+#include "render/bundled_fonts.h"
 #include "render/documents.h"
 
 #include <QDir>
@@ -59,6 +60,7 @@ public:
     {
         // QGuiApplication adopts the user's locale; numbers keep a full stop.
         std::setlocale(LC_NUMERIC, "C");
+        load_bundled_fonts();
         if (outputs_.pdf_path) {
             step("cannot write '" + visible(*outputs_.pdf_path) + "'",
                  [&] { pdf_file_ = std::make_unique<tReplacingFile>(*outputs_.pdf_path); });
@@ -175,6 +177,9 @@ std::string render_outputs_problem(const tRenderOutputs& outputs)
             return "the folder of the --pdf file '" + visible(*outputs.pdf_path) + "' does not exist";
     }
     if (outputs.chart_dir) {
+        if (!chart_svg_available())
+            return "--chart-dir needs SVG support, which this build of brenlow-report lacks "
+                   "(--pdf FILE draws the same charts)";
         const QFileInfo dir(path_of(*outputs.chart_dir));
         if (outputs.chart_dir->empty() || (dir.exists() && !dir.isDir()))
             return "--chart-dir needs a folder, not '" + visible(*outputs.chart_dir) + "'";

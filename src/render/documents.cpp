@@ -1,6 +1,7 @@
 // The chart files and the PDF of the output.
 #include "render/documents.h"
 
+#include "render/drawing_checks.h"
 #include "render/page_canvas.h"
 #include "render/profile_chart.h"
 
@@ -9,7 +10,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSvgGenerator>
 
 #include <algorithm>
 #include <memory>
@@ -74,18 +74,6 @@ void draw_whole_notes(QPainter& painter, const QPaintDevice& device, const QRect
     painter.restore();
 }
 
-void begin_or_throw(QPainter& painter, QPaintDevice* device)
-{
-    if (!painter.begin(device))
-        throw std::runtime_error("the drawing could not be started");
-}
-
-void end_or_throw(QPainter& painter)
-{
-    if (!painter.end())
-        throw std::runtime_error("the drawing could not be finished");
-}
-
 void set_up_pdf(QPdfWriter& writer, const QPageLayout& layout, const QString& title)
 {
     writer.setCreator(QStringLiteral("Brenlow"));
@@ -109,24 +97,6 @@ QByteArray chart_png(const tChartData& data, const QSize& size)
     buffer.open(QIODevice::WriteOnly);
     if (!image.save(&buffer, "PNG"))
         throw std::runtime_error("the PNG image could not be made");
-    return bytes;
-}
-
-QByteArray chart_svg(const tChartData& data)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator svg;
-    svg.setOutputDevice(&buffer);
-    const QSize size(int(tChartGeometry::design_width), int(tChartGeometry::design_height));
-    svg.setSize(size);
-    svg.setViewBox(QRect(QPoint(0, 0), size));
-    svg.setTitle(QStringLiteral("Profile chart"));
-    QPainter painter;
-    begin_or_throw(painter, &svg);
-    draw_profile_chart(painter, QRectF(QPointF(0, 0), QSizeF(size)), data);
-    end_or_throw(painter);
     return bytes;
 }
 
