@@ -19,6 +19,8 @@
 #include "output_checks.h"
 #include "render_outputs.h"
 
+#include <sys/stat.h>
+
 #include <unistd.h>
 
 #include <cerrno>
