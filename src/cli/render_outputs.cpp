@@ -196,36 +196,3 @@ std::unique_ptr<tCaseOutput> make_drawn_output(const tRenderOutputs& outputs, lo
 {
     return std::make_unique<tDrawnOutput>(outputs, cases, argv0);
 }
-
-// The drawn outputs need every case: the chart data of each (a few hundred
-// bytes) and, for the PDF, the report lines; they are written after the
-// last case.
-class tDrawnOutput final : public tCaseOutput {
-public:
-    tDrawnOutput(tRenderOutputs outputs, const char* argv0) : outputs_(std::move(outputs)), argv0_(argv0) {}
-    void write_case(const tCaseResult& result) override
-    {
-        charts_.push_back(chart_data_of(result.figures));
-        if (outputs_.pdf_path)
-            lines_.insert(lines_.end(), result.report_lines.begin(), result.report_lines.end());
-    }
-    void finish() override
-    {
-        std::string error;
-        if (!write_render_outputs(outputs_, lines_, charts_, argv0_, error))
-            throw tOutputError(error);
-    }
-
-private:
-    tRenderOutputs outputs_;
-    const char* argv0_;
-    std::vector<tChartData> charts_;
-    std::vector<std::string> lines_;
-};
-
-} // namespace
-
-std::unique_ptr<tCaseOutput> make_drawn_output(const tRenderOutputs& outputs, const char* argv0)
-{
-    return std::make_unique<tDrawnOutput>(outputs, argv0);
-}
