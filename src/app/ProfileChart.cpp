@@ -60,11 +60,14 @@ QPushButton* make_button(QWidget* parent, const QString& caption, int left)
 
 tChartSaveTarget chart_save_target(const QString& chosen, tChartFormat chosen_type)
 {
+    // Only the types this build writes: without SVG, "a.svg" is an unknown
+    // extension like any other.
+    const std::vector<tChartFileType> types = chart_file_types();
     const QString typed = QFileInfo(chosen).suffix();
-    for (const tChartFileType& type : chart_file_types)
+    for (const tChartFileType& type : types)
         if (typed.compare(QLatin1String(type.suffix), Qt::CaseInsensitive) == 0)
             return {chosen, type.format};
-    for (const tChartFileType& type : chart_file_types)
+    for (const tChartFileType& type : types)
         if (type.format == chosen_type)
             return {chosen + QLatin1Char('.') + QLatin1String(type.suffix), type.format};
     return {chosen, chosen_type};
