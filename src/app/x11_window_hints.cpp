@@ -48,7 +48,7 @@ void move_to_current_desktop(QWidget* window)
     if (!shown)
         return;
     if (xcb_get_property_value_length(shown) >= 4) {
-        // The request of the window manager specification: a client message
+        // What window managers answer to move a window to a desktop: a client message
         // to the root window, from an application (source 1).
         xcb_client_message_event_t message{};
         message.response_type = XCB_CLIENT_MESSAGE;
