@@ -6,6 +6,7 @@
 // Method: forward error bounds of floating-point arithmetic, each operation
 // off by at most half an ulp of its result.
 #include "methods/MC_blocks.h"
+#include "numerics/elementary.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,7 +17,7 @@ tCandidate_margins candidate_margins(double margin_scale)
 {
     tCandidate_margins cm{};
     cm.scale = static_cast<double>(4.656613e-10L);
-    cm.rou = static_cast<double>(std::sqrt(2 / std::exp(1.0L)));
+    cm.rou = static_cast<double>(std::sqrt(2 / constant_e));
     cm.unit = safety * unit_roundoff * margin_scale;
     cm.x_limit = std::sqrt(-4.0 * std::log(u_floor)) * (1 + 1e-9);
     return cm;

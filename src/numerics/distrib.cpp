@@ -16,6 +16,9 @@
 //   bounds on -4 ln u that settle most candidates without a logarithm.
 // - Gamma draws: -ln U for shape 1, a ratio of uniforms centred on the mode
 //   for shapes above 1, Ahrens and Dieter's method GS for shapes below 1.
+// - Logarithms, exponentials, powers and cube roots: the program's own
+//   (elementary.h), never the C library's, so that every system draws and
+//   prints the same bits.
 //
 // Every figure of the report rests on these routines, so each follows its
 // steps in the given order; reordering a sum or swapping two draws changes
@@ -122,13 +125,13 @@ extended LnGamma(extended x)
     };
     extended y = x - 1;
     extended t = y + 5.5L;
-    t = (y + 0.5L) * std::log(t) - t;
+    t = (y + 0.5L) * log_ext(t) - t;
     extended s = 1;
     for (const extended c : coefficients) {
         y = y + 1;
         s = s + c / y;
     }
-    return t + std::log(2.5066282746310005L * s);
+    return t + log_ext(2.5066282746310005L * s);
 }
 
 extended GammaP(extended a, extended x)
@@ -157,7 +160,7 @@ extended GammaSeries(extended a, extended x)
         if (std::fabs(del) < std::fabs(sum) * DistribTolerance)
             break;
     }
-    return sum * std::exp(a * std::log(x) - x - LnGamma(a));
+    return sum * exp_ext(a * log_ext(x) - x - LnGamma(a));
 }
 
 extended GammaContinuedFraction(extended a, extended x)
@@ -184,7 +187,7 @@ extended GammaContinuedFraction(extended a, extended x)
         }
         n = n + 1;
     } while (!(std::fabs((g - g_old) / g) < DistribTolerance));
-    return g * std::exp(a * std::log(x) - x - LnGamma(a));
+    return g * exp_ext(a * log_ext(x) - x - LnGamma(a));
 }
 
 // ---------------------------------------------------------------------------
@@ -399,8 +402,8 @@ bool tNormal_distribution::SetParameters(extended p1, extended p2, extended p3)
     mean_ = p1;
     variance_ = p2;
     sd_ = std::sqrt(p2);
-    log_norm_ = -(std::log(6.283185307179586L) + std::log(p2)) / 2;
-    rou_const_ = std::sqrt(2 / std::exp(1.0L));
+    log_norm_ = -(log_ext(6.283185307179586L) + log_ext(p2)) / 2;
+    rou_const_ = std::sqrt(2 / constant_e);
     return result;
 }
 
@@ -409,7 +412,7 @@ extended tNormal_distribution::Density(extended x) const
     if (!InSupport(x))
         return 0;
     const extended d = x - mean_;
-    return std::exp(log_norm_ - d * d / (2 * variance_));
+    return exp_ext(log_norm_ - d * d / (2 * variance_));
 }
 
 extended tNormal_distribution::CDF(extended x) const
@@ -472,17 +475,17 @@ bool tGamma_distribution::SetParameters(extended p1, extended p2, extended p3)
     const bool result = tContinuous_distribution::SetParameters(p1, p2, p3);
     shape_ = p1;
     rate_ = p2;
-    log_norm_ = shape_ * std::log(rate_) - LnGamma(shape_);
+    log_norm_ = shape_ * log_ext(rate_) - LnGamma(shape_);
     support_lower = 0;
     support_upper = 2147483647.0L;
 
     const extended a = shape_;
     if (a > 1) {
         const extended s = std::sqrt(2 * a - 1);
-        draw_c1_ = (1 - s) * std::sqrt(std::exp((a - 1) * (std::log(a - s) - std::log(a - 1)) + s - 1));
-        draw_c2_ = (1 + s) * std::sqrt(std::exp((a - 1) * (std::log(a + s) - std::log(a - 1)) - s - 1));
+        draw_c1_ = (1 - s) * std::sqrt(exp_ext((a - 1) * (log_ext(a - s) - log_ext(a - 1)) + s - 1));
+        draw_c2_ = (1 + s) * std::sqrt(exp_ext((a - 1) * (log_ext(a + s) - log_ext(a - 1)) - s - 1));
     } else if (a < 1) {
-        const extended e = std::exp(1.0L);
+        const extended e = constant_e;
         draw_c1_ = (e + a) / e;
         draw_c2_ = 1 / a;
     }
@@ -500,7 +503,7 @@ bool tGamma_distribution::InSupport(extended x) const
 extended tGamma_distribution::Density(extended x) const
 {
     if (InSupport(x) && x > 0)
-        return std::exp((shape_ - 1) * std::log(x) + log_norm_ - rate_ * x);
+        return exp_ext((shape_ - 1) * log_ext(x) + log_norm_ - rate_ * x);
     if (NearlyEqual(shape_, 1) && x == 0)
         return rate_;
     return 0;
@@ -521,7 +524,7 @@ extended tGamma_distribution::CDF(extended x) const
     // Wilson-Hilferty: (X / shape)^(1/3) is nearly normal with mean
     // 1 - 1/(9 shape) and variance 1/(9 shape).
     const extended scaled = rate_ * x;
-    const extended t = scaled == 0 ? 0.0L : std::cbrt(scaled / shape_);
+    const extended t = scaled == 0 ? 0.0L : cbrt_ext(scaled / shape_);
     const extended w = t - 1 + 1 / (9 * shape_);
     const extended y = 4.5L * shape_ * w * w;
     return normal_from_half_square(w >= 0, y);
@@ -542,7 +545,7 @@ extended tGamma_distribution::RandomVariate()
     const extended a = shape_;
     extended X;
     if (a == 1) {
-        X = -std::log(UniformRandom());
+        X = -log_ext(UniformRandom());
     } else if (a > 1) {
         const extended v_min = draw_c1_;
         const extended v_max = draw_c2_;
@@ -572,7 +575,7 @@ extended tGamma_distribution::RandomVariate()
             }
             if (y <= 0)
                 continue;
-            if (2 * std::log(u) + x <= (a - 1) * std::log(x / (a - 1) + 1)) {
+            if (2 * log_ext(u) + x <= (a - 1) * log_ext(x / (a - 1) + 1)) {
                 X = x + a - 1;
                 break;
             }
@@ -585,12 +588,12 @@ extended tGamma_distribution::RandomVariate()
             const extended p = B * u1;
             const extended u2 = UniformRandom();
             if (p <= 1) {
-                X = std::pow(p, K);
-                if (std::log(u2) <= -X)
+                X = pow_ext(p, K);
+                if (log_ext(u2) <= -X)
                     break;
             } else {
-                X = -std::log((B - p) * K);
-                if (u2 <= std::pow(X, a - 1))
+                X = -log_ext((B - p) * K);
+                if (u2 <= pow_ext(X, a - 1))
                     break;
             }
         }

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "common/extended.h"
+#include "numerics/elementary.h"
 
 #include <cmath>
 #include <cstdint>
@@ -156,7 +157,7 @@ public:
         const extended q = r * r;
         // The quick acceptance, else the quick rejection, else the logarithm.
         const bool accepted =
-            q <= 6 - 8 * u + 2 * u * u || (!(q >= 2 / u - 2 * u) && q <= -4 * std::log(u));
+            q <= 6 - 8 * u + 2 * u * u || (!(q >= 2 / u - 2 * u) && q <= -4 * log_ext(u));
         if (accepted)
             x = mean_ + sd_ * r;
         return accepted;
