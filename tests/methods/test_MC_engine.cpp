@@ -192,35 +192,44 @@ TEST_P(MonteCarloBlocks, CandidateOnTheLogarithmsOwnMarginIsDecidedInExtendedPre
     }
 }
 
-// Candidates near u = 1, where the series bounds of -4 ln u come within
-// rounding error of it. From each state (found by a search over the
-// candidates next to those bounds, then over generator states) the first
-// candidate pair has the outputs given: u = 1 - 7.7e-4 and u = 1 - 4.0e-4,
-// q above the series' upper bound in double precision (by 0.2 and 3.2 units
-// of 2^-53), below -4 ln u in extended precision, which accepts it. Decided
-// by the series, each would be rejected and every deviate after it shifted;
-// there the logarithm decides.
-TEST_P(MonteCarloBlocks, CandidatesNearUOneAreDecidedByTheLogarithm)
+// Candidates whose decision in double precision goes wrong without one part
+// of the engine's test. From each state (found by a search over candidates
+// next to -4 ln u and its series bounds, then over generator states) the
+// first candidate pair has the outputs given; decided the other way, it
+// would shift every deviate after it.
+//   Near u = 1 (u = 1 - 7.7e-4 and 1 - 4.0e-4) the series bounds come within
+// rounding error of -4 ln u: q lies above the upper one in double precision
+// (by 0.2 and 3.2 units of 2^-53) and below the logarithm in extended
+// precision, which accepts. There the logarithm must decide, from
+// u = 1 - 7.7e-4 on at least.
+//   At small u (0.0013 and 0.0060) q's own error bound eq is nearly all of the
+// logarithm's margin: q lies 416 units of 2^-53 below -4 ln u in double
+// precision and 5083 above in extended (rejected), and 512 above and 870
+// below (accepted).
+TEST_P(MonteCarloBlocks, CandidatesNeedingEachPartOfTheTestMatchTheReference)
 {
     struct tCase {
         tGeneratorState start;
         std::int32_t z_u, z_v;
+        bool accepted;
     };
-    const tCase cases[] = {{{856524222, 838506044}, 2145821617, 1143349433},
-                           {{2122323347, 972583833}, 2146619320, 1123951843}};
+    const tCase cases[] = {{{856524222, 838506044}, 2145821617, 1143349433, true},
+                           {{2122323347, 972583833}, 2146619320, 1123951843, true},
+                           {{232651096, 1907624087}, 2785352, 1065369446, false},
+                           {{1210559998, 349592688}, 12887824, 1107725232, true}};
     tMC_setup setup;
     MC_setup_of(normative_R(), 4, first_flags(4), -1.644854L, 1.959964L, 1, 1, 1, 500, setup);
     for (const tCase& c : cases) {
+        const std::string what = "z_u " + std::to_string(c.z_u);
         std::int32_t s1 = c.start.s1;
         std::int32_t s2 = c.start.s2;
-        ASSERT_EQ(generator_step(s1, s2), c.z_u);
-        ASSERT_EQ(generator_step(s1, s2), c.z_v);
+        ASSERT_EQ(generator_step(s1, s2), c.z_u) << what;
+        ASSERT_EQ(generator_step(s1, s2), c.z_v) << what;
         extended x = 0;
-        EXPECT_TRUE(tNormal_distribution(0, 1).AcceptCandidate(c.z_u, c.z_v, x));
+        EXPECT_EQ(tNormal_distribution(0, 1).AcceptCandidate(c.z_u, c.z_v, x), c.accepted) << what;
         const tOutcome expected = reference_from(c.start, setup);
         for (int threads : thread_counts)
-            expect_same(expected, blocks_from(c.start, setup, threads),
-                        "near u = 1, z_u " + std::to_string(c.z_u));
+            expect_same(expected, blocks_from(c.start, setup, threads), what);
     }
 }
 
