@@ -76,9 +76,10 @@ constexpr double unit_roundoff_x = 0x1p-64; // extended: 2^-11 of the double's
 //     k 2^-11 for its logarithm when that is within k ulps; up to 2^-9, so a
 //     logarithm within 4 ulps will do;
 //   near u = 1, where the reference's quick bounds may decide a candidate
-//     lying within 35 x 2^-64 of its logarithm otherwise than the logarithm
-//     would (see tCandidate_margins): a margin must then leave q that far
-//     from -4 ln u in extended precision, 2^-8.8 of the smallest margin, 8e;
+//     whose q lies within 35 x 2^-64 of its logarithm otherwise than the
+//     logarithm would (see tCandidate_margins): the margin must leave the
+//     extended q at least that far from the extended -4 ln u, which is
+//     2^-8.8 of the smallest margin, 8e;
 //   the second-order terms and the rounding of the margin tests themselves:
 //     below 2^-40.
 // 2^-9 + 2^-8.8 + 2^-40 < 2^-7. The trials' bounds (tTrial_margins) hold the
@@ -133,15 +134,16 @@ constexpr std::int64_t needs_log = 2; // the logarithm decides, or else extended
 // L - lower >= 0.8 x 2^-40 > 6500e above. A q above upper in double (q's
 // bound grows more slowly than q, so q at upper is the worst case) lies within
 // e (276 + 12 / sqrt u) / u of it, against upper - L >= w^5 / (5u), which is
-// at least 1 / (160u) for u <= 1/2 and 1600e / u above. The extended
-// logarithm's own error (a few times 2^-64 (1 + L)) changes none of this, nor
-// do the reference's quick bounds, further from L still.
+// at least 1 / (160u) for u <= 1/2 and 1600e / u above. The extended side's
+// own errors (2^-11 of these, and a few times 2^-64 (1 + L) in its
+// logarithm) change none of this, nor do the reference's quick bounds,
+// further from L still.
 //   For u > near_one those gaps shrink like w^5, and candidates occur whose q
 // lies above upper in double but below L in extended precision (the tests
 // hold two). There the logarithm decides, and it alone decides between the
 // series bounds (about one candidate in thirty): |q - L| in double beyond
-// safety e (eq + 8 + 2L) leaves q - L with the same sign in extended
-// precision, and (safety - 1 - 2^-9) 8e > 95 x 2^-64 away from it.
+// safety e (eq + 8 + 2L) leaves q - L in extended precision with the same
+// sign and beyond (safety - 1 - 2^-9) 8e > 95 x 2^-64.
 // That is as far as the reference's quick bounds need: where u > near_one,
 // its A exceeds the exact -4 ln u by at most 30 x 2^-64, its B falls short of
 // it by at most 13 x 2^-64, and its L lies within 5 x 2^-64 of it. Within the
