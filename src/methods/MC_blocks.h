@@ -73,8 +73,8 @@ constexpr double unit_roundoff_x = 0x1p-64; // extended: 2^-11 of the double's
 // which covers, relative to the bound:
 //   the extended side's own error: 2^-11 of the double side's for the
 //     arithmetic (its constants are exact and it rounds to 2^-64), and
-//     k 2^-11 for its logarithm when that is within k ulps; up to 2^-9, so a
-//     logarithm within 4 ulps will do;
+//     k 2^-13 for its logarithm when that is within k ulps, at most 2^-9 for
+//     any k up to 16;
 //   near u = 1, where the reference's quick bounds may decide a candidate
 //     whose q lies within 35 x 2^-64 of its logarithm otherwise than the
 //     logarithm would (see tCandidate_margins): the margin must leave the
@@ -112,9 +112,10 @@ constexpr std::int64_t needs_log = 2; // the logarithm decides, or else extended
 //   1/u                  relative error <= 3e
 //   x = v (1/u)          |dx| <= 6e / u + 4e |x|
 //   q = x x              |dq| <= e eq,  eq = 12 |x| / u + 9 q
-//   L = -4 ln u          |dL| <= 4 (2e + 2e |ln u|) = e (8 + 2L)   (log within 1 ulp)
+//   L = -4 ln u          |dL| <= 4 (2e + 8e |ln u|) = e (8 + 8L)
+//                        (the C library's log within 4 ulps, of 2e |ln u| each)
 // The extended computation obeys the same bounds with 2^-64 in place of e
-// (k times it in the logarithm's own term if that is within k ulps).
+// (k / 4 times them in the logarithm's own term if that is within k ulps).
 //   The reference accepts when q <= A = 6 - 8u + 2u^2, or else when
 // q < B = 2/u - 2u and q <= L; in exact arithmetic that is q <= L, since
 // A < L < B. The lanes test neither quick bound but tighter ones: with
@@ -142,7 +143,7 @@ constexpr std::int64_t needs_log = 2; // the logarithm decides, or else extended
 // lies above upper in double but below L in extended precision (the tests
 // hold two). There the logarithm decides, and it alone decides between the
 // series bounds (about one candidate in thirty): |q - L| in double beyond
-// safety e (eq + 8 + 2L) leaves q - L in extended precision with the same
+// safety e (eq + 8 + 8L) leaves q - L in extended precision with the same
 // sign and beyond (safety - 1 - 2^-9) 8e > 95 x 2^-64.
 // That is as far as the reference's quick bounds need: where u > near_one,
 // its A exceeds the exact -4 ln u by at most 30 x 2^-64, its B falls short of

@@ -97,7 +97,7 @@ void tBlock_run::generate_chunk(long long chunk, long& fallbacks)
                     continue;
                 const double L = -4 * std::log(block.u[i][l]);
                 const double q = block.q[i][l];
-                if (std::fabs(q - L) > cm_.unit * (block.eq[i][l] + 8 + 2 * L)) {
+                if (std::fabs(q - L) > cm_.unit * (block.eq[i][l] + 8 + 8 * L)) {
                     status = q < L ? accept : reject;
                     continue;
                 }

@@ -168,7 +168,7 @@ TEST_P(MonteCarloBlocks, CandidateOnTheLogarithmBoundIsDecidedInExtendedPrecisio
 // this state (found by a search over candidates near -4 ln u, then over
 // generator states) the first candidate pair has the outputs
 // (2147354564, 1054336720): u = 0.99994, so -4 ln u, q and q's error bound
-// are all small, and of the margin 8 + 2L + eq (times the safety factor) the
+// are all small, and of the margin 8 + 8L + eq (times the safety factor) the
 // constant 8 (the error u carries into the logarithm) is nearly all. Without
 // it the double-precision comparison would reject the candidate the
 // extended one accepts.
