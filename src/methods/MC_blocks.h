@@ -69,61 +69,86 @@ constexpr int max_threads = 16;
 
 constexpr double unit_roundoff = 0x1p-53;   // double: half an ulp of 1
 constexpr double unit_roundoff_x = 0x1p-64; // extended: 2^-11 of the double's
-// Every first-order bound below is multiplied by this: it covers the
-// second-order terms, the extended-precision side (2^-11 of the double side)
-// and the rounding of the margin tests themselves many times over.
-constexpr double safety = 8.0;
+// Every margin below is its first-order error bound times this factor,
+// which covers, relative to the bound:
+//   the extended side's own error: 2^-11 of the double side's for the
+//     arithmetic (its constants are exact and it rounds to 2^-64), and
+//     k 2^-13 for its logarithm when that is within k ulps, at most 2^-9 for
+//     any k up to 16;
+//   near u = 1, where the reference's quick bounds may decide a candidate
+//     whose q lies within 35 x 2^-64 of its logarithm otherwise than the
+//     logarithm would (see tCandidate_margins): the margin must leave the
+//     extended q at least that far from the extended -4 ln u, which is
+//     2^-8.8 of the smallest margin, 8e;
+//   the second-order terms and the rounding of the margin tests themselves:
+//     below 2^-40.
+// 2^-9 + 2^-8.8 + 2^-40 < 2^-7. The trials' bounds (tTrial_margins) hold the
+// extended side already; for them it covers the second-order terms.
+constexpr double safety = 1 + 0x1p-7;
 
 // Deviates whose u lies below this are stored as NaN, which sends their
 // trials to extended precision: it keeps the error bound of x, which grows
 // like 1 / u, small. About 5 deviates in a million.
 constexpr double u_floor = 0x1p-10;
 
+// Candidates whose u lies above this are decided by the logarithm (one in
+// 256): there the series bounds below come too close to it.
+constexpr double near_one = 1 - 0x1p-8;
+
 // Candidate status from the double-precision test.
 constexpr std::int64_t reject = 0;
 constexpr std::int64_t accept = 1;
-constexpr std::int64_t needs_log = 2; // between the quick bounds: the logarithm decides
-constexpr std::int64_t unsure = 3;    // too close to a quick bound: extended precision decides
+constexpr std::int64_t needs_log = 2; // the logarithm decides, or else extended precision
 
 // Error bounds of the acceptance test, with e = 2^-53, for a candidate of
 // outputs (z_u, z_v). The reference values are those of exact arithmetic on
 // the extended constants S = 4.656613e-10 and c = sqrt(2/e); the double
-// constants differ from them by at most e relatively.
-//   u = z_u S            double: |du| <= 2e u
-//   w = z_v S            |dw| <= 2e w <= 2e
-//   t = 2w - 1           |dt| <= 4e + e |t| <= 5e          (|t| < 1)
-//   v = t c              |dv| <= 5e c + 2e |v| <= 6e        (c < 0.86)
+// constants differ from them by 0.48e and 0.30e relatively; z S < 1 for
+// every output z.
+//   u = z_u S            double: |du| <= 1.48e u
+//   h = z_v S            |dh| <= 1.48e h
+//   t = 2h - 1           |dt| <= 2.96e h + e |t| <= 4e         (|t| < 1)
+//   v = t c              |dv| <= 4e c + 1.3e |v| <= 6e         (c < 0.86)
 //   1/u                  relative error <= 3e
 //   x = v (1/u)          |dx| <= 6e / u + 4e |x|
-//   q = x x              |dq| <= 12e |x| / u + 9e q
-//   A = 6 - 8u + 2u u    |dA| <= 16e (through u) + 14e <= 30e
-//   B = 2/u - 2u         |dB| <= 8e / u + 4e
-//   L = -4 ln u          |dL| <= 4 (2e + 2e |ln u|) = e (8 + 2L)   (log within 1 ulp)
+//   q = x x              |dq| <= e eq,  eq = 12 |x| / u + 9 q
+//   L = -4 ln u          |dL| <= 4 (2e + 8e |ln u|) = e (8 + 8L)
+//                        (the C library's log within 4 ulps, of 2e |ln u| each)
 // The extended computation obeys the same bounds with 2^-64 in place of e
-// (its constants are exact), so q_double - T_double differs from
-// q_extended - T_extended by less than the sum of the two bounds; the test
-// uses safety times it. When |q - T| in double exceeds that, the extended
-// comparison has the same outcome, ties included.
-//   Between the quick bounds (A < q < B for sure) the extended test is
-// q <= L. With w = 1 - u, the series -ln u = w + w^2/2 + w^3/3 + ... gives
-//   lower = 4 (w + w^2/2 + w^3/3 + w^4/4) <= L <= lower + w^5 / u = upper
-// (the tail from w^4 on is at most (w^4/4) / (1 - w)). In double
-// |dw| <= 3e, and |d lower| <= 4 (16 x 3e / 4 + 9e) < 90e,
-// |d upper| <= |d lower| + 23e / u. So q below lower, or above upper, by
-// more than the margins (130e, and 130e + 30e / u, besides q's own) is
-// accepted, or rejected, by the extended logarithm too; only the rest (one
-// candidate in thirty) takes a logarithm in double, and the few within its
-// margin the extended test.
-// Which terms a candidate has been seen to need (the tests hold each such
-// candidate; with the term set to zero the engine's numbers differ from the
-// reference's): the logarithm's constant 8, and the margin of the logarithm
-// as a whole. Near the quick bounds, near u = 1 where A, B and -4 ln u all
-// come close to 0 and q's own bound eq is small, a search of 300,000 values
-// of u found no candidate whose double-precision decision the constants 30,
-// 8/u + 4, 130 or 30/u alone keep right: there the actual differences
-// between the double and the extended side stay far below those
-// worst-case bounds. They are kept, being sound; cutting them would rest on
-// that search, not on a proof.
+// (k / 4 times them in the logarithm's own term if that is within k ulps).
+//   The reference accepts when q <= A = 6 - 8u + 2u^2, or else when
+// q < B = 2/u - 2u and q <= L; in exact arithmetic that is q <= L, since
+// A < L < B. The lanes test neither quick bound but tighter ones: with
+// w = 1 - u, the series -ln u = w + w^2/2 + w^3/3 + ... gives
+//   lower = 4 (w + w^2/2 + w^3/3 + w^4/4) <= L <= lower + (4/5) w^5 / u,
+//   upper = lower + w^5 / u,
+// L - lower >= (4/5) w^5 and upper - L >= w^5 / (5u); and lower - A =
+// (4/3) w^3 + w^4, B - upper = ((2/3) w^3 + (1/3) w^4) / u, so a candidate
+// either quick bound decides is one these decide. In double |dw| <= 2e
+// (exact for u >= 1/2), |d lower| <= 4 (4 x 2e + 9e x 2.09) < 110e (Horner's
+// scheme on w <= 1), |d upper| <= |d lower| + 17e / u + e upper
+// < e (119 + 18 / u).
+//   For u <= near_one (w >= 2^-8) they need no margin. A q below lower in
+// double has q < 8.4 and eq < 35 / u + 76: its errors and lower's add up to
+// less than e (35 / u + 186), below 9 x 10^-6 (u > 2^-31), against
+// L - lower >= 0.04 for u <= 1/2, and below 260e against
+// L - lower >= 0.8 x 2^-40 > 6500e above. A q above upper in double (q's
+// bound grows more slowly than q, so q at upper is the worst case) lies within
+// e (276 + 12 / sqrt u) / u of it, against upper - L >= w^5 / (5u), which is
+// at least 1 / (160u) for u <= 1/2 and 1600e / u above. The extended side's
+// own errors (2^-11 of these, and a few times 2^-64 (1 + L) in its
+// logarithm) change none of this, nor do the reference's quick bounds,
+// further from L still.
+//   For u > near_one those gaps shrink like w^5, and candidates occur whose q
+// lies above upper in double but below L in extended precision (the tests
+// hold two). There the logarithm decides, and it alone decides between the
+// series bounds (about one candidate in thirty): |q - L| in double beyond
+// safety e (eq + 8 + 8L) leaves q - L in extended precision with the same
+// sign and beyond (safety - 1 - 2^-9) 8e > 95 x 2^-64.
+// That is as far as the reference's quick bounds need: where u > near_one,
+// its A exceeds the exact -4 ln u by at most 30 x 2^-64, its B falls short of
+// it by at most 13 x 2^-64, and its L lies within 5 x 2^-64 of it. Within the
+// margin the extended test decides.
 struct tCandidate_margins {
     double scale;   // the generator's output scale, in double
     double rou;     // sqrt(2/e), in double

@@ -89,19 +89,17 @@ void tBlock_run::generate_chunk(long long chunk, long& fallbacks)
     for (int first = 0; first < lane_run; first += block_run) {
         decide_(s1, s2, cm_, block);
 
-        // The candidates between the quick bounds, and those too close to one.
+        // The candidates the logarithm decides, and those within its margin.
         for (int i = 0; i < block_run; ++i) {
             for (int l = 0; l < lanes; ++l) {
                 std::int64_t& status = block.status[i][l];
-                if (status < needs_log)
+                if (status != needs_log)
                     continue;
-                if (status == needs_log) {
-                    const double L = -4 * std::log(block.u[i][l]);
-                    const double q = block.q[i][l];
-                    if (std::fabs(q - L) > cm_.unit * (block.eq[i][l] + 8 + 2 * L)) {
-                        status = q < L ? accept : reject;
-                        continue;
-                    }
+                const double L = -4 * std::log(block.u[i][l]);
+                const double q = block.q[i][l];
+                if (std::fabs(q - L) > cm_.unit * (block.eq[i][l] + 8 + 8 * L)) {
+                    status = q < L ? accept : reject;
+                    continue;
                 }
                 ++fallbacks;
                 status = resolve_candidate(block.z_u[i][l], block.z_v[i][l], block.u[i][l],

@@ -168,7 +168,7 @@ TEST_P(MonteCarloBlocks, CandidateOnTheLogarithmBoundIsDecidedInExtendedPrecisio
 // this state (found by a search over candidates near -4 ln u, then over
 // generator states) the first candidate pair has the outputs
 // (2147354564, 1054336720): u = 0.99994, so -4 ln u, q and q's error bound
-// are all small, and of the margin 8 + 2L + eq (times the safety factor) the
+// are all small, and of the margin 8 + 8L + eq (times the safety factor) the
 // constant 8 (the error u carries into the logarithm) is nearly all. Without
 // it the double-precision comparison would reject the candidate the
 // extended one accepts.
@@ -192,7 +192,48 @@ TEST_P(MonteCarloBlocks, CandidateOnTheLogarithmsOwnMarginIsDecidedInExtendedPre
     }
 }
 
-// Margins widened 10^10 times send many candidates and most trials through
+// Candidates whose decision in double precision goes wrong without one part
+// of the engine's test. From each state (found by a search over candidates
+// next to -4 ln u and its series bounds, then over generator states) the
+// first candidate pair has the outputs given; decided the other way, it
+// would shift every deviate after it.
+//   Near u = 1 (u = 1 - 7.7e-4 and 1 - 4.0e-4) the series bounds come within
+// rounding error of -4 ln u: q lies above the upper one in double precision
+// (by 0.2 and 3.2 units of 2^-53) and below the logarithm in extended
+// precision, which accepts. There the logarithm must decide, from
+// u = 1 - 7.7e-4 on at least.
+//   At small u (0.0013 and 0.0060) q's own error bound eq is nearly all of the
+// logarithm's margin: q lies 416 units of 2^-53 below -4 ln u in double
+// precision and 5083 above in extended (rejected), and 512 above and 870
+// below (accepted).
+TEST_P(MonteCarloBlocks, CandidatesNeedingEachPartOfTheTestMatchTheReference)
+{
+    struct tCase {
+        tGeneratorState start;
+        std::int32_t z_u, z_v;
+        bool accepted;
+    };
+    const tCase cases[] = {{{856524222, 838506044}, 2145821617, 1143349433, true},
+                           {{2122323347, 972583833}, 2146619320, 1123951843, true},
+                           {{232651096, 1907624087}, 2785352, 1065369446, false},
+                           {{1210559998, 349592688}, 12887824, 1107725232, true}};
+    tMC_setup setup;
+    MC_setup_of(normative_R(), 4, first_flags(4), -1.644854L, 1.959964L, 1, 1, 1, 500, setup);
+    for (const tCase& c : cases) {
+        const std::string what = "z_u " + std::to_string(c.z_u);
+        std::int32_t s1 = c.start.s1;
+        std::int32_t s2 = c.start.s2;
+        ASSERT_EQ(generator_step(s1, s2), c.z_u) << what;
+        ASSERT_EQ(generator_step(s1, s2), c.z_v) << what;
+        extended x = 0;
+        EXPECT_EQ(tNormal_distribution(0, 1).AcceptCandidate(c.z_u, c.z_v, x), c.accepted) << what;
+        const tOutcome expected = reference_from(c.start, setup);
+        for (int threads : thread_counts)
+            expect_same(expected, blocks_from(c.start, setup, threads), what);
+    }
+}
+
+// Margins widened 10^12 times send many candidates and most trials through
 // extended precision; the numbers stay the reference's.
 TEST_P(MonteCarloBlocks, WideMarginsSendManyCandidatesAndTrialsToExtendedPrecision)
 {
@@ -202,9 +243,9 @@ TEST_P(MonteCarloBlocks, WideMarginsSendManyCandidatesAndTrialsToExtendedPrecisi
     const tOutcome expected = reference_from(start, setup);
     for (int threads : thread_counts) {
         tMC_fallbacks fallbacks;
-        expect_same(expected, blocks_from(start, setup, threads, &fallbacks, 1e10), "wide margins");
-        EXPECT_GT(fallbacks.candidates, 50);
-        EXPECT_GT(fallbacks.trials, 1000);
+        expect_same(expected, blocks_from(start, setup, threads, &fallbacks, 1e12), "wide margins");
+        EXPECT_GT(fallbacks.candidates, 50) << fallbacks.candidates;
+        EXPECT_GT(fallbacks.trials, 1000) << fallbacks.trials;
     }
 }
 

@@ -63,8 +63,8 @@ std::vector<mc_blocks::tLane_block> blocks_on(tMC_path path, double margin_scale
 // Every double the lanes store (x, u, q, its error bound, the generator
 // outputs) and every status, bit for bit, on each path against the plain
 // one; with multiply-adds fused on one path and not on another, q's error
-// bound and the quick bounds differ in their last bits. Also with margins
-// widened so that many statuses sit on the margins' edges.
+// bound and the series bounds of the logarithm differ in their last bits.
+// Also with margins widened.
 TEST(MonteCarloPaths, EveryPathStoresTheDoublesOfThePlainPath)
 {
     for (double margin_scale : {1.0, 1e12}) {
