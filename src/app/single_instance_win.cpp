@@ -95,6 +95,7 @@ bool tSingleInstance::claim(std::function<void()> bring_to_front)
     d_->raise.reset(CreateEventW(nullptr, FALSE, FALSE, object_name(d_->name, L".raise").c_str()));
     d_->pid_map.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(DWORD),
                                          object_name(d_->name, L".pid").c_str()));
+    SetLastError(ERROR_SUCCESS); // only "already exists" is set on success
     d_->mutex.reset(CreateMutexW(nullptr, FALSE, object_name(d_->name, L"").c_str()));
     if (!d_->mutex.handle)
         return true; // no guard can be made here: run unguarded rather than not at all
