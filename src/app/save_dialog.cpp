@@ -36,7 +36,12 @@ void prepare_save_dialog(QFileDialog& dialog, const QStringList& filters, const 
     dialog.setSizeGripEnabled(true);
     // After the filter: choosing a filter may rewrite the name's extension.
     const bool bare = !proposed.contains(QLatin1Char('/')) && !proposed.contains(QDir::separator());
-    dialog.selectFile(bare ? QDir(first_save_folder()).filePath(proposed) : proposed);
+    const QString file = bare ? QDir(first_save_folder()).filePath(proposed) : proposed;
+    // The system's own dialog (Windows') takes the name only from selectFile
+    // and would open in the current folder, and save there: the folder is
+    // given by itself.
+    dialog.setDirectory(QFileInfo(file).absolutePath());
+    dialog.selectFile(file);
 }
 
 QString chosen_save_file(QFileDialog& dialog)

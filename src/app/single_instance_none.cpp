@@ -1,5 +1,5 @@
-// The guard for a build without Qt Network (the Windows build): every start
-// runs.
+// The guard for a build without Qt Network (on a system other than Windows):
+// every start runs.
 #include "app/single_instance.h"
 
 struct tSingleInstance::tPrivate {};
