@@ -3,7 +3,7 @@
 // folder of the worksheet file, the worksheet (the main window, which
 // restores the last scores as it is created), the hidden output window, the
 // message boxes, the event loop; a second start shows the first and ends.
-#include "app/TemplateForm.h"
+#include "app/worksheet_window.h"
 #include "app/TemplateResults.h"
 #include "app/app_icon.h"
 #include "app/app_windows.h"
@@ -48,18 +48,18 @@ int main(int argc, char** argv)
     if (!instance.claim(bring_program_to_front))
         return 0;
 
-    frmTemplate = new TfrmTemplate;
+    theWorksheet = new tWorksheetWindow;
     frmTemplateResults = new TfrmTemplateResults;
-    frmTemplateResults->set_worksheet(frmTemplate); // Return to Worksheet shows it
+    frmTemplateResults->set_worksheet(theWorksheet); // Return to Worksheet shows it
     tQtUserMessages messages;
     tScopedUserMessages seam(messages);
 
-    frmTemplate->show();
+    theWorksheet->show();
     const int code = app.exec();
 
     delete frmTemplateResults;
     frmTemplateResults = nullptr;
-    delete frmTemplate;
-    frmTemplate = nullptr;
+    delete theWorksheet;
+    theWorksheet = nullptr;
     return code;
 }

@@ -1,11 +1,11 @@
 #include "app/app_windows.h"
 
-#include "app/TemplateForm.h"
+#include "app/worksheet_window.h"
 #include "app/TemplateResults.h"
 
 #include <QApplication>
 
-TfrmTemplate* frmTemplate = nullptr;
+tWorksheetWindow* theWorksheet = nullptr;
 TfrmTemplateResults* frmTemplateResults = nullptr;
 
 void bring_program_to_front()
@@ -14,7 +14,7 @@ void bring_program_to_front()
     if (!window)
         window = frmTemplateResults && frmTemplateResults->isVisible()
                      ? static_cast<QWidget*>(frmTemplateResults)
-                     : static_cast<QWidget*>(frmTemplate);
+                     : static_cast<QWidget*>(theWorksheet);
     if (!window)
         return;
     if (window->isMinimized())

@@ -2,10 +2,10 @@
 // application for the whole run.
 #pragma once
 
-class TfrmTemplate;        // the worksheet, the main window
+class tWorksheetWindow;        // the worksheet, the main window
 class TfrmTemplateResults; // the output window, created hidden
 
-extern TfrmTemplate* frmTemplate;
+extern tWorksheetWindow* theWorksheet;
 extern TfrmTemplateResults* frmTemplateResults;
 
 // Shows the program's visible window (the modal one when a box or dialog is

@@ -1,6 +1,6 @@
 #include "app/worksheet_folder.h"
 
-#include "app/TemplateForm.h"
+#include "app/worksheet_window.h"
 #include "methods/worksheet_file.h"
 
 std::string user_data_folder()

@@ -3,7 +3,7 @@
 // Worksheet, the ways the dialog refuses to close, and the dialog as the
 // analysis run and the worksheet's Compute open it.
 #include "app/SqMatFrm.h"
-#include "app/TemplateForm.h"
+#include "app/worksheet_window.h"
 #include "app/TemplateResults.h"
 #include "app/app_windows.h"
 #include "app/qt_messages.h"
@@ -729,9 +729,9 @@ TEST_F(MatrixEntryRun, ComputeOnTheWorksheetOpensTheDialogAndReturnShowsTheWorks
     set_program_strings();
     set_worksheet_folder(folder.path().toStdString());
     {
-        TfrmTemplate worksheet;
+        tWorksheetWindow worksheet;
         TfrmTemplateResults results;
-        frmTemplate = &worksheet;
+        theWorksheet = &worksheet;
         frmTemplateResults = &results;
         results.set_worksheet(&worksheet);
         MatrixEntryEnabled = true; // the creation step turned it off
@@ -772,7 +772,7 @@ TEST_F(MatrixEntryRun, ComputeOnTheWorksheetOpensTheDialogAndReturnShowsTheWorks
                 EXPECT_EQ(EnteredMatrix[row][column], row == column ? 1.0 : 0.0);
 
         frmTemplateResults = nullptr;
-        frmTemplate = nullptr;
+        theWorksheet = nullptr;
     }
     set_worksheet_folder("");
 }

@@ -3,7 +3,7 @@
 // output window, and Qt message boxes behind the user-message seam.
 #pragma once
 
-#include "app/TemplateForm.h"
+#include "app/worksheet_window.h"
 #include "app/TemplateResults.h"
 #include "app/app_windows.h"
 #include "app/notes_memo.h"
@@ -88,7 +88,7 @@ protected:
     tCountingQtMessages messages;
     std::unique_ptr<tScopedUserMessages> seam;
     std::unique_ptr<tUnansweredBoxGuard> guard;
-    std::unique_ptr<TfrmTemplate> ws;
+    std::unique_ptr<tWorksheetWindow> ws;
     std::unique_ptr<TfrmTemplateResults> results;
 
     void SetUp() override
@@ -111,8 +111,8 @@ protected:
     // hidden output window, the message seam; then the worksheet is shown.
     void start()
     {
-        ws = std::make_unique<TfrmTemplate>();
-        frmTemplate = ws.get();
+        ws = std::make_unique<tWorksheetWindow>();
+        theWorksheet = ws.get();
         results = std::make_unique<TfrmTemplateResults>();
         frmTemplateResults = results.get();
         results->set_worksheet(ws.get());
@@ -126,7 +126,7 @@ protected:
     {
         seam.reset();
         frmTemplateResults = nullptr;
-        frmTemplate = nullptr;
+        theWorksheet = nullptr;
         results.reset();
         ws.reset();
     }

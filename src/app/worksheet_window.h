@@ -1,4 +1,4 @@
-// The worksheet window frmTemplate, the program's main window: the four Index
+// The worksheet window theWorksheet, the program's main window: the four Index
 // score fields, the notes memo, the three option groups and the Compute,
 // Clear Data and Exit buttons. Its creation step configures the template
 // (four score fields, no grid, no matrix entry) and restores the scores of
@@ -28,10 +28,10 @@ void set_worksheet_folder(const std::string& folder, bool create_on_save = false
 // The worksheet file's full path.
 std::string worksheet_path();
 
-class TfrmTemplate : public QWidget {
+class tWorksheetWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit TfrmTemplate(QWidget* parent = nullptr);
+    explicit tWorksheetWindow(QWidget* parent = nullptr);
 
     QPlainTextEdit* DescripFld;
     QFrame* Panel3;

@@ -1,4 +1,4 @@
-#include "app/TemplateForm.h"
+#include "app/worksheet_window.h"
 
 #include "analysis/analysis_run.h"
 #include "app/SqMatFrm.h"
@@ -166,7 +166,7 @@ std::string worksheet_path()
     return worksheet_folder_override + "/" + DataFileName;
 }
 
-TfrmTemplate::TfrmTemplate(QWidget* parent)
+tWorksheetWindow::tWorksheetWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
@@ -174,7 +174,7 @@ TfrmTemplate::TfrmTemplate(QWidget* parent)
     FormCreate();
 }
 
-void TfrmTemplate::build_controls()
+void tWorksheetWindow::build_controls()
 {
     setFont(sans_font(false));
     setFixedSize(kClientWidth, kClientHeight);
@@ -188,7 +188,7 @@ void TfrmTemplate::build_controls()
     QPalette face = DescripFld->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Button));
     DescripFld->setPalette(face);
-    connect(DescripFld, &QPlainTextEdit::textChanged, this, &TfrmTemplate::DescripFldChange);
+    connect(DescripFld, &QPlainTextEdit::textChanged, this, &tWorksheetWindow::DescripFldChange);
 
     Panel3 = make_panel(this, QRect(12, 106, 768, 33), QFrame::Raised);
     lblComments = new QLabel(QStringLiteral("User's Notes:"), Panel3);
@@ -261,9 +261,9 @@ void TfrmTemplate::build_controls()
     cmdCompute = make_button(QStringLiteral("Compute"), this, QRect(28, 506, 165, 37));
     btnclearData = make_button(QStringLiteral("Clear Data "), this, QRect(220, 506, 161, 37));
     ExitBtn = make_button(QStringLiteral("Exit"), this, QRect(603, 506, 161, 37));
-    connect(cmdCompute, &QPushButton::clicked, this, &TfrmTemplate::cmdComputeClick);
-    connect(btnclearData, &QPushButton::clicked, this, &TfrmTemplate::btnclearDataClick);
-    connect(ExitBtn, &QPushButton::clicked, this, &TfrmTemplate::ExitBtnClick);
+    connect(cmdCompute, &QPushButton::clicked, this, &tWorksheetWindow::cmdComputeClick);
+    connect(btnclearData, &QPushButton::clicked, this, &tWorksheetWindow::btnclearDataClick);
+    connect(ExitBtn, &QPushButton::clicked, this, &tWorksheetWindow::ExitBtnClick);
 
     // The score fields, the criterion, mode and correction groups, the notes,
     // then the three buttons.
@@ -276,7 +276,7 @@ void TfrmTemplate::build_controls()
         centre_on_screen(this);
 }
 
-bool TfrmTemplate::focusNextPrevChild(bool next)
+bool tWorksheetWindow::focusNextPrevChild(bool next)
 {
     QWidget* current = focusWidget();
     const int n = static_cast<int>(tab_stops_.size());
@@ -299,20 +299,20 @@ bool TfrmTemplate::focusNextPrevChild(bool next)
     return true;
 }
 
-tScoreField* TfrmTemplate::score_field(int k) const
+tScoreField* tWorksheetWindow::score_field(int k) const
 {
     tScoreField* const fields[8] = {txtInput1, txtInput2, txtInput3, txtInput4,
                                     txtInput5, txtInput6, txtInput7, txtinput8};
     return fields[k - 1];
 }
 
-QLabel* TfrmTemplate::score_label(int k) const
+QLabel* tWorksheetWindow::score_label(int k) const
 {
     QLabel* const labels[8] = {Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8};
     return labels[k - 1];
 }
 
-void TfrmTemplate::FormCreate()
+void tWorksheetWindow::FormCreate()
 {
     memoComments->clear();
     clear_entered_matrix();
@@ -336,7 +336,7 @@ void TfrmTemplate::FormCreate()
     LoadPreviousData();
 }
 
-void TfrmTemplate::showEvent(QShowEvent* event)
+void tWorksheetWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     if (!event->spontaneous()) // not when restored from the task bar
@@ -345,7 +345,7 @@ void TfrmTemplate::showEvent(QShowEvent* event)
 
 // The focus rule, on every showing: the first field when it is empty,
 // otherwise the field after the restored ones.
-void TfrmTemplate::FormShow()
+void tWorksheetWindow::FormShow()
 {
     if (txtInput1->text().isEmpty()) {
         txtInput1->setFocus();
@@ -360,14 +360,14 @@ void TfrmTemplate::FormShow()
     }
 }
 
-void TfrmTemplate::changeEvent(QEvent* event)
+void tWorksheetWindow::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::ActivationChange)
         show_focus_mark(this);
 }
 
-void TfrmTemplate::closeEvent(QCloseEvent* event)
+void tWorksheetWindow::closeEvent(QCloseEvent* event)
 {
     // The worksheet is the main window: its close box ends the program
     // without asking.
@@ -375,20 +375,20 @@ void TfrmTemplate::closeEvent(QCloseEvent* event)
     QCoreApplication::quit();
 }
 
-void TfrmTemplate::ExitBtnClick()
+void tWorksheetWindow::ExitBtnClick()
 {
     if (user_messages().confirm("Exit from program?"))
         QCoreApplication::quit();
 }
 
-void TfrmTemplate::DescripFldChange()
+void tWorksheetWindow::DescripFldChange()
 {
     DescripFld->setVerticalScrollBarPolicy(DescripFld->toPlainText().size() > kDescriptionScrollLength
                                                ? Qt::ScrollBarAlwaysOn
                                                : Qt::ScrollBarAlwaysOff);
 }
 
-bool TfrmTemplate::eventFilter(QObject* watched, QEvent* event)
+bool tWorksheetWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == memoComments) {
         switch (event->type()) {
@@ -411,23 +411,23 @@ bool TfrmTemplate::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void TfrmTemplate::set_memo_height(int height)
+void tWorksheetWindow::set_memo_height(int height)
 {
     memoComments->resize(memoComments->width(), height);
 }
 
-void TfrmTemplate::memoCommentsEnter()
+void tWorksheetWindow::memoCommentsEnter()
 {
     if (memoComments->displayed_lines().size() > 1)
         set_memo_height(kMemoExpanded);
 }
 
-void TfrmTemplate::memoCommentsExit()
+void tWorksheetWindow::memoCommentsExit()
 {
     set_memo_height(kMemoCollapsed);
 }
 
-void TfrmTemplate::memoCommentsKeyUp(int key)
+void tWorksheetWindow::memoCommentsKeyUp(int key)
 {
     if (memoComments->displayed_lines().size() > 1 || key == Qt::Key_Return || key == Qt::Key_Enter)
         set_memo_height(kMemoExpanded);
@@ -436,7 +436,7 @@ void TfrmTemplate::memoCommentsKeyUp(int key)
 // Restores the first RestoredValueCount fields from the worksheet file. A
 // malformed file is reported in the general error box; the fields read before
 // the fault keep their values and start-up goes on.
-void TfrmTemplate::LoadPreviousData()
+void tWorksheetWindow::LoadPreviousData()
 {
     tFieldTexts texts;
     WorksheetRestoredFromFile = false;
@@ -463,7 +463,7 @@ void TfrmTemplate::LoadPreviousData()
     }
 }
 
-void TfrmTemplate::SaveCurrentData()
+void tWorksheetWindow::SaveCurrentData()
 {
     tFieldTexts texts;
     for (int k = 1; k <= 8; ++k)
@@ -478,7 +478,7 @@ void TfrmTemplate::SaveCurrentData()
     }
 }
 
-void TfrmTemplate::btnclearDataClick()
+void tWorksheetWindow::btnclearDataClick()
 {
     for (int k = 1; k <= 8; ++k)
         score_field(k)->clear();
@@ -488,7 +488,7 @@ void TfrmTemplate::btnclearDataClick()
     txtInput1->setFocus();
 }
 
-void TfrmTemplate::cmdComputeClick()
+void tWorksheetWindow::cmdComputeClick()
 {
     if (!frmTemplateResults)
         return;
