@@ -4,7 +4,7 @@
 // restores the last scores as it is created), the hidden output window, the
 // message boxes, the event loop; a second start shows the first and ends.
 #include "app/worksheet_window.h"
-#include "app/TemplateResults.h"
+#include "app/output_window.h"
 #include "app/app_icon.h"
 #include "app/app_windows.h"
 #include "app/qt_messages.h"
@@ -49,16 +49,16 @@ int main(int argc, char** argv)
         return 0;
 
     theWorksheet = new tWorksheetWindow;
-    frmTemplateResults = new TfrmTemplateResults;
-    frmTemplateResults->set_worksheet(theWorksheet); // Return to Worksheet shows it
+    theOutputWindow = new tOutputWindow;
+    theOutputWindow->set_worksheet(theWorksheet); // Return to Worksheet shows it
     tQtUserMessages messages;
     tScopedUserMessages seam(messages);
 
     theWorksheet->show();
     const int code = app.exec();
 
-    delete frmTemplateResults;
-    frmTemplateResults = nullptr;
+    delete theOutputWindow;
+    theOutputWindow = nullptr;
     delete theWorksheet;
     theWorksheet = nullptr;
     return code;

@@ -1,19 +1,19 @@
 #include "app/app_windows.h"
 
 #include "app/worksheet_window.h"
-#include "app/TemplateResults.h"
+#include "app/output_window.h"
 
 #include <QApplication>
 
 tWorksheetWindow* theWorksheet = nullptr;
-TfrmTemplateResults* frmTemplateResults = nullptr;
+tOutputWindow* theOutputWindow = nullptr;
 
 void bring_program_to_front()
 {
     QWidget* window = QApplication::activeModalWidget();
     if (!window)
-        window = frmTemplateResults && frmTemplateResults->isVisible()
-                     ? static_cast<QWidget*>(frmTemplateResults)
+        window = theOutputWindow && theOutputWindow->isVisible()
+                     ? static_cast<QWidget*>(theOutputWindow)
                      : static_cast<QWidget*>(theWorksheet);
     if (!window)
         return;

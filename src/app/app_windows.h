@@ -3,10 +3,10 @@
 #pragma once
 
 class tWorksheetWindow;        // the worksheet, the main window
-class TfrmTemplateResults; // the output window, created hidden
+class tOutputWindow; // the output window, created hidden
 
 extern tWorksheetWindow* theWorksheet;
-extern TfrmTemplateResults* frmTemplateResults;
+extern tOutputWindow* theOutputWindow;
 
 // Shows the program's visible window (the modal one when a box or dialog is
 // open), restored when minimised, in front and active: a second start asks

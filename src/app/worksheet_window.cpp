@@ -2,7 +2,7 @@
 
 #include "analysis/analysis_run.h"
 #include "app/SqMatFrm.h"
-#include "app/TemplateResults.h"
+#include "app/output_window.h"
 #include "app/app_icon.h"
 #include "app/app_windows.h"
 #include "app/notes_memo.h"
@@ -490,7 +490,7 @@ void tWorksheetWindow::btnclearDataClick()
 
 void tWorksheetWindow::cmdComputeClick()
 {
-    if (!frmTemplateResults)
+    if (!theOutputWindow)
         return;
     tAnalysisInputs inputs;
     for (int k = 1; k <= 4; ++k) {
@@ -510,10 +510,10 @@ void tWorksheetWindow::cmdComputeClick()
     hooks.computing = [&cursor] { cursor.set(); };
     hooks.hand_over = [this, &cursor] {
         cursor.set();
-        frmTemplateResults->show();
+        theOutputWindow->show();
         hide();
         cursor.restore();
-        frmTemplateResults->setWindowTitle(QStringLiteral("Results viewer: ")
+        theOutputWindow->setWindowTitle(QStringLiteral("Results viewer: ")
                                            + QString::fromStdString(AppTitle));
     };
     hooks.matrix_entry = [this](tEntryMatrix& matrix, int columns, int rows) {
@@ -526,10 +526,10 @@ void tWorksheetWindow::cmdComputeClick()
         return returned;
     };
 
-    const int report_start = frmTemplateResults->next_report_block();
+    const int report_start = theOutputWindow->next_report_block();
     tAnalysisOutcome outcome;
     try {
-        outcome = run_analysis(inputs, frmTemplateResults->report_sink(), hooks);
+        outcome = run_analysis(inputs, theOutputWindow->report_sink(), hooks);
     } catch (const std::exception& error) {
         cursor.restore();
         show_general_error(error);
@@ -537,9 +537,9 @@ void tWorksheetWindow::cmdComputeClick()
     }
     cursor.restore();
     if (outcome.figures)
-        frmTemplateResults->report_written(*outcome.figures);
+        theOutputWindow->report_written(*outcome.figures);
     if (outcome.result == tRunResult::Completed)
-        frmTemplateResults->show_report_from(report_start);
+        theOutputWindow->show_report_from(report_start);
     if (outcome.result == tRunResult::InvalidField && outcome.failed_field >= 1
         && outcome.failed_field <= 4) {
         // The warning box has just closed and the window gets its activation

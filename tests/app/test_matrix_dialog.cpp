@@ -4,7 +4,7 @@
 // analysis run and the worksheet's Compute open it.
 #include "app/SqMatFrm.h"
 #include "app/worksheet_window.h"
-#include "app/TemplateResults.h"
+#include "app/output_window.h"
 #include "app/app_windows.h"
 #include "app/qt_messages.h"
 #include "app/score_field.h"
@@ -730,9 +730,9 @@ TEST_F(MatrixEntryRun, ComputeOnTheWorksheetOpensTheDialogAndReturnShowsTheWorks
     set_worksheet_folder(folder.path().toStdString());
     {
         tWorksheetWindow worksheet;
-        TfrmTemplateResults results;
+        tOutputWindow results;
         theWorksheet = &worksheet;
-        frmTemplateResults = &results;
+        theOutputWindow = &results;
         results.set_worksheet(&worksheet);
         MatrixEntryEnabled = true; // the creation step turned it off
         worksheet.show();
@@ -771,7 +771,7 @@ TEST_F(MatrixEntryRun, ComputeOnTheWorksheetOpensTheDialogAndReturnShowsTheWorks
             for (int column = 1; column <= 4; ++column)
                 EXPECT_EQ(EnteredMatrix[row][column], row == column ? 1.0 : 0.0);
 
-        frmTemplateResults = nullptr;
+        theOutputWindow = nullptr;
         theWorksheet = nullptr;
     }
     set_worksheet_folder("");

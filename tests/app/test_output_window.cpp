@@ -2,7 +2,7 @@
 // sink, Clear Results, Save Output (the file dialog answered through its
 // file name field), Print Selection without a selection, no default printer,
 // Return to Worksheet and Exit.
-#include "app/TemplateResults.h"
+#include "app/output_window.h"
 #include "app/qt_messages.h"
 #include "methods/worksheet_config.h"
 #include "modal_helper.h"
@@ -49,7 +49,7 @@ class OutputWindow : public ::testing::Test {
 protected:
     tQtUserMessages qt_messages;
     tScopedUserMessages seam{qt_messages};
-    TfrmTemplateResults window;
+    tOutputWindow window;
     QTemporaryDir dir;
 
     void SetUp() override

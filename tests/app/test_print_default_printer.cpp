@@ -2,7 +2,7 @@
 // queue that writes each job as a PDF file (cups-pdf; scripts/print-server
 // starts one), read back with pdftotext. Without such a printer the tests
 // skip, unless BRENLOW_REQUIRE_PRINTER=1 (set by scripts/test) demands one.
-#include "app/TemplateResults.h"
+#include "app/output_window.h"
 #include "app/qt_messages.h"
 #include "methods/worksheet_config.h"
 #include "modal_helper.h"
@@ -115,7 +115,7 @@ class DefaultPrinter : public ::testing::Test {
 protected:
     tQtUserMessages qt_messages;
     tScopedUserMessages seam{qt_messages};
-    TfrmTemplateResults window;
+    tOutputWindow window;
     QString directory;
     tPdfFiles before;
     tSeenBox unexpected_box;

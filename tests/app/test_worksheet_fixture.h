@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/worksheet_window.h"
-#include "app/TemplateResults.h"
+#include "app/output_window.h"
 #include "app/app_windows.h"
 #include "app/notes_memo.h"
 #include "app/qt_messages.h"
@@ -89,7 +89,7 @@ protected:
     std::unique_ptr<tScopedUserMessages> seam;
     std::unique_ptr<tUnansweredBoxGuard> guard;
     std::unique_ptr<tWorksheetWindow> ws;
-    std::unique_ptr<TfrmTemplateResults> results;
+    std::unique_ptr<tOutputWindow> results;
 
     void SetUp() override
     {
@@ -113,8 +113,8 @@ protected:
     {
         ws = std::make_unique<tWorksheetWindow>();
         theWorksheet = ws.get();
-        results = std::make_unique<TfrmTemplateResults>();
-        frmTemplateResults = results.get();
+        results = std::make_unique<tOutputWindow>();
+        theOutputWindow = results.get();
         results->set_worksheet(ws.get());
         seam = std::make_unique<tScopedUserMessages>(messages);
         ws->show();
@@ -125,7 +125,7 @@ protected:
     void stop()
     {
         seam.reset();
-        frmTemplateResults = nullptr;
+        theOutputWindow = nullptr;
         theWorksheet = nullptr;
         results.reset();
         ws.reset();

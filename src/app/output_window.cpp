@@ -1,5 +1,5 @@
 // The output window.
-#include "app/TemplateResults.h"
+#include "app/output_window.h"
 
 #include "app/app_icon.h"
 #include "app/push_button_keys.h"
@@ -119,7 +119,7 @@ bool tMemoReportSink::has_lines() const
     return holds_empty_line_ || !memo_->document()->isEmpty();
 }
 
-TfrmTemplateResults::TfrmTemplateResults(QWidget* parent)
+tOutputWindow::tOutputWindow(QWidget* parent)
     : QMainWindow(parent),
       Panel1(nullptr),
       memoResults(nullptr),
@@ -137,7 +137,7 @@ TfrmTemplateResults::TfrmTemplateResults(QWidget* parent)
 }
 
 // Builds the window and empties the memo; the window stays hidden.
-void TfrmTemplateResults::FormCreate()
+void tOutputWindow::FormCreate()
 {
     // A title bar without close, minimise or maximise buttons and without the
     // system menu: the window is left through its own buttons only.
@@ -195,12 +195,12 @@ void TfrmTemplateResults::FormCreate()
     mnuPrint->setObjectName(QStringLiteral("mnuPrint"));
     mnuPrintSelection->setObjectName(QStringLiteral("mnuPrintSelection"));
 
-    connect(cmdSaveOutput, &QPushButton::clicked, this, &TfrmTemplateResults::cmdSaveOutputClick);
-    connect(cmdClearResults, &QPushButton::clicked, this, &TfrmTemplateResults::cmdClearResultsClick);
-    connect(cmdReturn, &QPushButton::clicked, this, &TfrmTemplateResults::cmdReturnClick);
-    connect(cmdExit, &QPushButton::clicked, this, &TfrmTemplateResults::cmdExitClick);
-    connect(mnuPrint, &QAction::triggered, this, &TfrmTemplateResults::mnuPrintClick);
-    connect(mnuPrintSelection, &QAction::triggered, this, &TfrmTemplateResults::mnuPrintSelectionClick);
+    connect(cmdSaveOutput, &QPushButton::clicked, this, &tOutputWindow::cmdSaveOutputClick);
+    connect(cmdClearResults, &QPushButton::clicked, this, &tOutputWindow::cmdClearResultsClick);
+    connect(cmdReturn, &QPushButton::clicked, this, &tOutputWindow::cmdReturnClick);
+    connect(cmdExit, &QPushButton::clicked, this, &tOutputWindow::cmdExitClick);
+    connect(mnuPrint, &QAction::triggered, this, &tOutputWindow::mnuPrintClick);
+    connect(mnuPrintSelection, &QAction::triggered, this, &tOutputWindow::mnuPrintSelectionClick);
     add_output_menus(printer_options);
     // F10 opens the menu bar, as on other desktops.
     auto* menu_key = new QShortcut(QKeySequence(Qt::Key_F10), this);
@@ -223,7 +223,7 @@ void TfrmTemplateResults::FormCreate()
 // (or a keyboard shortcut of its own) would leave the user with no window at
 // all, the worksheet being hidden: the window comes straight back. So it does
 // when the window manager sends it to another desktop.
-void TfrmTemplateResults::changeEvent(QEvent* event)
+void tOutputWindow::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange)
@@ -232,7 +232,7 @@ void TfrmTemplateResults::changeEvent(QEvent* event)
         come_back();
 }
 
-void TfrmTemplateResults::come_back()
+void tOutputWindow::come_back()
 {
     QMetaObject::invokeMethod(this, [this] {
         if (!isVisible())
@@ -247,7 +247,7 @@ void TfrmTemplateResults::come_back()
 
 // Taken off the screen (unmapped) while shown and not minimised: the window
 // manager has sent it to another desktop.
-bool TfrmTemplateResults::eventFilter(QObject* watched, QEvent* event)
+bool tOutputWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Expose && windowHandle() && watched == windowHandle()
         && !windowHandle()->isExposed() && isVisible() && !isMinimized())
@@ -255,7 +255,7 @@ bool TfrmTemplateResults::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TfrmTemplateResults::showEvent(QShowEvent* event)
+void tOutputWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     if (!event->spontaneous())
@@ -264,7 +264,7 @@ void TfrmTemplateResults::showEvent(QShowEvent* event)
 
 // Brings the application to the front; the first time, also centres the
 // window and puts the focus on Return to Worksheet.
-void TfrmTemplateResults::FormShow()
+void tOutputWindow::FormShow()
 {
     if (windowHandle())
         windowHandle()->installEventFilter(this); // once: the filter list holds it only once
@@ -279,7 +279,7 @@ void TfrmTemplateResults::FormShow()
 
 // The window has no close box; a close request from the window manager while
 // it is shown is refused. Hidden, it closes when the application ends.
-void TfrmTemplateResults::closeEvent(QCloseEvent* event)
+void tOutputWindow::closeEvent(QCloseEvent* event)
 {
     if (isVisible())
         event->ignore();
@@ -287,12 +287,12 @@ void TfrmTemplateResults::closeEvent(QCloseEvent* event)
         event->accept();
 }
 
-int TfrmTemplateResults::next_report_block() const
+int tOutputWindow::next_report_block() const
 {
     return sink_->has_lines() ? memoResults->document()->blockCount() : 0;
 }
 
-void TfrmTemplateResults::show_report_from(int first)
+void tOutputWindow::show_report_from(int first)
 {
     const QTextBlock block = memoResults->document()->findBlockByNumber(first);
     if (!block.isValid())
@@ -302,21 +302,21 @@ void TfrmTemplateResults::show_report_from(int first)
     bar->setValue(block.firstLineNumber());
 }
 
-QString TfrmTemplateResults::results_text() const
+QString tOutputWindow::results_text() const
 {
     QString text = memoResults->toPlainText();
     text.replace(QLatin1Char('\n'), LineEnd);
     return text;
 }
 
-QString TfrmTemplateResults::selection_text() const
+QString tOutputWindow::selection_text() const
 {
     QString text = memoResults->textCursor().selectedText();
     text.replace(ParagraphSeparator, LineEnd);
     return text;
 }
 
-void TfrmTemplateResults::cmdSaveOutputClick()
+void tOutputWindow::cmdSaveOutputClick()
 {
     QFileDialog dialog(this);
     prepare_save_dialog(dialog, {QStringLiteral("*.txt")},
@@ -332,31 +332,31 @@ void TfrmTemplateResults::cmdSaveOutputClick()
         show_general_error(reason);
 }
 
-void TfrmTemplateResults::cmdClearResultsClick()
+void tOutputWindow::cmdClearResultsClick()
 {
     memoResults->clear();
     forget_charts();
 }
 
-void TfrmTemplateResults::cmdReturnClick()
+void tOutputWindow::cmdReturnClick()
 {
     hide();
     if (worksheet_)
         worksheet_->show();
 }
 
-void TfrmTemplateResults::cmdExitClick()
+void tOutputWindow::cmdExitClick()
 {
     if (user_messages().confirm("Exit from program?"))
         QCoreApplication::exit(0);
 }
 
-void TfrmTemplateResults::mnuPrintClick()
+void tOutputWindow::mnuPrintClick()
 {
     print_text(results_text());
 }
 
-void TfrmTemplateResults::mnuPrintSelectionClick()
+void tOutputWindow::mnuPrintSelectionClick()
 {
     if (!memoResults->textCursor().hasSelection()) {
         user_messages().warning("You have not selected any text.");
@@ -367,7 +367,7 @@ void TfrmTemplateResults::mnuPrintSelectionClick()
 
 // Prints the text and one line end on the default printer; there is no
 // printer dialog.
-void TfrmTemplateResults::print_text(const QString& text)
+void tOutputWindow::print_text(const QString& text)
 {
     const QPrinterInfo default_printer = QPrinterInfo::defaultPrinter();
     if (default_printer.isNull()) {

@@ -42,12 +42,12 @@ private:
     QMetaObject::Connection edits_;
 };
 
-class TfrmTemplateResults : public QMainWindow {
+class tOutputWindow : public QMainWindow {
     Q_OBJECT
 
 public:
     // FormCreate: empty memo; the window stays hidden.
-    explicit TfrmTemplateResults(QWidget* parent = nullptr);
+    explicit tOutputWindow(QWidget* parent = nullptr);
 
     QFrame* Panel1;
     QPlainTextEdit* memoResults;
@@ -113,7 +113,7 @@ private:
     void come_back();
     void print_text(const QString& text);
 
-    // Save as PDF... and the Chart menu (TemplateResults_charts.cpp).
+    // Save as PDF... and the Chart menu (output_window_charts.cpp).
     std::vector<tChartData> report_charts_;   // cleared with the memo
     std::optional<tChartData> last_chart_;    // the most recent report's
     QString last_pdf_file_;                   // proposed by the next Save as PDF...

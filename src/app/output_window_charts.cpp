@@ -3,7 +3,7 @@
 // chart of each report the memo holds; Profile Chart... shows the chart of
 // the most recent report.
 #include "app/ProfileChart.h"
-#include "app/TemplateResults.h"
+#include "app/output_window.h"
 #include "app/qt_messages.h"
 #include "app/save_dialog.h"
 #include "render/documents.h"
@@ -16,34 +16,34 @@
 
 #include <exception>
 
-void TfrmTemplateResults::add_output_menus(QMenu* printer_options)
+void tOutputWindow::add_output_menus(QMenu* printer_options)
 {
     mnuSaveAsPdf = printer_options->addAction(QStringLiteral("Save as P&DF..."));
     mnuSaveAsPdf->setObjectName(QStringLiteral("mnuSaveAsPdf"));
-    connect(mnuSaveAsPdf, &QAction::triggered, this, &TfrmTemplateResults::mnuSaveAsPdfClick);
+    connect(mnuSaveAsPdf, &QAction::triggered, this, &tOutputWindow::mnuSaveAsPdfClick);
 
     QMenu* chart = menuBar()->addMenu(QStringLiteral("&Chart"));
     mnuProfileChart = chart->addAction(QStringLiteral("&Profile Chart..."));
     mnuProfileChart->setObjectName(QStringLiteral("mnuProfileChart"));
     mnuProfileChart->setEnabled(false); // until the first report
-    connect(mnuProfileChart, &QAction::triggered, this, &TfrmTemplateResults::mnuProfileChartClick);
+    connect(mnuProfileChart, &QAction::triggered, this, &tOutputWindow::mnuProfileChartClick);
 }
 
-void TfrmTemplateResults::report_written(const tCaseFigures& figures)
+void tOutputWindow::report_written(const tCaseFigures& figures)
 {
     last_chart_ = chart_data_of(figures);
     report_charts_.push_back(*last_chart_);
     mnuProfileChart->setEnabled(true);
 }
 
-void TfrmTemplateResults::forget_charts()
+void tOutputWindow::forget_charts()
 {
     report_charts_.clear();
     last_chart_.reset();
     mnuProfileChart->setEnabled(false);
 }
 
-void TfrmTemplateResults::mnuSaveAsPdfClick()
+void tOutputWindow::mnuSaveAsPdfClick()
 {
     QFileDialog dialog(this);
     prepare_save_dialog(dialog, {QStringLiteral("*.pdf")},
@@ -64,7 +64,7 @@ void TfrmTemplateResults::mnuSaveAsPdfClick()
     }
 }
 
-void TfrmTemplateResults::mnuProfileChartClick()
+void tOutputWindow::mnuProfileChartClick()
 {
     if (!last_chart_)
         return;
