@@ -1,7 +1,7 @@
 #include "app/worksheet_window.h"
 
 #include "analysis/analysis_run.h"
-#include "app/SqMatFrm.h"
+#include "app/matrix_dialog.h"
 #include "app/output_window.h"
 #include "app/app_icon.h"
 #include "app/app_windows.h"

@@ -3,7 +3,7 @@
 // Enter or Return presses the focused button in all three windows.
 #include "test_worksheet_fixture.h"
 
-#include "app/SqMatFrm.h"
+#include "app/matrix_dialog.h"
 
 #include <QDialog>
 

@@ -2,7 +2,7 @@
 // layout, Tab chain, Continue's checks in column order, Clear Data, Return to
 // Worksheet, the ways the dialog refuses to close, and the dialog as the
 // analysis run and the worksheet's Compute open it.
-#include "app/SqMatFrm.h"
+#include "app/matrix_dialog.h"
 #include "app/worksheet_window.h"
 #include "app/output_window.h"
 #include "app/app_windows.h"
@@ -135,7 +135,7 @@ TEST_F(MatrixDialog, FourByFourLowerTriangleShowsTenCellsWithABlueReadOnlyDiagon
 {
     tEntryMatrix m = identity(4);
     run_dialog(m, 4, 4, [](QDialog* d) {
-        EXPECT_EQ(d->objectName(), "SqMatFrm");
+        EXPECT_EQ(d->objectName(), "matrixDialog");
         EXPECT_EQ(d->windowTitle(), "Matrix Entry");
         EXPECT_EQ(d->size(), QSize(800, 600));
         EXPECT_FALSE(d->windowFlags() & Qt::WindowCloseButtonHint);
@@ -290,9 +290,9 @@ TEST_F(MatrixDialog, LargeGridsScrollAndKeepTheButtonsBelowTheCells)
 TEST_F(MatrixDialog, DimensionsOutsideOneToFiftyAreRefused)
 {
     tEntryMatrix m = identity(4);
-    EXPECT_THROW(TSqMatFrm(m, 0, 4, QString(), true, nullptr, QString()), std::out_of_range);
-    EXPECT_THROW(TSqMatFrm(m, 4, 51, QString(), true, nullptr, QString()), std::out_of_range);
-    EXPECT_NO_THROW(TSqMatFrm(m, 50, 50, QString(), true, nullptr, QString()));
+    EXPECT_THROW(tMatrixDialog(m, 0, 4, QString(), true, nullptr, QString()), std::out_of_range);
+    EXPECT_THROW(tMatrixDialog(m, 4, 51, QString(), true, nullptr, QString()), std::out_of_range);
+    EXPECT_NO_THROW(tMatrixDialog(m, 50, 50, QString(), true, nullptr, QString()));
 }
 
 // --- Continue ------------------------------------------------------------------
@@ -744,7 +744,7 @@ TEST_F(MatrixEntryRun, ComputeOnTheWorksheetOpensTheDialogAndReturnShowsTheWorks
         bool driven = false;
         drive_next_dialog(
             [&](QDialog* d) {
-                EXPECT_EQ(d->objectName(), "SqMatFrm");
+                EXPECT_EQ(d->objectName(), "matrixDialog");
                 EXPECT_EQ(d->windowTitle(), "Matrix Entry");
                 EXPECT_EQ(d->parentWidget(), &worksheet);
                 EXPECT_FALSE(worksheet.isVisible()) << "the run hides the worksheet";

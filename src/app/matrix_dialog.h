@@ -31,34 +31,34 @@ bool open_square_matrix_dialog(tEntryMatrix& matrix, int columns, int rows,
 // Largest number of columns and of rows the dialog edits.
 constexpr int MAX_MATRIX_DIMENSION = 50;
 
-class TSqMatFrm;
+class tMatrixDialog;
 
 // The three buttons: ordinary push buttons whose click is the dialog's
 // handler of the same name.
 class MatrixButton final : public QPushButton {
 public:
-    MatrixButton(TSqMatFrm* form, QWidget* parent);
+    MatrixButton(tMatrixDialog* form, QWidget* parent);
 };
 
 class ClearMatrixButton final : public QPushButton {
 public:
-    ClearMatrixButton(TSqMatFrm* form, QWidget* parent);
+    ClearMatrixButton(tMatrixDialog* form, QWidget* parent);
 };
 
 class ReturnMatrixButton final : public QPushButton {
 public:
-    ReturnMatrixButton(TSqMatFrm* form, QWidget* parent);
+    ReturnMatrixButton(tMatrixDialog* form, QWidget* parent);
 };
 
 // The dialog itself. Its only ways out are Continue (once every cell has
 // passed) and Return to Worksheet: it has no close box, and Escape or a close
 // request from the window system leaves it open, so an unchecked matrix can
 // never be taken for a continued one.
-class TSqMatFrm final : public QDialog {
+class tMatrixDialog final : public QDialog {
 public:
     // Builds the whole dialog; show it with exec(). Dimensions outside
     // 1..MAX_MATRIX_DIMENSION raise std::out_of_range.
-    TSqMatFrm(tEntryMatrix& matrix, int columns, int rows, const QString& caption,
+    tMatrixDialog(tEntryMatrix& matrix, int columns, int rows, const QString& caption,
               bool lower_triangle, QWidget* owner, const QString& row_axis_text);
 
     // Set by Return to Worksheet; clear when the dialog is built.

@@ -4,7 +4,7 @@
 // when the grid is larger than the dialog. Cell (column j, row i) sits at
 // left 37j - 4, top 16i + 34; column numbers run under the last row and row
 // numbers down the left edge of the upper panel.
-#include "app/SqMatFrm.h"
+#include "app/matrix_dialog.h"
 
 #include "app/push_button_keys.h"
 #include "common/format_ext.h"
@@ -88,25 +88,25 @@ void place_button(QPushButton* button, const QString& name, int left, int top)
 
 } // namespace
 
-MatrixButton::MatrixButton(TSqMatFrm* form, QWidget* parent)
+MatrixButton::MatrixButton(tMatrixDialog* form, QWidget* parent)
     : QPushButton(QStringLiteral("Continue"), parent)
 {
     connect(this, &QPushButton::clicked, form, [form]() { form->MatrixButtonClick(); });
 }
 
-ClearMatrixButton::ClearMatrixButton(TSqMatFrm* form, QWidget* parent)
+ClearMatrixButton::ClearMatrixButton(tMatrixDialog* form, QWidget* parent)
     : QPushButton(QStringLiteral("Clear Data"), parent)
 {
     connect(this, &QPushButton::clicked, form, [form]() { form->ClearMatrixButtonClick(); });
 }
 
-ReturnMatrixButton::ReturnMatrixButton(TSqMatFrm* form, QWidget* parent)
+ReturnMatrixButton::ReturnMatrixButton(tMatrixDialog* form, QWidget* parent)
     : QPushButton(QStringLiteral("Return to Worksheet"), parent)
 {
     connect(this, &QPushButton::clicked, form, [form]() { form->ReturnMatrixButtonClick(); });
 }
 
-TSqMatFrm::TSqMatFrm(tEntryMatrix& matrix, int columns, int rows, const QString& caption,
+tMatrixDialog::tMatrixDialog(tEntryMatrix& matrix, int columns, int rows, const QString& caption,
                      bool lower_triangle, QWidget* owner, const QString& row_axis_text)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       matrix_(matrix), columns_(columns), rows_(rows), lower_triangle_(lower_triangle)
@@ -114,7 +114,7 @@ TSqMatFrm::TSqMatFrm(tEntryMatrix& matrix, int columns, int rows, const QString&
     if (columns < 1 || columns > MAX_MATRIX_DIMENSION || rows < 1 || rows > MAX_MATRIX_DIMENSION)
         throw std::out_of_range("matrix dimensions must lie in 1..50");
 
-    setObjectName(QStringLiteral("SqMatFrm"));
+    setObjectName(QStringLiteral("matrixDialog"));
     setWindowTitle(caption);
     setFixedSize(FORM_WIDTH, FORM_HEIGHT);
 
@@ -207,12 +207,12 @@ TSqMatFrm::TSqMatFrm(tEntryMatrix& matrix, int columns, int rows, const QString&
     }
 }
 
-bool TSqMatFrm::cell_exists(int column, int row) const
+bool tMatrixDialog::cell_exists(int column, int row) const
 {
     return !lower_triangle_ || row >= column;
 }
 
-void TSqMatFrm::focus_cell(int column, int row)
+void tMatrixDialog::focus_cell(int column, int row)
 {
     QLineEdit* field = cells_[column][row].field;
     scroller_->ensureWidgetVisible(field);
@@ -223,7 +223,7 @@ void TSqMatFrm::focus_cell(int column, int row)
 // Continue: every cell in column order; the first one that fails keeps the
 // dialog open with its text highlighted. Cells stored before it keep their
 // new values in the caller's matrix.
-void TSqMatFrm::MatrixButtonClick()
+void tMatrixDialog::MatrixButtonClick()
 {
     for (int j = 1; j <= columns_; ++j)
         for (int i = 1; i <= rows_; ++i) {
@@ -262,7 +262,7 @@ void TSqMatFrm::MatrixButtonClick()
 // Clear Data: every cell below the diagonal back to 0.000. The mirrored
 // entries above the diagonal keep their values until the next Continue
 // stores the cells again, and the confirmed marks stay set.
-void TSqMatFrm::ClearMatrixButtonClick()
+void tMatrixDialog::ClearMatrixButtonClick()
 {
     if (!user_messages().confirm(CLEAR_QUESTION))
         return;
@@ -273,7 +273,7 @@ void TSqMatFrm::ClearMatrixButtonClick()
         }
 }
 
-void TSqMatFrm::ReturnMatrixButtonClick()
+void tMatrixDialog::ReturnMatrixButtonClick()
 {
     returned_ = true;
     done(QDialog::Rejected);
@@ -281,13 +281,13 @@ void TSqMatFrm::ReturnMatrixButtonClick()
 
 // Escape and the window system's close request land here: the dialog stays
 // open until one of its buttons closes it.
-void TSqMatFrm::reject() {}
+void tMatrixDialog::reject() {}
 
 bool open_square_matrix_dialog(tEntryMatrix& matrix, int columns, int rows,
                                const QString& caption, bool lower_triangle, QWidget* owner,
                                const QString& row_axis_text)
 {
-    TSqMatFrm dialog(matrix, columns, rows, caption, lower_triangle, owner, row_axis_text);
+    tMatrixDialog dialog(matrix, columns, rows, caption, lower_triangle, owner, row_axis_text);
     dialog.exec();
     return dialog.returned();
 }
