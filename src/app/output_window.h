@@ -20,7 +20,7 @@ class QFrame;
 class QPushButton;
 class QShowEvent;
 class QMenu;
-class TfrmProfileChart;
+class tChartWindow;
 struct tCaseFigures;
 
 // The report sink on the memo: each line (UTF-8) is added at the end of the
@@ -117,7 +117,7 @@ private:
     std::vector<tChartData> report_charts_;   // cleared with the memo
     std::optional<tChartData> last_chart_;    // the most recent report's
     QString last_pdf_file_;                   // proposed by the next Save as PDF...
-    TfrmProfileChart* chart_window_ = nullptr;
+    tChartWindow* chart_window_ = nullptr;
     void add_output_menus(QMenu* printer_options);
     // Clear Results: no chart of a cleared report is shown or saved.
     void forget_charts();

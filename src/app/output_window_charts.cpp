@@ -2,7 +2,7 @@
 // memo's text through the page layout of Print All, then one page with the
 // chart of each report the memo holds; Profile Chart... shows the chart of
 // the most recent report.
-#include "app/ProfileChart.h"
+#include "app/chart_window.h"
 #include "app/output_window.h"
 #include "app/qt_messages.h"
 #include "app/save_dialog.h"
@@ -69,7 +69,7 @@ void tOutputWindow::mnuProfileChartClick()
     if (!last_chart_)
         return;
     if (!chart_window_)
-        chart_window_ = new TfrmProfileChart(this);
+        chart_window_ = new tChartWindow(this);
     chart_window_->set_chart(*last_chart_);
     chart_window_->exec();
 }

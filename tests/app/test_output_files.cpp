@@ -1,7 +1,7 @@
 // The output window's PDF file and Chart menu, after real Computes on the
 // worksheet: Save as PDF... read back with pdftotext and pdfinfo, a failed
 // write, Clear Results, and the chart window with Save Chart... and Close.
-#include "app/ProfileChart.h"
+#include "app/chart_window.h"
 #include "test_worksheet_fixture.h"
 #include "required_tool.h"
 
@@ -148,7 +148,7 @@ TEST_F(OutputFiles, ChartWindowShowsTheLatestReportAndSavesItByFileType)
     bool shown = false;
     tSaveDialogSeen seen;
     on_next_modal([&](QWidget* w) {
-        auto* chart = qobject_cast<TfrmProfileChart*>(w);
+        auto* chart = qobject_cast<tChartWindow*>(w);
         if (!chart)
             return;
         shown = true;
@@ -185,7 +185,7 @@ TEST_F(OutputFiles, SaveChartWritesTheFormatTheTypedNameSays)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
         on_next_modal([&](QWidget* w) {
-            auto* chart = qobject_cast<TfrmProfileChart*>(w);
+            auto* chart = qobject_cast<tChartWindow*>(w);
             if (!chart)
                 return;
             answer_save_dialog(folder.filePath(c.typed)); // the PNG type, proposed first

@@ -35,11 +35,11 @@ struct tChartSaveTarget {
 };
 tChartSaveTarget chart_save_target(const QString& chosen, tChartFormat chosen_type);
 
-class TfrmProfileChart : public QDialog {
+class tChartWindow : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TfrmProfileChart(QWidget* parent = nullptr);
+    explicit tChartWindow(QWidget* parent = nullptr);
 
     tChartView* pnlChart;
     QPushButton* cmdSaveChart;

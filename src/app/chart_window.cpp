@@ -1,5 +1,5 @@
 // The profile chart window.
-#include "app/ProfileChart.h"
+#include "app/chart_window.h"
 
 #include "app/qt_messages.h"
 #include "common/user_messages.h"
@@ -90,7 +90,7 @@ void tChartView::paintEvent(QPaintEvent*)
     draw_profile_chart(painter, QRectF(rect()), data_);
 }
 
-TfrmProfileChart::TfrmProfileChart(QWidget* parent) : QDialog(parent)
+tChartWindow::tChartWindow(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("Profile Chart"));
     setFixedSize(ChartWidth, ChartHeight + ButtonRow);
@@ -107,13 +107,13 @@ TfrmProfileChart::TfrmProfileChart(QWidget* parent) : QDialog(parent)
     cmdClose->setDefault(true);
 
     fit_window_to_screen(this); // scrolls on a screen too small for it
-    connect(cmdSaveChart, &QPushButton::clicked, this, &TfrmProfileChart::cmdSaveChartClick);
-    connect(cmdClose, &QPushButton::clicked, this, &TfrmProfileChart::cmdCloseClick);
+    connect(cmdSaveChart, &QPushButton::clicked, this, &tChartWindow::cmdSaveChartClick);
+    connect(cmdClose, &QPushButton::clicked, this, &tChartWindow::cmdCloseClick);
 }
 
 // Saves the chart in the format that chart_save_target gives for the name
 // and the file type chosen.
-void TfrmProfileChart::cmdSaveChartClick()
+void tChartWindow::cmdSaveChartClick()
 {
     QFileDialog dialog(this);
     const std::vector<tChartFileType> types = chart_file_types();
@@ -160,7 +160,7 @@ void TfrmProfileChart::cmdSaveChartClick()
     }
 }
 
-void TfrmProfileChart::cmdCloseClick()
+void tChartWindow::cmdCloseClick()
 {
     accept();
 }
