@@ -6,7 +6,7 @@
 #include "app/worksheet_window.h"
 #include "app/output_window.h"
 #include "app/app_icon.h"
-#include "app/app_windows.h"
+#include "app/program_windows.h"
 #include "app/qt_messages.h"
 #include "app/single_instance.h"
 #include "app/worksheet_folder.h"

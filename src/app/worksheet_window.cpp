@@ -4,7 +4,7 @@
 #include "app/matrix_dialog.h"
 #include "app/output_window.h"
 #include "app/app_icon.h"
-#include "app/app_windows.h"
+#include "app/program_windows.h"
 #include "app/notes_memo.h"
 #include "app/push_button_keys.h"
 #include "app/qt_messages.h"

@@ -5,7 +5,7 @@
 #include "app/matrix_dialog.h"
 #include "app/worksheet_window.h"
 #include "app/output_window.h"
-#include "app/app_windows.h"
+#include "app/program_windows.h"
 #include "app/qt_messages.h"
 #include "app/score_field.h"
 #include "methods/worksheet_config.h"

@@ -5,7 +5,7 @@
 
 #include "app/worksheet_window.h"
 #include "app/output_window.h"
-#include "app/app_windows.h"
+#include "app/program_windows.h"
 #include "app/notes_memo.h"
 #include "app/qt_messages.h"
 #include "app/radio_group.h"

@@ -1,4 +1,4 @@
-#include "app/app_windows.h"
+#include "app/program_windows.h"
 
 #include "app/worksheet_window.h"
 #include "app/output_window.h"
