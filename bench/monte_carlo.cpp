@@ -14,7 +14,7 @@
 // block engine works on several threads.
 #include "analysis/normative_data.h"
 #include "methods/MC_engine.h"
-#include "methods/Metrics_Papers.h"
+#include "methods/psychometrics.h"
 #include "numerics/distrib.h"
 
 #include "allocation_counter.h"

@@ -1,6 +1,6 @@
 // A cell of the matrix entry dialog as Continue parses it.
 #include "fuzz_support.h"
-#include "methods/Metrics_Papers.h"
+#include "methods/score_entry.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // The score field's text as the analysis run checks it: parse, then the
 // range check with its message.
 #include "fuzz_support.h"
-#include "methods/Metrics_Papers.h"
+#include "methods/score_entry.h"
 
 #include <cmath>
 #include <cstdlib>

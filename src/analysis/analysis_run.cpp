@@ -6,7 +6,7 @@
 #include "analysis/normative_data.h"
 #include "analysis/report.h"
 #include "common/x87_precision.h"
-#include "methods/Metrics_Papers.h"
+#include "methods/score_entry.h"
 #include "methods/worksheet_config.h"
 
 #include <memory>

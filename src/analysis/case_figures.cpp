@@ -1,6 +1,6 @@
 #include "analysis/case_figures.h"
 
-#include "methods/Metrics_Papers.h"
+#include "methods/psychometrics.h"
 
 void compute_case_figures(const tVector& scores, int criterion_item, tCaseFigures& out)
 {

@@ -1,6 +1,6 @@
 #include "analysis/normative_data.h"
 
-#include "methods/Metrics_Papers.h"
+#include "methods/psychometrics.h"
 
 void SetUpNormativeData(tNormativeData& norms)
 {

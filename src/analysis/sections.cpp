@@ -1,6 +1,6 @@
 #include "analysis/sections.h"
 
-#include "methods/Metrics_Papers.h"
+#include "methods/psychometrics.h"
 
 #include <cmath>
 

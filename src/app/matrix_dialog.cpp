@@ -9,7 +9,7 @@
 #include "app/push_button_keys.h"
 #include "common/format_ext.h"
 #include "common/user_messages.h"
-#include "methods/Metrics_Papers.h"
+#include "methods/score_entry.h"
 
 #include <QFrame>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #include "app/score_field.h"
 
-#include "methods/Metrics_Papers.h"
+#include "methods/score_entry.h"
 
 #include <QFocusEvent>
 #include <QInputMethodEvent>

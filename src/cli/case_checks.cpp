@@ -4,7 +4,7 @@
 #include "cli_text.h"
 #include "common/notes_text.h"
 #include "common/user_messages.h"
-#include "methods/Metrics_Papers.h"
+#include "methods/score_entry.h"
 
 #include <algorithm>
 #include <vector>

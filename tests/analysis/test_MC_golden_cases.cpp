@@ -7,7 +7,7 @@
 #include "analysis/normative_data.h"
 #include "analysis/sections.h"
 #include "methods/MC_engine.h"
-#include "methods/Metrics_Papers.h"
+#include "methods/psychometrics.h"
 #include "numerics/distrib.h"
 
 #include "mc_paths.h"

@@ -1,6 +1,6 @@
 // Reliability and abnormality of differences, and the sequential Bonferroni
 // procedure.
-#include "methods/Metrics_Papers.h"
+#include "methods/psychometrics.h"
 #include "method_fixtures.h"
 
 #include "common/format_ext.h"

@@ -3,7 +3,7 @@
 // Expected values: z' R^-1 z with R^-1 by exact rational Gauss-Jordan
 // elimination, and for 4 df the closed form of the chi-square upper tail,
 // p = exp(-x/2) (1 + x/2).
-#include "methods/Metrics_Papers.h"
+#include "methods/psychometrics.h"
 #include "method_fixtures.h"
 
 #include "common/format_ext.h"

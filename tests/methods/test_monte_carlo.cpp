@@ -5,7 +5,7 @@
 // process finds them there. Run alone in one binary, the tests after the first
 // simulation see a generator that has moved on: those that depend on the
 // first draws then skip rather than fail.
-#include "methods/Metrics_Papers.h"
+#include "methods/psychometrics.h"
 #include "method_fixtures.h"
 
 #include "common/format_ext.h"

@@ -1,6 +1,6 @@
 // The keystroke filter, the length limit, the score and cell parsers and the
 // range check: every message text exactly, with its '\r' line breaks.
-#include "methods/Metrics_Papers.h"
+#include "methods/score_entry.h"
 
 #include "message_recorder.h"
 

@@ -1,6 +1,6 @@
 // Standard errors of measurement, confidence limits on obtained scores and
 // percentile ranks.
-#include "methods/Metrics_Papers.h"
+#include "methods/psychometrics.h"
 #include "method_fixtures.h"
 
 #include "common/format_ext.h"

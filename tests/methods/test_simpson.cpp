@@ -1,5 +1,5 @@
 // The normal distribution function by Simpson integration (double precision).
-#include "methods/Metrics_Papers.h"
+#include "methods/psychometrics.h"
 
 #include "message_recorder.h"
 

@@ -1,4 +1,4 @@
-// Psychometric methods for one case's Index scores, and the score parsers.
+// Psychometric methods for one case's Index scores.
 //
 // Methods: standard errors of measurement and conventional confidence limits
 // on obtained scores, expressed also as percentile ranks; the reliability of
@@ -59,20 +59,3 @@ double normal_density(double x);
 double trapezoid_refine(int stage, double a, double b);
 double simpson_integral(double a, double b);
 double normal_cdf_simpson(double x);
-
-// --- Score entry -----------------------------------------------------------
-// What the digit `d` adds in the decimal place `p` (1 for tenths) when a
-// score or cell text is parsed: d / 10^p, for any place however far.
-double decimal_place_value(int d, std::size_t p);
-// Set by ParseScoreText and ParseCellText; meaningful right after a call.
-extern bool InputError;
-
-// The character to insert for a typed character, or '\0' to swallow it (with
-// a beep and the warning "INPUT ERROR\r\rEnter numeric data only.").
-char FilterScoreKey(char key);
-// The first six characters of an over-long text, after a beep and the warning
-// "Maximum length of input is 6 characters."; shorter texts come back as they are.
-std::string LimitScoreLength(const std::string& text);
-extended ParseScoreText(const std::string& text, const std::string& label);
-bool CheckScoreRange(const std::string& label, double value);
-double ParseCellText(const std::string& text);
