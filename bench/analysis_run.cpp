@@ -7,7 +7,7 @@
 // processor (taskset -c 0).
 
 #include "analysis/analysis_run.h"
-#include "methods/worksheet_config.h"
+#include "storage/worksheet_config.h"
 #include "numerics/distrib.h"
 
 #include <benchmark/benchmark.h>

@@ -10,7 +10,7 @@
 #include "analysis/analysis_run.h"
 #include "batch_run.h"
 #include "case_checks.h"
-#include "methods/worksheet_config.h"
+#include "storage/worksheet_config.h"
 #include "render_outputs.h"
 
 #include <cstdio>

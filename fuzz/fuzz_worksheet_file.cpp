@@ -2,7 +2,7 @@
 // field the restore fills, with the only error it may raise.
 #include "common/errors.h"
 #include "fuzz_support.h"
-#include "methods/worksheet_file.h"
+#include "storage/worksheet_file.h"
 
 #include <cstdio>
 #include <memory>

@@ -7,7 +7,7 @@
 #include "analysis/report.h"
 #include "common/x87_precision.h"
 #include "methods/score_entry.h"
-#include "methods/worksheet_config.h"
+#include "storage/worksheet_config.h"
 
 #include <memory>
 #include <stdexcept>

@@ -12,8 +12,8 @@
 #include "app/worksheet_folder.h"
 #include "common/user_messages.h"
 #include "render/bundled_fonts.h"
-#include "methods/worksheet_config.h"
-#include "methods/worksheet_file.h"
+#include "storage/worksheet_config.h"
+#include "storage/worksheet_file.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 #include "app/qt_messages.h"
 
-#include "methods/worksheet_config.h"
+#include "storage/worksheet_config.h"
 
 #include <QApplication>
 #include <QGridLayout>

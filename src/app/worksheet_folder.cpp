@@ -1,7 +1,7 @@
 #include "app/worksheet_folder.h"
 
 #include "app/worksheet_window.h"
-#include "methods/worksheet_file.h"
+#include "storage/worksheet_file.h"
 
 std::string user_data_folder()
 {

@@ -13,8 +13,8 @@
 #include "app/screen_fit.h"
 #include "common/errors.h"
 #include "common/user_messages.h"
-#include "methods/worksheet_config.h"
-#include "methods/worksheet_file.h"
+#include "storage/worksheet_config.h"
+#include "storage/worksheet_file.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -6,7 +6,7 @@
 #include "common/replacing_file.h"
 #include "cli_text.h"
 #include "common/user_messages.h"
-#include "methods/worksheet_config.h"
+#include "storage/worksheet_config.h"
 
 #include <cerrno>
 #include <cstring>

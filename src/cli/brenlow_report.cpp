@@ -15,7 +15,7 @@
 #include "common/replacing_file.h"
 #include "common/temporary_files.h"
 #include "common/x87_precision.h"
-#include "methods/worksheet_config.h"
+#include "storage/worksheet_config.h"
 #include "output_checks.h"
 #include "render_outputs.h"
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "analysis/analysis_run.h"
-#include "methods/worksheet_config.h"
+#include "storage/worksheet_config.h"
 
 #include <array>
 #include <string>

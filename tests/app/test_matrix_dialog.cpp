@@ -8,7 +8,7 @@
 #include "app/program_windows.h"
 #include "app/qt_messages.h"
 #include "app/score_field.h"
-#include "methods/worksheet_config.h"
+#include "storage/worksheet_config.h"
 #include "message_recorder.h"
 #include "modal_helper.h"
 

@@ -1,6 +1,6 @@
 // The Qt message boxes behind the user-message seam.
 #include "app/qt_messages.h"
-#include "methods/worksheet_config.h"
+#include "storage/worksheet_config.h"
 #include "modal_helper.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 // Return to Worksheet and Exit.
 #include "app/output_window.h"
 #include "app/qt_messages.h"
-#include "methods/worksheet_config.h"
+#include "storage/worksheet_config.h"
 #include "modal_helper.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 // the first comes to the front; what a killed program leaves behind does not
 // stop the next start.
 #include "app/single_instance.h"
-#include "methods/worksheet_file.h"
+#include "storage/worksheet_file.h"
 
 #include <QFileInfo>
 #include <QLocalSocket>

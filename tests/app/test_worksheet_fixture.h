@@ -11,7 +11,7 @@
 #include "app/radio_group.h"
 #include "app/score_field.h"
 #include "common/user_messages.h"
-#include "methods/worksheet_config.h"
+#include "storage/worksheet_config.h"
 #include "modal_helper.h"
 
 #include <QApplication>

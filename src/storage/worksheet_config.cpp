@@ -1,4 +1,4 @@
-#include "methods/worksheet_config.h"
+#include "storage/worksheet_config.h"
 
 std::string AppTitle;
 std::string DataFileName;

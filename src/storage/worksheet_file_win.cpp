@@ -2,11 +2,11 @@
 // the ".exe" scan of the start-up path), the folder rule, folders, and
 // opening and deleting the file. Every path is UTF-8 here and a wide path
 // for the system.
-#include "methods/worksheet_file.h"
+#include "storage/worksheet_file.h"
 
 #include "common/errors.h"
 #include "common/windows_text.h"
-#include "methods/worksheet_config.h"
+#include "storage/worksheet_config.h"
 
 #include <windows.h>
 

@@ -3,11 +3,11 @@
 // worksheet_file_win.cpp). The save writes a temporary file beside the old one and renames
 // it over the old one, so that a failed save leaves the previous scores as
 // they were.
-#include "methods/worksheet_file.h"
+#include "storage/worksheet_file.h"
 
 #include "common/errors.h"
 #include "common/replacing_file.h"
-#include "methods/worksheet_config.h"
+#include "storage/worksheet_config.h"
 
 #include <cerrno>
 #include <charconv>

@@ -2,7 +2,7 @@
 // save must never change the process's umask, even for a moment: another
 // thread could create a file with the wrong permissions meanwhile. This
 // program's own umask() counts the calls made while a save runs.
-#include "methods/worksheet_file.h"
+#include "storage/worksheet_file.h"
 
 #include "common/errors.h"
 

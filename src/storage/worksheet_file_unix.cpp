@@ -1,9 +1,9 @@
 // The worksheet file's dealings with a POSIX system: the executable's path,
 // the folder rule, folders, and opening and deleting the file.
-#include "methods/worksheet_file.h"
+#include "storage/worksheet_file.h"
 
 #include "common/errors.h"
-#include "methods/worksheet_config.h"
+#include "storage/worksheet_config.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -2,8 +2,8 @@
 // the program folder rule with Program Files and the roaming application
 // data, and the file in a folder named with non-ASCII letters.
 #include "common/errors.h"
-#include "methods/worksheet_config.h"
-#include "methods/worksheet_file.h"
+#include "storage/worksheet_config.h"
+#include "storage/worksheet_file.h"
 
 #include <gtest/gtest.h>
 

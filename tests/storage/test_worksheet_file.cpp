@@ -1,10 +1,10 @@
 // The worksheet file: its folder, its exact bytes, save, restore and delete.
 // Every test works in a fresh folder of its own under the system's temporary
 // directory.
-#include "methods/worksheet_file.h"
+#include "storage/worksheet_file.h"
 
 #include "common/errors.h"
-#include "methods/worksheet_config.h"
+#include "storage/worksheet_config.h"
 
 #include <gtest/gtest.h>
 
