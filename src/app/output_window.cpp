@@ -316,26 +316,55 @@ QString tOutputWindow::selection_text() const
     return text;
 }
 
+bool tOutputWindow::settle_unsaved_results()
+{
+    if (!unsaved_)
+        return true;
+    switch (user_messages().ask_to_save("The results have not been saved or printed since they were "
+                                        "computed.\rSave them before they are lost?")) {
+    case tSaveChoice::Save:
+        return save_output();
+    case tSaveChoice::Discard:
+        unsaved_ = false; // asked once: the close that follows asks no more
+        return true;
+    case tSaveChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
 void tOutputWindow::cmdSaveOutputClick()
+{
+    save_output();
+}
+
+bool tOutputWindow::save_output()
 {
     QFileDialog dialog(this);
     prepare_save_dialog(dialog, {QStringLiteral("*.txt")},
                         last_saved_file_.isEmpty() ? QStringLiteral("results.txt") : last_saved_file_);
-    const QString file_name = chosen_save_file(dialog);
+    const QString file_name = chosen_save_file_of_type(dialog, QStringLiteral("txt"));
     if (file_name.isEmpty())
-        return;
+        return false;
     last_saved_file_ = file_name;
 
     // A failed save leaves an existing file as it was.
     QString reason;
-    if (!write_whole_file(file_name, results_text().toUtf8(), reason))
+    if (!write_whole_file(file_name, results_text().toUtf8(), reason)) {
         show_general_error(reason);
+        return false;
+    }
+    unsaved_ = false;
+    return true;
 }
 
 void tOutputWindow::cmdClearResultsClick()
 {
+    if (!settle_unsaved_results())
+        return;
     memoResults->clear();
     forget_charts();
+    unsaved_ = false;
 }
 
 void tOutputWindow::cmdReturnClick()
@@ -345,15 +374,18 @@ void tOutputWindow::cmdReturnClick()
         worksheet_->show();
 }
 
+// With results not yet saved, the question about them takes the place of
+// the confirmation.
 void tOutputWindow::cmdExitClick()
 {
-    if (user_messages().confirm("Exit from program?"))
+    if (unsaved_ ? settle_unsaved_results() : user_messages().confirm("Exit from program?"))
         QCoreApplication::exit(0);
 }
 
 void tOutputWindow::mnuPrintClick()
 {
-    print_text(results_text());
+    if (print_text(results_text()))
+        unsaved_ = false;
 }
 
 void tOutputWindow::mnuPrintSelectionClick()
@@ -367,15 +399,18 @@ void tOutputWindow::mnuPrintSelectionClick()
 
 // Prints the text and one line end on the default printer; there is no
 // printer dialog.
-void tOutputWindow::print_text(const QString& text)
+bool tOutputWindow::print_text(const QString& text)
 {
     const QPrinterInfo default_printer = QPrinterInfo::defaultPrinter();
     if (default_printer.isNull()) {
         show_general_error(QStringLiteral("There is no default printer currently selected."));
-        return;
+        return false;
     }
     QPrinter printer(default_printer, QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Brenlow results"));
-    if (!print_text_on(printer, text + LineEnd))
+    if (!print_text_on(printer, text + LineEnd)) {
         show_general_error(QStringLiteral("Printing on %1 failed").arg(default_printer.printerName()));
+        return false;
+    }
+    return true;
 }

@@ -82,6 +82,14 @@ public:
     // A report was written into the memo from these figures: its chart goes
     // to the PDF's chart pages and to the Chart menu.
     void report_written(const tCaseFigures& figures);
+    // Reports computed since the text was last saved (Save Output, Save as
+    // PDF...), printed whole (Print All) or cleared.
+    bool results_unsaved() const { return unsaved_; }
+    // Before results not yet saved would be lost: asks whether to save them
+    // first. True when the caller may go on (nothing unsaved, saved now, or
+    // discarded); false when the user cancelled or the save did not happen.
+    bool settle_unsaved_results();
+
     // The charts of the reports the memo holds, in report order.
     const std::vector<tChartData>& report_charts() const { return report_charts_; }
 
@@ -105,13 +113,17 @@ private:
     std::unique_ptr<tMemoReportSink> sink_;
     QWidget* worksheet_ = nullptr;
     QString last_saved_file_; // proposed by the next Save Output
+    bool unsaved_ = false;
     bool shown_before_ = false;
 
     void FormCreate();
     void FormShow();
     // Back on the screen (restored, on the current desktop) and active.
     void come_back();
-    void print_text(const QString& text);
+    // Each true when the file was written or the text printed.
+    bool save_output();
+    bool save_pdf();
+    bool print_text(const QString& text);
 
     // Save as PDF... and the Chart menu (output_window_charts.cpp).
     std::vector<tChartData> report_charts_;   // cleared with the memo

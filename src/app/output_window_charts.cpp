@@ -34,6 +34,7 @@ void tOutputWindow::report_written(const tCaseFigures& figures)
     last_chart_ = chart_data_of(figures);
     report_charts_.push_back(*last_chart_);
     mnuProfileChart->setEnabled(true);
+    unsaved_ = true;
 }
 
 void tOutputWindow::forget_charts()
@@ -45,23 +46,33 @@ void tOutputWindow::forget_charts()
 
 void tOutputWindow::mnuSaveAsPdfClick()
 {
+    save_pdf();
+}
+
+bool tOutputWindow::save_pdf()
+{
     QFileDialog dialog(this);
     prepare_save_dialog(dialog, {QStringLiteral("*.pdf")},
                         last_pdf_file_.isEmpty() ? QStringLiteral("results.pdf") : last_pdf_file_);
-    const QString file_name = chosen_save_file(dialog);
+    const QString file_name = chosen_save_file_of_type(dialog, QStringLiteral("pdf"));
     if (file_name.isEmpty())
-        return;
+        return false;
     last_pdf_file_ = file_name;
 
     // Built whole in memory, then written through a temporary file renamed
     // over the target: a failed save leaves an existing file as it was.
     try {
         QString reason;
-        if (!write_whole_file(file_name, results_pdf(results_text(), report_charts_), reason))
+        if (!write_whole_file(file_name, results_pdf(results_text(), report_charts_), reason)) {
             show_general_error(reason);
+            return false;
+        }
     } catch (const std::exception& error) {
         show_general_error(error);
+        return false;
     }
+    unsaved_ = false;
+    return true;
 }
 
 void tOutputWindow::mnuProfileChartClick()

@@ -84,6 +84,23 @@ bool tQtUserMessages::confirm(const std::string& text)
     return box.clickedButton() == yes;
 }
 
+tSaveChoice tQtUserMessages::ask_to_save(const std::string& text)
+{
+    tCentredBox box(QMessageBox::Warning, QStringLiteral("Confirm"), message_text(text),
+                    QMessageBox::NoButton, QApplication::activeWindow());
+    QPushButton* save = box.addButton(QStringLiteral("&Save"), QMessageBox::AcceptRole);
+    QPushButton* discard = box.addButton(QStringLiteral("&Discard"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box.setDefaultButton(save);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == save)
+        return tSaveChoice::Save;
+    if (box.clickedButton() == discard)
+        return tSaveChoice::Discard;
+    return tSaveChoice::Cancel;
+}
+
 void tQtUserMessages::beep()
 {
     QApplication::beep();

@@ -19,6 +19,7 @@ public:
     void information(const std::string& text) override;
     bool confirm(const std::string& text) override;
     void beep() override;
+    tSaveChoice ask_to_save(const std::string& text) override;
 };
 
 // The general error box: stop icon, the application title as caption, the

@@ -1,5 +1,7 @@
 #include "app/save_dialog.h"
 
+#include "common/user_messages.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -53,4 +55,18 @@ QString chosen_save_file(QFileDialog& dialog)
         return QString();
     last_save_folder() = QFileInfo(chosen.front()).absolutePath();
     return chosen.front();
+}
+
+QString chosen_save_file_of_type(QFileDialog& dialog, const QString& suffix)
+{
+    dialog.setDefaultSuffix(suffix);
+    const QString chosen = chosen_save_file(dialog);
+    if (chosen.isEmpty() || !QFileInfo(chosen).suffix().isEmpty())
+        return chosen;
+    const QString file = chosen + QLatin1Char('.') + suffix;
+    if (QFileInfo::exists(file)
+        && !user_messages().confirm(QFileInfo(file).fileName().toStdString()
+                                    + " already exists.\rDo you want to replace it?"))
+        return QString();
+    return file;
 }

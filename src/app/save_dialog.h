@@ -17,3 +17,10 @@ void prepare_save_dialog(QFileDialog& dialog, const QStringList& filters, const 
 // Runs the dialog; the chosen file, or an empty string when the user
 // cancelled or chose nothing.
 QString chosen_save_file(QFileDialog& dialog);
+
+// Runs a dialog for files of one type (`suffix`, as "txt"): a name typed
+// without an extension gets the type's. The dialog asks before it replaces
+// the file so named; a name that gets its extension only afterwards (a
+// system dialog that does not add it) is asked about here. The chosen file,
+// or an empty string when the user cancelled.
+QString chosen_save_file_of_type(QFileDialog& dialog, const QString& suffix);

@@ -2,7 +2,12 @@
 
 #include "methods/score_entry.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QGuiApplication>
+#include <QMenu>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -39,16 +44,42 @@ char single_byte(QChar c)
 
 } // namespace
 
+// The same keys on every system (Ctrl+Y redoes on Linux too).
+tEditAction score_editing_action(const QKeyEvent& event)
+{
+    const int key = event.key();
+    const Qt::KeyboardModifiers mods = event.modifiers() & ~Qt::KeypadModifier;
+    const bool ctrl = mods == Qt::ControlModifier;
+    const bool ctrl_shift = mods == (Qt::ControlModifier | Qt::ShiftModifier);
+    const bool shift = mods == Qt::ShiftModifier;
+    if (ctrl) {
+        switch (key) {
+        case Qt::Key_A: return tEditAction::SelectAll;
+        case Qt::Key_C: return tEditAction::Copy;
+        case Qt::Key_Insert: return tEditAction::Copy;
+        case Qt::Key_X: return tEditAction::Cut;
+        case Qt::Key_V: return tEditAction::Paste;
+        case Qt::Key_Z: return tEditAction::Undo;
+        case Qt::Key_Y: return tEditAction::Redo;
+        default: return tEditAction::None;
+        }
+    }
+    if (ctrl_shift && key == Qt::Key_Z)
+        return tEditAction::Redo;
+    if (shift && key == Qt::Key_Insert)
+        return tEditAction::Paste;
+    if (shift && key == Qt::Key_Delete)
+        return tEditAction::Cut;
+    return tEditAction::None;
+}
+
 tKeyKind classify_score_key(const QKeyEvent& event, char& typed)
 {
     const int key = event.key();
     const Qt::KeyboardModifiers mods = event.modifiers();
 
-    // Shift+Insert pastes like Ctrl+V without typing a letter.
-    if (key == Qt::Key_Insert && (mods & Qt::ShiftModifier) && !(mods & Qt::ControlModifier)) {
-        typed = 22;
-        return tKeyKind::Character;
-    }
+    if (score_editing_action(event) != tEditAction::None)
+        return tKeyKind::Editing;
     if (is_editing_key(key))
         return tKeyKind::NoCharacter;
     if (mods & kAltOrMeta)
@@ -85,7 +116,6 @@ tKeyKind classify_score_key(const QKeyEvent& event, char& typed)
 
 tScoreField::tScoreField(QWidget* parent) : QLineEdit(parent)
 {
-    setContextMenuPolicy(Qt::NoContextMenu);
     setAcceptDrops(false);
     setDragEnabled(false);
     installEventFilter(this);
@@ -107,7 +137,8 @@ bool tScoreField::eventFilter(QObject* watched, QEvent* event)
         // takes it before the filter has seen it.
         char typed = 0;
         auto* key = static_cast<QKeyEvent*>(event);
-        if (classify_score_key(*key, typed) == tKeyKind::Character) {
+        const tKeyKind kind = classify_score_key(*key, typed);
+        if (kind == tKeyKind::Character || kind == tKeyKind::Editing) {
             key->accept();
             return true;
         }
@@ -158,6 +189,9 @@ bool tScoreField::filter_key_press(QKeyEvent* event)
         return false;
     case tKeyKind::Swallowed:
         return true;
+    case tKeyKind::Editing:
+        edit(score_editing_action(*event));
+        return true;
     case tKeyKind::Character:
         break;
     }
@@ -169,6 +203,52 @@ bool tScoreField::filter_key_press(QKeyEvent* event)
     if (out != '\0')
         insert(QString(QChar::fromLatin1(out)));
     return true;
+}
+
+void tScoreField::edit(tEditAction action)
+{
+    switch (action) {
+    case tEditAction::SelectAll: selectAll(); break;
+    case tEditAction::Copy: copy(); break;
+    case tEditAction::Cut: cut(); break;
+    case tEditAction::Paste: checked_paste(); break;
+    case tEditAction::Undo: undo(); break;
+    case tEditAction::Redo: redo(); break;
+    case tEditAction::None: break;
+    }
+}
+
+void tScoreField::checked_paste()
+{
+    if (isReadOnly())
+        return;
+    const QString pasted = QGuiApplication::clipboard()->text();
+    std::string text;
+    for (const QChar c : pasted)
+        text += single_byte(c);
+    std::string accepted;
+    warned_ = true; // in case the paste is refused with the filter's warning
+    const bool taken = FilterScorePaste(text, accepted);
+    warned_ = !taken;
+    if (!taken || accepted.empty())
+        return;
+    insert(QString::fromLatin1(accepted.data(), int(accepted.size())));
+    txtInputKeyUp();
+}
+
+// The field's own menu, its Paste checked as Ctrl+V is.
+void tScoreField::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (QAction* action : menu->actions()) {
+        if (action->objectName() == QLatin1String("edit-paste")
+            || action->text().startsWith(QLatin1String("&Paste"))) {
+            disconnect(action, &QAction::triggered, nullptr, nullptr);
+            connect(action, &QAction::triggered, this, &tScoreField::checked_paste);
+        }
+    }
+    menu->popup(event->globalPos());
 }
 
 // txtInput1KeyUp .. txtinput8KeyUp: an over-long text is cut to its first six

@@ -51,6 +51,10 @@ constexpr int kClientWidth = 792;
 constexpr int kClientHeight = 573;
 constexpr int kMemoCollapsed = 25;
 constexpr int kMemoExpanded = 70;
+// The memo's foot stays where the collapsed memo ends: expanded, it grows
+// upward over the read-only description, never down over the score fields
+// and their labels, where a click meant for a field would land in the notes.
+constexpr int kMemoFoot = 110 + kMemoCollapsed;
 // DescripFldChange: a text longer than this gets a vertical scroll bar.
 constexpr int kDescriptionScrollLength = 550;
 
@@ -250,7 +254,8 @@ void tWorksheetWindow::build_controls()
         score_label(k)->setObjectName(QStringLiteral("Label%1").arg(k));
     }
 
-    // Lies above Panel1: expanded, it covers the top of the first two groups.
+    // Lies above Panel1 and the description: expanded, it covers the foot of
+    // the description.
     memoComments = new tNotesMemo(this);
     memoComments->setFont(mono_font());
     memoComments->setGeometry(112, 110, 666, kMemoCollapsed);
@@ -370,14 +375,19 @@ void tWorksheetWindow::changeEvent(QEvent* event)
 void tWorksheetWindow::closeEvent(QCloseEvent* event)
 {
     // The worksheet is the main window: its close box ends the program
-    // without asking.
+    // without asking, unless results not yet saved would be lost.
+    if (theOutputWindow && !theOutputWindow->settle_unsaved_results()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     QCoreApplication::quit();
 }
 
 void tWorksheetWindow::ExitBtnClick()
 {
-    if (user_messages().confirm("Exit from program?"))
+    const bool unsaved = theOutputWindow && theOutputWindow->results_unsaved();
+    if (unsaved ? theOutputWindow->settle_unsaved_results() : user_messages().confirm("Exit from program?"))
         QCoreApplication::quit();
 }
 
@@ -413,7 +423,7 @@ bool tWorksheetWindow::eventFilter(QObject* watched, QEvent* event)
 
 void tWorksheetWindow::set_memo_height(int height)
 {
-    memoComments->resize(memoComments->width(), height);
+    memoComments->setGeometry(memoComments->x(), kMemoFoot - height, memoComments->width(), height);
 }
 
 void tWorksheetWindow::memoCommentsEnter()

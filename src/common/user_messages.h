@@ -7,6 +7,9 @@
 
 #include <string>
 
+// The answers to the question about results not yet saved.
+enum class tSaveChoice { Save, Discard, Cancel };
+
 class tUserMessages {
 public:
     virtual ~tUserMessages() = default;
@@ -18,6 +21,9 @@ public:
     virtual bool confirm(const std::string& text) = 0;
     // The system's default beep.
     virtual void beep() = 0;
+    // Question box about unsaved work: title "Confirm", buttons "&Save",
+    // "&Discard" and "Cancel". Where no one can answer it keeps the work.
+    virtual tSaveChoice ask_to_save(const std::string&) { return tSaveChoice::Cancel; }
 };
 
 // The seam the core uses right now. Until something is installed it is a

@@ -97,6 +97,25 @@ char FilterScoreKey(char key)
     return '\0';
 }
 
+bool FilterScorePaste(const std::string& text, std::string& accepted)
+{
+    const char* const blanks = " \t\r\n";
+    const std::size_t first = text.find_first_not_of(blanks);
+    const std::string trimmed =
+        first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(blanks) - first + 1);
+    std::string out;
+    for (const char c : trimmed) {
+        // The control characters that a typed key may be are no part of a score.
+        const char key = c == 8 || c == 9 || c == 13 ? '\x01' : c;
+        const char kept = FilterScoreKey(key);
+        if (kept == '\0')
+            return false;
+        out += kept;
+    }
+    accepted = out;
+    return true;
+}
+
 std::string LimitScoreLength(const std::string& text)
 {
     if (text.size() <= 6)

@@ -16,6 +16,12 @@ extern bool InputError;
 // The character to insert for a typed character, or '\0' to swallow it (with
 // a beep and the warning "INPUT ERROR\r\rEnter numeric data only.").
 char FilterScoreKey(char key);
+// A pasted text as the field takes it: blanks at either end dropped, then
+// every character as FilterScoreKey lets it through (a comma becomes a full
+// stop). A text holding anything else (line breaks and tabs inside it
+// included) is refused whole, with FilterScoreKey's beep and warning: false,
+// and `accepted` is left alone.
+bool FilterScorePaste(const std::string& text, std::string& accepted);
 // The first six characters of an over-long text, after a beep and the warning
 // "Maximum length of input is 6 characters."; shorter texts come back as they are.
 std::string LimitScoreLength(const std::string& text);

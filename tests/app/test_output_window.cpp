@@ -295,19 +295,35 @@ TEST_F(OutputWindow, SaveEndsWithALineEndOnlyWhenTheLastLineIsEmpty)
     EXPECT_EQ(file_bytes(path("trailing.txt")), QByteArray("one\r\n"));
 }
 
-TEST_F(OutputWindow, SaveAddsNoExtensionAndProposesTheLastFileNextTime)
+// A bare name gets its type's extension; a name with one keeps it.
+TEST_F(OutputWindow, SavesAddTheirExtensionToABareNameAndProposeTheLastFileNextTime)
 {
     window.report_sink().append("x");
-    answer_save_dialog(path("report"));
+    answer_save_dialog(path("case12"));
     window.cmdSaveOutput->click();
-    EXPECT_TRUE(QFile::exists(path("report")));
-    EXPECT_FALSE(QFile::exists(path("report.txt")));
+    EXPECT_TRUE(QFile::exists(path("case12.txt")));
+    EXPECT_FALSE(QFile::exists(path("case12")));
+    answer_save_dialog(path("case12"));
+    window.mnuSaveAsPdf->trigger();
+    EXPECT_TRUE(file_bytes(path("case12.pdf")).startsWith("%PDF"));
+    answer_save_dialog(path("case12.notes"));
+    window.cmdSaveOutput->click();
+    EXPECT_TRUE(QFile::exists(path("case12.notes")));
+
+    // The name with its extension is asked about before it is replaced.
+    tSeenBox replace;
+    answer_message_boxes({{QStringLiteral("&Yes"), &replace}});
+    answer_save_dialog(path("case12"));
+    window.memoResults->setPlainText(QStringLiteral("changed"));
+    window.cmdSaveOutput->click();
+    EXPECT_TRUE(replace.text.contains(QStringLiteral("case12.txt")));
+    EXPECT_EQ(file_bytes(path("case12.txt")), QByteArray("changed"));
 
     tSaveDialogSeen seen;
     answer_save_dialog(QString(), &seen);
     window.cmdSaveOutput->click();
     ASSERT_TRUE(seen.seen);
-    EXPECT_EQ(seen.proposed_name, "report");
+    EXPECT_EQ(seen.proposed_name, "case12.txt");
     EXPECT_EQ(seen.directory, QDir(dir.path()).absolutePath());
 }
 
@@ -351,7 +367,7 @@ TEST_F(OutputWindow, SavingOntoADirectoryShowsTheGeneralErrorAndLeavesItAlone)
 {
     // The dialog opens a directory typed into it, so the directory appears
     // under the chosen name only once the dialog has accepted the name.
-    const QString target = path("folder");
+    const QString target = path("folder.txt");
     on_next_active_modal([target](QWidget* w) {
         auto* dialog = qobject_cast<QFileDialog*>(w);
         auto* edit = dialog ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
@@ -378,7 +394,7 @@ TEST_F(OutputWindow, SavingOntoADirectoryShowsTheGeneralErrorAndLeavesItAlone)
     EXPECT_EQ(error.text, "Filename refers to a directory."); // the reason Qt gives
     EXPECT_TRUE(QFileInfo(target).isDir());
     EXPECT_EQ(file_bytes(target + "/kept.txt"), QByteArray("kept"));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"folder"});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"folder.txt"});
 }
 
 TEST_F(OutputWindow, FailedWriteLeavesTheExistingFileIntactAndShowsTheReason)

@@ -4,6 +4,8 @@
 // error box.
 #include "test_worksheet_fixture.h"
 
+#include <QDir>
+
 namespace {
 
 const QString kVC = QStringLiteral("Verbal Comprehension Index score:");
@@ -270,4 +272,59 @@ TEST_F(tWorksheetTest, UnwritableFileStopsTheRunInTheGeneralErrorBox)
     EXPECT_FALSE(results->isVisible());
     EXPECT_TRUE(results->memoResults->toPlainText().isEmpty());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// Reports neither saved nor printed since they were computed are asked
+// about (save, discard, cancel) before Clear Results, Exit or the close box
+// would lose them; once saved, everything goes as before, unasked.
+TEST_F(tWorksheetTest, UnsavedResultsAreAskedAboutBeforeTheyAreLost)
+{
+    start();
+    enter_scores(QStringLiteral("100"), QStringLiteral("95"), QStringLiteral("110"), QStringLiteral("87"));
+    QTest::mouseClick(ws->cmdCompute, Qt::LeftButton);
+    ASSERT_TRUE(results->isVisible());
+    const QString report = results->memoResults->toPlainText();
+
+    tSeenBox clear;
+    answer_next_box(QStringLiteral("Cancel"), &clear);
+    QTest::mouseClick(results->cmdClearResults, Qt::LeftButton);
+    EXPECT_TRUE(clear.text.contains(QStringLiteral("not been saved")));
+    EXPECT_EQ(results->memoResults->toPlainText(), report);
+
+    tSeenBox exit;
+    answer_next_box(QStringLiteral("Cancel"), &exit);
+    QTest::mouseClick(results->cmdExit, Qt::LeftButton);
+    EXPECT_EQ(exit.text, clear.text); // the question, not "Exit from program?"
+    EXPECT_TRUE(results->isVisible());
+
+    QTest::mouseClick(results->cmdReturn, Qt::LeftButton);
+    tSeenBox close;
+    answer_next_box(QStringLiteral("Cancel"), &close);
+    EXPECT_FALSE(ws->close());
+    EXPECT_EQ(close.text, clear.text);
+    EXPECT_TRUE(ws->isVisible());
+
+    // Save: the file dialog, then Clear Results goes on.
+    QTest::mouseClick(ws->cmdCompute, Qt::LeftButton);
+    answer_next_box(QStringLiteral("&Save"));
+    answer_save_dialog(folder.filePath(QStringLiteral("case12")));
+    QTest::mouseClick(results->cmdClearResults, Qt::LeftButton);
+    QFile saved(folder.filePath(QStringLiteral("case12.txt")));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll().startsWith(report.left(40).replace('\n', "\r\n").toUtf8()));
+    EXPECT_TRUE(results->memoResults->toPlainText().isEmpty());
+
+    // Saved, nothing is asked; Discard clears without saving.
+    QTest::mouseClick(results->cmdReturn, Qt::LeftButton);
+    QTest::mouseClick(ws->cmdCompute, Qt::LeftButton);
+    answer_save_dialog(folder.filePath(QStringLiteral("again.txt")));
+    QTest::mouseClick(results->cmdSaveOutput, Qt::LeftButton);
+    QTest::mouseClick(results->cmdClearResults, Qt::LeftButton);
+    EXPECT_TRUE(results->memoResults->toPlainText().isEmpty());
+    QTest::mouseClick(results->cmdReturn, Qt::LeftButton);
+    QTest::mouseClick(ws->cmdCompute, Qt::LeftButton);
+    answer_next_box(QStringLiteral("&Discard"));
+    QTest::mouseClick(results->cmdClearResults, Qt::LeftButton);
+    EXPECT_TRUE(results->memoResults->toPlainText().isEmpty());
+    EXPECT_EQ(QDir(folder.path()).entryList({QStringLiteral("*.txt")}, QDir::Files).size(), 3); // + the worksheet file
 }

@@ -36,6 +36,7 @@ public:
     void warning(const std::string& text) override { boxes_.warning(text); }
     void information(const std::string& text) override { boxes_.information(text); }
     bool confirm(const std::string& text) override { return boxes_.confirm(text); }
+    tSaveChoice ask_to_save(const std::string& text) override { return boxes_.ask_to_save(text); }
     void beep() override
     {
         ++beeps;

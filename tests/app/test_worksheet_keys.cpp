@@ -4,6 +4,8 @@
 #include "test_worksheet_fixture.h"
 
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QDropEvent>
 #include <QMimeData>
 
@@ -57,7 +59,8 @@ TEST_P(ScoreFieldKeys, FilterAcceptsNumericKeysAndRefusesTheRest)
 }
 
 // Ctrl shortcuts arrive with the letter as text from a synthetic event and
-// with the control character (Ctrl+V = 22) from a real X server: both refused.
+// with the control character (Ctrl+V = 22) from a real X server: the editing
+// ones edit (the clipboard holds "99"), the others are refused.
 INSTANTIATE_TEST_SUITE_P(
     Keys, ScoreFieldKeys,
     ::testing::Values(
@@ -67,12 +70,13 @@ INSTANTIATE_TEST_SUITE_P(
         tKeyCase{"other_punctuation", Qt::Key_Plus, Qt::NoModifier, "+", 2, "12", 2, true},
         tKeyCase{"non_ascii_letter", Qt::Key_Eacute, Qt::NoModifier, "\xc3\xa9", 2, "12", 2, true},
         tKeyCase{"escape", Qt::Key_Escape, Qt::NoModifier, "\x1b", 2, "12", 2, true},
-        tKeyCase{"ctrl_v_letter_text", Qt::Key_V, Qt::ControlModifier, "v", 2, "12", 2, true},
-        tKeyCase{"ctrl_v_control_text", Qt::Key_V, Qt::ControlModifier, "\x16", 2, "12", 2, true},
-        tKeyCase{"shift_insert_paste", Qt::Key_Insert, Qt::ShiftModifier, "", 2, "12", 2, true},
-        tKeyCase{"ctrl_c", Qt::Key_C, Qt::ControlModifier, "c", 2, "12", 2, true},
-        tKeyCase{"ctrl_x", Qt::Key_X, Qt::ControlModifier, "\x18", 2, "12", 2, true},
-        tKeyCase{"ctrl_z", Qt::Key_Z, Qt::ControlModifier, "z", 2, "12", 2, true},
+        tKeyCase{"ctrl_b", Qt::Key_B, Qt::ControlModifier, "\x02", 2, "12", 2, true},
+        tKeyCase{"ctrl_v_letter_text", Qt::Key_V, Qt::ControlModifier, "v", 2, "1299", 4, false},
+        tKeyCase{"ctrl_v_control_text", Qt::Key_V, Qt::ControlModifier, "\x16", 0, "9912", 2, false},
+        tKeyCase{"shift_insert_paste", Qt::Key_Insert, Qt::ShiftModifier, "", 2, "1299", 4, false},
+        tKeyCase{"ctrl_c", Qt::Key_C, Qt::ControlModifier, "c", 2, "12", 2, false},
+        tKeyCase{"ctrl_x_nothing_selected", Qt::Key_X, Qt::ControlModifier, "\x18", 2, "12", 2, false},
+        tKeyCase{"ctrl_a", Qt::Key_A, Qt::ControlModifier, "\x01", 2, "12", 2, false},
         tKeyCase{"comma_becomes_full_stop", Qt::Key_Comma, Qt::NoModifier, ",", 2, "12.", 3, false},
         tKeyCase{"comma_inside_the_text", Qt::Key_Comma, Qt::NoModifier, ",", 1, "1.2", 2, false},
         tKeyCase{"full_stop", Qt::Key_Period, Qt::NoModifier, ".", 2, "12.", 3, false},
@@ -147,13 +151,86 @@ TEST_F(tWorksheetTest, FieldSelectsItsWholeTextOnFocus)
     EXPECT_EQ(ws->txtInput1->selectedText(), QStringLiteral("100"));
 }
 
+// A paste is checked as typing is: blanks at either end dropped, anything
+// else refused whole with the same warning; undo and redo work.
+TEST_F(tWorksheetTest, PasteIsCheckedAsTypingAndUndoRedoWork)
+{
+    start();
+    tScoreField* field = ws->txtInput1;
+    field->setFocus();
+    QApplication::clipboard()->setText(QStringLiteral("  85,5\n"));
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(field->text(), QStringLiteral("85.5"));
+    EXPECT_EQ(messages.beeps, 0);
+
+    for (const char* refused : {"8 5", "85a", "1\t2", "\xd9\xa8\xd9\xa5"}) {
+        QApplication::clipboard()->setText(QString::fromUtf8(refused));
+        field->selectAll();
+        tSeenBox seen;
+        answer_next_box(QStringLiteral("OK"), &seen);
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(seen.text, kNumericOnly) << refused;
+        EXPECT_EQ(field->text(), QStringLiteral("85.5")) << refused;
+    }
+    EXPECT_EQ(messages.beeps, 4);
+
+    // Seven characters pasted are cut as seven typed are.
+    QApplication::clipboard()->setText(QStringLiteral("1234567"));
+    field->selectAll();
+    tSeenBox seen;
+    answer_next_box(QStringLiteral("OK"), &seen);
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(seen.text, kMaximumLength);
+    EXPECT_EQ(field->text(), QStringLiteral("123456"));
+
+    field->setText(QStringLiteral("100"));
+    field->end(false);
+    QTest::keyClick(field, Qt::Key_5);
+    EXPECT_EQ(field->text(), QStringLiteral("1005"));
+    QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(field->text(), QStringLiteral("100"));
+    QTest::keyClick(field, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(field->text(), QStringLiteral("1005"));
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(field, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(field->text(), QString());
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("1005"));
+}
+
+// The context menu's Paste goes through the same check.
+TEST_F(tWorksheetTest, ContextMenuPasteIsChecked)
+{
+    start();
+    tScoreField* field = ws->txtInput2;
+    field->setFocus();
+    field->setText(QStringLiteral("90"));
+    QApplication::clipboard()->setText(QStringLiteral("x1"));
+    tSeenBox seen;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        QAction* paste = nullptr;
+        for (QAction* a : menu->actions())
+            if (a->text().startsWith(QStringLiteral("&Paste")))
+                paste = a;
+        ASSERT_NE(paste, nullptr);
+        answer_next_box(QStringLiteral("OK"), &seen);
+        paste->trigger();
+        menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5), field->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(field, &event);
+    QTRY_VERIFY(seen.seen);
+    EXPECT_EQ(seen.text, kNumericOnly);
+    EXPECT_EQ(field->text(), QStringLiteral("90"));
+}
+
 TEST_F(tWorksheetTest, DroppedTextDoesNotGetRoundTheFilter)
 {
     start();
     tScoreField* field = ws->txtInput1;
     field->setText(QStringLiteral("12"));
     EXPECT_FALSE(field->acceptDrops());
-    EXPECT_EQ(field->contextMenuPolicy(), Qt::NoContextMenu);
 
     QMimeData data;
     data.setText(QStringLiteral("abc"));

@@ -171,6 +171,28 @@ TEST_F(tWorksheetTest, NotesMemoGrowsWithASecondLineAndShrinksOnLeaving)
     EXPECT_EQ(memo->height(), kExpanded);
 }
 
+// Expanded, the memo lies over no score field and no label: a click where a
+// field shows reaches the field, not the notes.
+TEST_F(tWorksheetTest, ExpandedNotesMemoLeavesEveryScoreFieldAndLabelUncovered)
+{
+    start();
+    tNotesMemo* memo = ws->memoComments;
+    const QRect collapsed = memo->geometry();
+    memo->setFocus(Qt::TabFocusReason);
+    QTest::keyClicks(memo, QStringLiteral("first"));
+    QTest::keyClick(memo, Qt::Key_Return);
+    QTest::keyClicks(memo, QStringLiteral("second"));
+    ASSERT_EQ(memo->height(), kExpanded);
+    for (int k = 1; k <= 4; ++k) {
+        for (QWidget* w : {static_cast<QWidget*>(ws->score_field(k)), static_cast<QWidget*>(ws->score_label(k))}) {
+            const QPoint centre = w->mapTo(ws.get(), QRect(QPoint(0, 0), w->size()).center());
+            EXPECT_EQ(ws->childAt(centre), w) << w->objectName().toStdString();
+        }
+    }
+    QTest::mouseClick(ws->txtInput1, Qt::LeftButton);
+    EXPECT_EQ(memo->geometry(), collapsed); // collapsed exactly where it was
+}
+
 TEST_F(tWorksheetTest, WrappedNotesCountAsDisplayedLines)
 {
     start();

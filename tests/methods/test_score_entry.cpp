@@ -63,6 +63,25 @@ TEST_F(ScoreEntry, FilterRefusesEverythingElse)
     }
 }
 
+// A paste: blanks at the ends dropped, a comma made a point; anything else,
+// a tab or line break inside included, refuses the whole text once.
+TEST_F(ScoreEntry, PasteIsFilteredWholeAsTyping)
+{
+    std::string accepted = "kept";
+    EXPECT_TRUE(FilterScorePaste(" \t99,5\r\n", accepted));
+    EXPECT_EQ(accepted, "99.5");
+    EXPECT_TRUE(FilterScorePaste("   ", accepted));
+    EXPECT_EQ(accepted, "");
+    EXPECT_TRUE(recorded().empty());
+    for (const std::string text : {"9 9", "99a", "1\t2", "1\r\n2", "\b5"}) {
+        recorded().clear();
+        accepted = "kept";
+        EXPECT_FALSE(FilterScorePaste(text, accepted)) << text;
+        EXPECT_EQ(accepted, "kept");
+        EXPECT_EQ(recorded(), beep_then_warning(NUMERIC_ONLY)) << text;
+    }
+}
+
 TEST_F(ScoreEntry, LengthLimitKeepsTheFirstSixCharacters)
 {
     EXPECT_EQ(LimitScoreLength("123456"), "123456");

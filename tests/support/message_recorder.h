@@ -9,7 +9,7 @@
 #include <vector>
 
 struct tRecordedMessage {
-    enum tKind { Warning, Information, Confirm, Beep } kind;
+    enum tKind { Warning, Information, Confirm, Beep, AskToSave } kind;
     std::string text;
     bool operator==(const tRecordedMessage& other) const
     {
@@ -34,6 +34,16 @@ public:
         return answer;
     }
     void beep() override { messages.push_back({tRecordedMessage::Beep, std::string()}); }
+    std::deque<tSaveChoice> save_choices; // Cancel when empty
+    tSaveChoice ask_to_save(const std::string& text) override
+    {
+        messages.push_back({tRecordedMessage::AskToSave, text});
+        if (save_choices.empty())
+            return tSaveChoice::Cancel;
+        const tSaveChoice choice = save_choices.front();
+        save_choices.pop_front();
+        return choice;
+    }
 
     // Texts of the messages of one kind, in order.
     std::vector<std::string> texts(tRecordedMessage::tKind kind) const
