@@ -1,6 +1,7 @@
 // The chart files and the PDF of the output.
 #include "render/documents.h"
 
+#include "analysis/report.h"
 #include "render/drawing_checks.h"
 #include "render/page_canvas.h"
 #include "render/profile_chart.h"
@@ -11,20 +12,33 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include <QDate>
+
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <stdexcept>
+
+#ifndef BRENLOW_VERSION
+#define BRENLOW_VERSION "?"
+#endif
 
 namespace {
 
 const QString LineEnd = QStringLiteral("\r\n");
 
-// Holds back the page breaks the layout asks for until something is drawn on
-// the new page, so that the text's last line ends cannot leave an empty page
-// before the charts. Every page that holds text breaks where it would.
-class tDeferredPageCanvas final : public tPrintCanvas {
+// The text pages of the results PDF: the layout's canvas on the printable
+// area less the footer's band. A page break is made only once something is
+// drawn after it, and only after a page that holds text: the text's last
+// line ends leave no empty page before the charts, a report that begins on
+// a page of its own leaves none before it, and two breaks in a row make one.
+// Counting (no painter drawing) gives the number of pages the text takes.
+class tTextPageCanvas final : public tPrintCanvas {
 public:
-    explicit tDeferredPageCanvas(tPrintCanvas& canvas) : canvas_(canvas) {}
+    tTextPageCanvas(tPrintCanvas& canvas, int footer_band, std::function<void()> page_done, bool draw)
+        : canvas_(canvas), footer_band_(footer_band), page_done_(std::move(page_done)), draw_(draw)
+    {
+    }
 
     int text_width(const QString& text) override { return canvas_.text_width(text); }
     int text_height(const QString& text) override { return canvas_.text_height(text); }
@@ -32,18 +46,59 @@ public:
     int char_height() override { return canvas_.char_height(); }
     void draw_text(int x, int y, const QString& text) override
     {
-        for (; pending_ > 0; --pending_)
-            canvas_.new_page();
-        canvas_.draw_text(x, y, text);
+        if (break_pending_ && page_has_text_) {
+            if (draw_) {
+                page_done_();
+                canvas_.new_page();
+            }
+            ++pages_;
+        }
+        break_pending_ = false;
+        page_has_text_ = true;
+        if (draw_)
+            canvas_.draw_text(x, y, text);
     }
-    void new_page() override { ++pending_; }
+    void new_page() override { break_pending_ = true; }
     int page_width() override { return canvas_.page_width(); }
-    int page_height() override { return canvas_.page_height(); }
+    int page_height() override { return canvas_.page_height() - footer_band_; }
+
+    int pages() const { return pages_; }
 
 private:
     tPrintCanvas& canvas_;
-    int pending_ = 0;
+    const int footer_band_;
+    std::function<void()> page_done_;
+    const bool draw_;
+    bool break_pending_ = false;
+    bool page_has_text_ = false;
+    int pages_ = 1;
 };
+
+// Every report begins on a new page: a form feed before each separator line
+// that begins a report after the first. `at_line_start` carries over from
+// piece to piece (pieces end at line ends).
+QString with_report_page_breaks(const QString& text, bool& at_line_start)
+{
+    const QString separator = QString::fromLatin1(report_separator);
+    QString out;
+    out.reserve(text.size() + 8);
+    qsizetype i = 0;
+    while (i < text.size()) {
+        qsizetype end = text.indexOf(QLatin1Char('\n'), i);
+        const qsizetype stop = end < 0 ? text.size() : end + 1;
+        if (at_line_start) {
+            QStringView line = QStringView(text).mid(i, (end < 0 ? text.size() : end) - i);
+            if (line.endsWith(QLatin1Char('\r')))
+                line.chop(1);
+            if (line == separator)
+                out += QLatin1Char('\f');
+        }
+        out += QStringView(text).mid(i, stop - i);
+        at_line_start = end >= 0;
+        i = stop;
+    }
+    return out;
+}
 
 // The chart across the top of the printable area, keeping its shape.
 QRectF chart_area(const QPaintDevice& device)
@@ -57,7 +112,7 @@ QRectF chart_area(const QPaintDevice& device)
 // Notes too long for the chart's rows (from a case file) are printed whole
 // under the chart: a page of the PDF never cuts them.
 void draw_whole_notes(QPainter& painter, const QPaintDevice& device, const QRectF& chart,
-                      QString notes)
+                      QString notes, double bottom)
 {
     // One paragraph, as the chart runs them on, so that any note fits the page.
     notes.replace(QChar(QChar::LineSeparator), QStringLiteral(" / "));
@@ -67,11 +122,19 @@ void draw_whole_notes(QPainter& painter, const QPaintDevice& device, const QRect
     font.setPointSizeF(9);
     painter.setFont(font);
     painter.setPen(Qt::black);
-    const QRectF below(chart.left(), chart.bottom() + device.logicalDpiY() / 6.0, chart.width(),
-                       device.height() - chart.bottom());
+    const double top = chart.bottom() + device.logicalDpiY() / 6.0;
+    const QRectF below(chart.left(), top, chart.width(), std::max(0.0, bottom - top));
     painter.drawText(below, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
                      QStringLiteral("Notes: ") + notes);
     painter.restore();
+}
+
+QFont footer_font()
+{
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
+    return font;
 }
 
 void set_up_pdf(QPdfWriter& writer, const QPageLayout& layout, const QString& title)
@@ -139,28 +202,67 @@ QPageLayout results_page_layout(const QLocale& locale)
     const bool letter = locale.measurementSystem() == QLocale::ImperialUSSystem
                         || t == QLocale::Canada || t == QLocale::Mexico || t == QLocale::Philippines;
     return QPageLayout(QPageSize(letter ? QPageSize::Letter : QPageSize::A4), QPageLayout::Portrait,
-                       QMarginsF(10, 10, 10, 10), QPageLayout::Point);
+                       QMarginsF(page_margin_mm, page_margin_mm, page_margin_mm, page_margin_mm),
+                       QPageLayout::Millimeter);
+}
+
+QString results_footer_left()
+{
+    return QStringLiteral("Brenlow " BRENLOW_VERSION);
 }
 
 struct tResultsPdf::tState {
     QPdfWriter writer;
     QPainter painter;
-    std::unique_ptr<tPagedCanvas> pages;
-    std::unique_ptr<tDeferredPageCanvas> canvas;
-    std::unique_ptr<tPrintLayout> layout;
+    // The text, piece by piece, compressed: the footer's page count needs
+    // all of it laid out before the first page is drawn.
+    std::vector<QByteArray> pieces;
+    bool at_line_start = true;
+    QString date = QLocale::c().toString(QDate::currentDate(), QStringLiteral("d MMMM yyyy"));
 
     explicit tState(QIODevice* device) : writer(device) {}
+
+    int footer_band() { return 2 * QFontMetrics(footer_font(), &writer).height(); }
+
+    // The footer of page n of m, in the foot of the printable area: the
+    // program and its version at the left, the date in the middle, the page
+    // at the right.
+    void draw_footer(int n, int m)
+    {
+        painter.save();
+        painter.setFont(footer_font());
+        painter.setPen(Qt::black);
+        const int height = QFontMetrics(footer_font(), &writer).height();
+        const QRect band(0, writer.height() - height, writer.width(), height);
+        painter.drawText(band, Qt::AlignLeft | Qt::AlignBottom, results_footer_left());
+        painter.drawText(band, Qt::AlignHCenter | Qt::AlignBottom, date);
+        painter.drawText(band, Qt::AlignRight | Qt::AlignBottom,
+                         QStringLiteral("page %1 of %2").arg(n).arg(m));
+        painter.restore();
+    }
+
+    // Lays the text out; drawing, each finished page gets its footer.
+    int lay_out_text(bool draw, int total)
+    {
+        painter.setFont(printed_text_font());
+        painter.setPen(Qt::black);
+        tPagedCanvas paged(painter, writer);
+        int page = 1;
+        tTextPageCanvas canvas(paged, footer_band(), [&] { draw_footer(page++, total); }, draw);
+        tPrintLayout layout(canvas);
+        for (const QByteArray& piece : pieces)
+            layout.add(QString::fromUtf8(qUncompress(piece)));
+        layout.finish();
+        if (draw)
+            draw_footer(page, total);
+        return canvas.pages();
+    }
 };
 
 tResultsPdf::tResultsPdf(QIODevice& device, const QPageLayout& layout) : d_(std::make_unique<tState>(&device))
 {
     set_up_pdf(d_->writer, layout, QStringLiteral("Brenlow results"));
     begin_or_throw(d_->painter, &d_->writer);
-    d_->painter.setFont(printed_text_font());
-    d_->painter.setPen(Qt::black);
-    d_->pages = std::make_unique<tPagedCanvas>(d_->painter, d_->writer);
-    d_->canvas = std::make_unique<tDeferredPageCanvas>(*d_->pages);
-    d_->layout = std::make_unique<tPrintLayout>(*d_->canvas);
 }
 
 tResultsPdf::~tResultsPdf()
@@ -171,25 +273,33 @@ tResultsPdf::~tResultsPdf()
 
 void tResultsPdf::add_text(const QString& text)
 {
-    d_->layout->add(text);
+    d_->pieces.push_back(qCompress(with_report_page_breaks(text, d_->at_line_start).toUtf8()));
 }
 
 void tResultsPdf::add_lines(const std::vector<std::string>& lines)
 {
+    QString text;
     for (const std::string& line : lines)
-        add_text(QString::fromUtf8(line.data(), qsizetype(line.size())) + LineEnd);
+        text += QString::fromUtf8(line.data(), qsizetype(line.size())) + LineEnd;
+    add_text(text);
 }
 
 template <typename tCharts>
 void tResultsPdf::finish_with(const tCharts& charts)
 {
-    d_->layout->finish();
+    const int text_pages = d_->lay_out_text(false, 0);
+    const int total = text_pages + int(charts.size());
+    d_->lay_out_text(true, total);
+    d_->pieces.clear();
+    int page = text_pages;
+    const double bottom = d_->writer.height() - d_->footer_band();
     for (const tChartData& chart : charts) {
         d_->writer.newPage();
         const QRectF area = chart_area(d_->writer);
         draw_profile_chart(d_->painter, area, chart);
         if (tChartGeometry(area, chart).notes_cut)
-            draw_whole_notes(d_->painter, d_->writer, area, chart.notes);
+            draw_whole_notes(d_->painter, d_->writer, area, chart.notes, bottom);
+        d_->draw_footer(++page, total);
     }
     end_or_throw(d_->painter);
 }

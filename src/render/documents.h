@@ -33,20 +33,32 @@ QByteArray chart_svg(const tChartData& data);
 QByteArray chart_pdf(const tChartData& data, const QLocale& locale = QLocale());
 QByteArray chart_file(tChartFormat format, const tChartData& data);
 
-// A4, or Letter where the locale uses it; portrait, margins of 10 points
-// (those of a PDF printed through Qt's printer).
+// The margin on every side of a page of the PDF files, so that no printer
+// clips what a page holds.
+inline constexpr double page_margin_mm = 15;
+
+// A4, or Letter where the locale uses it; portrait, margins of
+// page_margin_mm on every side.
 QPageLayout results_page_layout(const QLocale& locale = QLocale());
 
+// The program and its version, as the footer of each page of the results
+// PDF begins.
+QString results_footer_left();
+
 // `text` (the output window's text, lines ending in CR LF) through the page
-// layout of printed text exactly as Print All lays it out, then one page per
-// chart, the chart across the top of the page. Empty pages that the text's
-// last line ends would leave before the charts are left out.
+// layout of printed text, as Print All lays it out but that each report
+// after the first begins on a new page (before its separator line), then one
+// page per chart, the chart across the top of the page. Every page has a
+// footer: the program's version, the date and "page n of m". No page is left
+// empty: not by the text's last line ends before the charts, nor by a page
+// break where a page has just begun.
 QByteArray results_pdf(const QString& text, const std::vector<tChartData>& charts,
                        const QPageLayout& layout = results_page_layout());
 
-// The same PDF written as a batch goes: the text pages are painted as each
-// report's lines come, so that only the chart figures wait for the end.
-// `device` must stay open until finish(); a failed write shows in the device.
+// The same PDF written as a batch goes, report by report. The pages are
+// painted by finish(), once the number of pages is known; until then each
+// report's text is kept compressed. `device` must stay open until finish();
+// a failed write shows in the device.
 class tResultsPdf {
 public:
     explicit tResultsPdf(QIODevice& device, const QPageLayout& layout = results_page_layout());
