@@ -1,7 +1,7 @@
 # Installing like desktop software (cmake --install, or the Debian package
 # that scripts/package makes with CPack): both programs in bin/, a menu entry
-# with its icon, AppStream metadata, manual pages, the README and the
-# copyright file.
+# with its icon, AppStream metadata, manual pages, the README, the user guide
+# (which the program also carries within) and the copyright file.
 include(GNUInstallDirs)
 
 set(BRENLOW_MAINTAINER "Brenlow developers <brenlow@example.org>" CACHE STRING
@@ -41,6 +41,7 @@ if(TARGET brenlow)
   install(FILES ${_out}/${BRENLOW_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endif()
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/README.md ${_data}/copyright ${_out}/changelog.gz
+              ${_data}/user-guide.html
         DESTINATION ${_docdir})
 
 # The Debian package. Depends is computed by dpkg-shlibdeps from the installed

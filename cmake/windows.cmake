@@ -8,7 +8,7 @@
 #                                     platform draws brenlow-report's PDF)
 #   lib*.dll                          the MinGW-w64 C++ runtime
 #   fonts/                            Liberation Mono and Sans, their licence
-#   README.txt, COPYING.txt
+#   README.txt, COPYING.txt, user-guide.html
 # Nothing else is needed on the path: the test run under Wine checks it.
 enable_language(RC)
 include(cmake/icons.cmake)
@@ -95,4 +95,5 @@ foreach(_family Mono Sans)
 endforeach()
 install(FILES ${BRENLOW_FONTS_LICENSE} DESTINATION fonts RENAME LICENSE.txt)
 install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION . RENAME README.txt)
+install(FILES ${CMAKE_SOURCE_DIR}/data/user-guide.html DESTINATION .)
 install(FILES ${CMAKE_SOURCE_DIR}/data/copyright DESTINATION . RENAME COPYING.txt)

@@ -2,6 +2,7 @@
 #include "app/output_window.h"
 
 #include "app/app_icon.h"
+#include "app/help_window.h"
 #include "app/push_button_keys.h"
 #include "app/qt_messages.h"
 #include "app/qt_print_canvas.h"
@@ -131,7 +132,9 @@ tOutputWindow::tOutputWindow(QWidget* parent)
       mnuPrint(nullptr),
       mnuPrintSelection(nullptr),
       mnuSaveAsPdf(nullptr),
-      mnuProfileChart(nullptr)
+      mnuProfileChart(nullptr),
+      mnuUserGuide(nullptr),
+      mnuAbout(nullptr)
 {
     FormCreate();
 }
@@ -202,6 +205,14 @@ void tOutputWindow::FormCreate()
     connect(mnuPrint, &QAction::triggered, this, &tOutputWindow::mnuPrintClick);
     connect(mnuPrintSelection, &QAction::triggered, this, &tOutputWindow::mnuPrintSelectionClick);
     add_output_menus(printer_options);
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuUserGuide = help->addAction(QStringLiteral("&User Guide"));
+    mnuUserGuide->setShortcut(QKeySequence(Qt::Key_F1));
+    mnuUserGuide->setObjectName(QStringLiteral("mnuUserGuide"));
+    mnuAbout = help->addAction(QStringLiteral("&About Brenlow..."));
+    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+    connect(mnuUserGuide, &QAction::triggered, this, &tOutputWindow::mnuUserGuideClick);
+    connect(mnuAbout, &QAction::triggered, this, &tOutputWindow::mnuAboutClick);
     // F10 opens the menu bar, as on other desktops.
     auto* menu_key = new QShortcut(QKeySequence(Qt::Key_F10), this);
     connect(menu_key, &QShortcut::activated, this, [this]() {
@@ -380,6 +391,16 @@ void tOutputWindow::cmdExitClick()
 {
     if (unsaved_ ? settle_unsaved_results() : user_messages().confirm("Exit from program?"))
         QCoreApplication::exit(0);
+}
+
+void tOutputWindow::mnuUserGuideClick()
+{
+    show_user_guide(this, guide_);
+}
+
+void tOutputWindow::mnuAboutClick()
+{
+    show_about_box(this);
 }
 
 void tOutputWindow::mnuPrintClick()

@@ -21,6 +21,7 @@ class QPushButton;
 class QShowEvent;
 class QMenu;
 class tChartWindow;
+class tUserGuideWindow;
 struct tCaseFigures;
 
 // The report sink on the memo: each line (UTF-8) is added at the end of the
@@ -60,6 +61,8 @@ public:
     QAction* mnuPrintSelection;
     QAction* mnuSaveAsPdf;
     QAction* mnuProfileChart;
+    QAction* mnuUserGuide;
+    QAction* mnuAbout;
 
     tReportSink& report_sink() { return *sink_; }
 
@@ -102,6 +105,8 @@ public slots:
     void mnuPrintSelectionClick();
     void mnuSaveAsPdfClick();
     void mnuProfileChartClick();
+    void mnuUserGuideClick();
+    void mnuAboutClick();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -130,6 +135,7 @@ private:
     std::optional<tChartData> last_chart_;    // the most recent report's
     QString last_pdf_file_;                   // proposed by the next Save as PDF...
     tChartWindow* chart_window_ = nullptr;
+    tUserGuideWindow* guide_ = nullptr;
     void add_output_menus(QMenu* printer_options);
     // Clear Results: no chart of a cleared report is shown or saved.
     void forget_charts();

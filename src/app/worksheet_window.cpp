@@ -4,6 +4,7 @@
 #include "app/matrix_dialog.h"
 #include "app/output_window.h"
 #include "app/app_icon.h"
+#include "app/help_window.h"
 #include "app/program_windows.h"
 #include "app/notes_memo.h"
 #include "app/push_button_keys.h"
@@ -27,6 +28,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 
 #include <exception>
 
@@ -275,6 +277,10 @@ void tWorksheetWindow::build_controls()
     tab_stops_ = {txtInput1, txtInput2, txtInput3, txtInput4, txtInput5, txtInput6,
                   txtInput7, txtinput8, RadioGroup1, Pairs_vs_Deviations, Bonferroni,
                   memoComments, cmdCompute, btnclearData, ExitBtn};
+
+    // F1: the user guide (the window keeps its designed controls).
+    auto* help_key = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help_key, &QShortcut::activated, this, [this] { show_user_guide(this, guide_); });
 
     // Too large for a small screen: the controls scroll.
     if (!fit_window_to_screen(this))

@@ -17,6 +17,7 @@ class QPushButton;
 class tNotesMemo;
 class tRadioGroup;
 class tScoreField;
+class tUserGuideWindow;
 
 // The folder of the worksheet file: the folder of the executable unless a
 // folder was set here (an empty folder restores that default). A folder set
@@ -80,6 +81,7 @@ protected:
 private:
     // The tab order; an option group is one stop, entered on its checked item.
     std::vector<QWidget*> tab_stops_;
+    tUserGuideWindow* guide_ = nullptr; // F1
 
     void build_controls();
     void FormCreate();

@@ -2,6 +2,7 @@
 // sink, Clear Results, Save Output (the file dialog answered through its
 // file name field), Print Selection without a selection, no default printer,
 // Return to Worksheet and Exit.
+#include "app/help_window.h"
 #include "app/output_window.h"
 #include "app/qt_messages.h"
 #include "storage/worksheet_config.h"
@@ -17,6 +18,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 
 #include <gtest/gtest.h>
 
@@ -120,7 +122,7 @@ TEST_F(OutputWindow, ButtonsMenuAndFontsAsDesigned)
         return at < 0 ? QChar() : a->text().at(at + 1).toUpper();
     };
     const QList<QAction*> menus = window.menuBar()->actions();
-    ASSERT_EQ(menus.size(), 2);
+    ASSERT_EQ(menus.size(), 3);
     EXPECT_EQ(shown(menus[0]), "Printer options...");
     const QList<QAction*> items = menus[0]->menu()->actions();
     ASSERT_EQ(items.size(), 3);
@@ -133,7 +135,10 @@ TEST_F(OutputWindow, ButtonsMenuAndFontsAsDesigned)
     EXPECT_EQ(shown(menus[1]), "Chart");
     EXPECT_EQ(menus[1]->menu()->actions(), QList<QAction*>{window.mnuProfileChart});
     EXPECT_EQ(shown(window.mnuProfileChart), "Profile Chart...");
-    for (const QList<QAction*>& group : {menus, items}) {
+    EXPECT_EQ(shown(menus[2]), "Help");
+    const QList<QAction*> help = menus[2]->menu()->actions();
+    EXPECT_EQ(help, (QList<QAction*>{window.mnuUserGuide, window.mnuAbout}));
+    for (const QList<QAction*>& group : {menus, items, help}) {
         QSet<QChar> keys;
         for (const QAction* a : group) {
             EXPECT_FALSE(access_key(a).isNull()) << shown(a).toStdString();
@@ -168,6 +173,33 @@ TEST_F(OutputWindow, MenusOpenFromTheKeyboard)
     QTest::keyClick(window.cmdReturn, Qt::Key_P, Qt::AltModifier);
     EXPECT_TRUE(QTest::qWaitFor([printer_options] { return printer_options->isVisible(); }));
     printer_options->close();
+}
+
+// F1 opens the guide bundled in the program, in a window of its own; About
+// gives the version, the build date and the licence.
+TEST_F(OutputWindow, F1OpensTheBundledGuideAndAboutNamesVersionDateAndLicence)
+{
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(window.cmdReturn, Qt::Key_F1);
+    auto* guide = window.findChild<tUserGuideWindow*>();
+    ASSERT_NE(guide, nullptr);
+    EXPECT_TRUE(guide->isVisible() && guide->isWindow());
+    const QString text = guide->txtGuide->toPlainText();
+    for (const char* part : {"Reading a base rate", "13.74%", "Save as PDF", "Profile Chart", "brenlow-report",
+                             "orvane_index.txt", "Bonferroni", "Mahalanobis"})
+        EXPECT_TRUE(text.contains(QLatin1String(part))) << part;
+    QTest::keyClick(window.cmdReturn, Qt::Key_F1); // the same window again
+    EXPECT_EQ(window.findChildren<tUserGuideWindow*>().size(), 1);
+    guide->close();
+
+    tSeenBox about;
+    answer_next_box(QStringLiteral("OK"), &about);
+    window.mnuAbout->trigger();
+    EXPECT_EQ(about.title, "About Brenlow");
+    EXPECT_TRUE(about.text.contains("Brenlow " BRENLOW_VERSION));
+    EXPECT_TRUE(about.text.contains(QStringLiteral("Built on ") + QLatin1String(BRENLOW_BUILD_DATE)));
+    EXPECT_TRUE(about.text.contains("MIT License"));
 }
 
 TEST_F(OutputWindow, CloseRequestWhileShownIsRefused)

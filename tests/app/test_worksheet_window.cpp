@@ -3,6 +3,10 @@
 // close box.
 #include "test_worksheet_fixture.h"
 
+#include "app/help_window.h"
+
+#include <QTextBrowser>
+
 #include <QClipboard>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -169,6 +173,19 @@ TEST_F(tWorksheetTest, NotesMemoGrowsWithASecondLineAndShrinksOnLeaving)
     EXPECT_EQ(memo->height(), kCollapsed);
     memo->setFocus(Qt::TabFocusReason); // and grows again on entering
     EXPECT_EQ(memo->height(), kExpanded);
+}
+
+// F1 opens the user guide from the worksheet too, whatever has the focus.
+TEST_F(tWorksheetTest, F1OpensTheUserGuide)
+{
+    start();
+    QTest::keyClick(ws->txtInput1, Qt::Key_F1);
+    auto* guide = ws->findChild<tUserGuideWindow*>();
+    ASSERT_NE(guide, nullptr);
+    EXPECT_TRUE(guide->isVisible());
+    EXPECT_TRUE(guide->txtGuide->toPlainText().startsWith(QStringLiteral("Brenlow User Guide")));
+    EXPECT_EQ(messages.beeps, 0); // no key refused
+    guide->close();
 }
 
 // Expanded, the memo lies over no score field and no label: a click where a
