@@ -81,6 +81,8 @@ tChartView::tChartView(QWidget* parent) : QWidget(parent)
 void tChartView::set_chart(const tChartData& data)
 {
     data_ = data;
+    // What a screen reader says of the chart: its figures as text.
+    setAccessibleDescription(chart_text_alternative(data));
     update();
 }
 

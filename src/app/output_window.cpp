@@ -239,6 +239,9 @@ void tOutputWindow::changeEvent(QEvent* event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange)
         show_focus_mark(this);
+    // A screen reader names the window as its caption reads.
+    if (event->type() == QEvent::WindowTitleChange)
+        setAccessibleName(windowTitle());
     if (event->type() == QEvent::WindowStateChange && isMinimized() && isVisible())
         come_back();
 }

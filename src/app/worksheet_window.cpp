@@ -1,6 +1,7 @@
 #include "app/worksheet_window.h"
 
 #include "analysis/analysis_run.h"
+#include "app/accessibility.h"
 #include "app/matrix_dialog.h"
 #include "app/output_window.h"
 #include "app/app_icon.h"
@@ -176,6 +177,7 @@ tWorksheetWindow::tWorksheetWindow(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
+    install_accessibility();
     build_controls();
     FormCreate();
 }
@@ -340,6 +342,8 @@ void tWorksheetWindow::FormCreate()
         score_field(k)->setAccessibleName(spoken_caption(score_label(k)->text()));
     memoComments->setAccessibleName(spoken_caption(lblComments->text()));
     DescripFld->setAccessibleName(QStringLiteral("Description"));
+    // The caption's trailing blank is not spoken.
+    btnclearData->setAccessibleName(btnclearData->text().trimmed());
     set_worksheet_configuration();
     Pairs_vs_Deviations->setItemIndex(1);
     Bonferroni->setItemIndex(0);

@@ -525,3 +525,22 @@ void draw_profile_chart(QPainter& painter, const QRectF& rect, const tChartData&
 {
     tChartPainter(painter, rect, data).draw();
 }
+
+QString chart_text_alternative(const tChartData& d)
+{
+    const auto number = [](double v) { return QString::asprintf("%.1f", v); };
+    QStringList parts;
+    parts << QStringLiteral("Profile chart of the Index scores, abnormality criterion %1.").arg(d.criterion_label());
+    for (int i = 0; i < chart_scores; ++i)
+        parts << QStringLiteral("%1 %2, 95% limits %3 to %4%5.")
+                     .arg(QLatin1String(slot_names[i]), d.score_text[i], number(d.lower[i]), number(d.upper[i]),
+                          d.is_low[i] ? QStringLiteral(", abnormally low") : QString());
+    parts << QStringLiteral("Abnormally low below %1.").arg(number(d.low_cut));
+    parts << (d.pairwise ? QStringLiteral("Pairwise differences:") : QStringLiteral("Deviations from the case's mean:"));
+    for (int i = 0; i < d.diff_count; ++i)
+        parts << QStringLiteral("%1 %2%3.").arg(diff_label(d, i), d.diff_text[i],
+                                               d.diff_abnormal[i] ? QStringLiteral(", abnormal") : QString());
+    if (!d.notes.isEmpty())
+        parts << QStringLiteral("Notes: ") + QString(d.notes).replace(QChar(QChar::LineSeparator), QLatin1Char(' '));
+    return parts.join(QLatin1Char(' '));
+}

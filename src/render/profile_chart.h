@@ -67,3 +67,8 @@ QColor chart_low_colour();      // an abnormally low score, an abnormal differen
 QColor chart_mean_line_colour();
 
 void draw_profile_chart(QPainter& painter, const QRectF& rect, const tChartData& data);
+
+// The chart's figures as text, for a screen reader: each score with its 95%
+// limits and whether it is abnormally low, the cut, and each deviation or
+// difference with whether it is abnormal.
+QString chart_text_alternative(const tChartData& data);

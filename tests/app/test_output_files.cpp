@@ -160,6 +160,10 @@ TEST_F(OutputFiles, ChartWindowShowsTheLatestReportAndSavesItByFileType)
         shown = true;
         EXPECT_EQ(chart->pnlChart->chart().score[0], 120);
         EXPECT_EQ(chart->pnlChart->size(), QSize(800, 600));
+        // Its figures as text for a screen reader, as the report prints them.
+        const QString spoken = chart->pnlChart->accessibleDescription();
+        EXPECT_TRUE(spoken.contains(QStringLiteral("VC 120, 95% limits"))) << spoken.toStdString();
+        EXPECT_TRUE(spoken.contains(QStringLiteral("Deviations from the case's mean: VC ")));
         // No extension typed: the chosen type's (PNG, the first) is added.
         answer_save_dialog(folder.filePath("profile"), &seen);
         chart->cmdSaveChart->click();

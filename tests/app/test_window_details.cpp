@@ -66,9 +66,39 @@ TEST_F(tWorksheetTest, ScreenReadersCanNameEveryControl)
         {ws->Pairs_vs_Deviations, "Base analysis of differences on..."},
         {ws->RadioGroup1->item(4), "5% of normative population"},
         {results->cmdReturn, "Return to Worksheet"},
+        {ws->btnclearData, "Clear Data"}, // the caption's trailing blank unspoken
     };
     for (const auto& [object, name] : named)
         EXPECT_EQ(accessible_name(object).toStdString(), name);
+    EXPECT_EQ(ws->btnclearData->text(), "Clear Data ");
+}
+
+// The worksheet is a window to a screen reader; the output window is named
+// as its caption reads; no hidden control is in the tree.
+TEST_F(tWorksheetTest, ScreenReadersSeeWindowsAsShownAndNoHiddenField)
+{
+    start();
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(ws.get())->role(), QAccessible::Window);
+    results->setWindowTitle(QStringLiteral("Results viewer: ") + QString::fromStdString(AppTitle));
+    EXPECT_EQ(accessible_name(results.get()), results->windowTitle());
+
+    // Every text field and label under the worksheet is one it shows.
+    int fields = 0;
+    std::vector<QAccessibleInterface*> stack = {QAccessible::queryAccessibleInterface(ws.get())};
+    while (!stack.empty()) {
+        QAccessibleInterface* face = stack.back();
+        stack.pop_back();
+        auto* widget = qobject_cast<QWidget*>(face->object());
+        if (qobject_cast<QLineEdit*>(widget) || qobject_cast<QPlainTextEdit*>(widget) || qobject_cast<QLabel*>(widget)) {
+            EXPECT_TRUE(widget->isVisible()) << widget->objectName().toStdString();
+        }
+        if (qobject_cast<tScoreField*>(widget))
+            ++fields;
+        for (int i = 0; i < face->childCount(); ++i)
+            if (QAccessibleInterface* child = face->child(i))
+                stack.push_back(child);
+    }
+    EXPECT_EQ(fields, 4);
 }
 
 // A folder where the file would be is no file: the start is quiet, and
