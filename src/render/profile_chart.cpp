@@ -362,15 +362,32 @@ private:
         p_.setPen(pen(ink, 1.2));
         p_.setBrush(abnormal ? chart_low_colour() : diff_fill);
         p_.drawRect(r);
-        if (abnormal) {
-            QBrush hatch(ink, Qt::BDiagPattern);
-            // The pattern is drawn in device pixels; scale it with the chart.
-            hatch.setTransform(QTransform::fromScale(std::max(1.0, g_.u(1)), std::max(1.0, g_.u(1))));
-            p_.setPen(Qt::NoPen);
-            p_.setBrush(hatch);
-            p_.drawRect(r);
-        }
+        if (abnormal)
+            draw_hatching(r);
         p_.setBrush(Qt::NoBrush);
+    }
+
+    // Lines rising to the right, 4 design units apart, each cut to `r` here:
+    // plain lines, so that every SVG reader draws them (a pattern brush
+    // becomes an SVG pattern with a mask, which common programs fill solid
+    // black, and clipping is not needed).
+    void draw_hatching(const QRectF& r)
+    {
+        const double step = g_.u(4);
+        if (!(step > 0) || r.isEmpty())
+            return;
+        p_.save();
+        p_.setRenderHint(QPainter::Antialiasing, false); // crisp, as a pattern would be
+        p_.setPen(pen(ink, 0.7));
+        // The line y = c - (x - left), for c from the top-left corner down to
+        // the bottom-right one.
+        for (double c = r.top() + step / 2; c < r.bottom() + r.width(); c += step) {
+            const double x0 = std::max(r.left(), r.left() + c - r.bottom());
+            const double x1 = std::min(r.right(), r.left() + c - r.top());
+            if (x1 > x0)
+                p_.drawLine(QPointF(x0, c - (x0 - r.left())), QPointF(x1, c - (x1 - r.left())));
+        }
+        p_.restore();
     }
 
     // --- the legend ------------------------------------------------------------

@@ -3,7 +3,15 @@
 #include "chart_sample.h"
 #include "render/documents.h"
 
+#include "render/profile_chart.h"
+#include "required_tool.h"
+
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QSvgRenderer>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -15,4 +23,46 @@ TEST(ChartSvg, IsADrawingOfTheDesignSizeInTheChartsFont)
     EXPECT_TRUE(renderer.isValid());
     EXPECT_EQ(renderer.viewBox(), QRect(0, 0, 800, 600));
     EXPECT_TRUE(svg.contains("Liberation Sans"));
+}
+
+// The hatching of an abnormal bar survives a common SVG reader: rasterised
+// by ImageMagick, the bar's inside shows thin lines, not a solid swatch.
+TEST(ChartSvg, HatchingShowsAsLinesWhenRasterisedByImageMagick)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("convert")).isEmpty())
+        SKIP_OR_FAIL_WITHOUT("convert (ImageMagick) is not installed");
+    tChartData d = chart(100);
+    d.diff_count = chart_scores;
+    d.diff = {8, 4, 40, -52};
+    d.diff_cut = {15, 15, 15, 15};
+    d.diff_abnormal = {false, false, true, true};
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile svg(dir.filePath(QStringLiteral("chart.svg")));
+    ASSERT_TRUE(svg.open(QIODevice::WriteOnly));
+    svg.write(chart_svg(d));
+    svg.close();
+    QProcess convert;
+    convert.start(QStringLiteral("convert"), {svg.fileName(), dir.filePath(QStringLiteral("chart.png"))});
+    ASSERT_TRUE(convert.waitForFinished(60000));
+    const QImage image = QImage(dir.filePath(QStringLiteral("chart.png"))).convertToFormat(QImage::Format_Grayscale8);
+    ASSERT_FALSE(image.isNull());
+
+    // Where the bars stand, from the plotting rectangle and the axis' ends
+    // (+-70: the largest difference, 52, with room, rounded up to tens).
+    const QRectF plot = tChartGeometry(QRectF(QPointF(0, 0), QSizeF(image.size())), d).diff_plot;
+    const double range = 70;
+    const auto y_of = [&](double v) { return plot.center().y() - v / range * plot.height() / 2; };
+    for (int i : {2, 3}) {
+        const double x = plot.left() + (i + 0.5) * plot.width() / 4;
+        const int top = int(std::min(y_of(0), y_of(d.diff[i]))) + 4;
+        const int bottom = int(std::max(y_of(0), y_of(d.diff[i]))) - 4;
+        int pixels = 0, dark = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int px = int(x) - 4; px < int(x) + 4; ++px, ++pixels)
+                dark += qGray(image.pixel(px, y)) < 110 ? 1 : 0;
+        ASSERT_GT(pixels, 50) << i;
+        EXPECT_GT(dark, pixels / 10) << i; // lines are there
+        EXPECT_LT(dark, pixels * 6 / 10) << i; // and the colour between them
+    }
 }

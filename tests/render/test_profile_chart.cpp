@@ -45,6 +45,11 @@ tChartData sample(bool pairwise = false)
     return d;
 }
 
+double d_sign(double v)
+{
+    return v < 0 ? -1 : 1;
+}
+
 QImage render(const tChartData& data, const QSize& image_size, const QRectF& rect)
 {
     QImage image(image_size, QImage::Format_RGB32);
@@ -279,7 +284,10 @@ TEST(ProfileChart, AbnormalDifferenceBarsAreHatchedRisingToTheRight)
             continue; // VC-PR's 5 points: no inside to speak of
 
         int pixels = 0, dark_pixels = 0, rising = 0, falling = 0;
+        const double cut_y = diff_y(plot, range, d_sign(data.diff[i]) * data.diff_cut[i]);
         for (int py = top + 1; py < bottom - 1; ++py) {
+            if (std::abs(py - cut_y) < g.u(3))
+                continue; // the dashed cut line crossing the bar
             for (int px = left; px < right; ++px) {
                 ++pixels;
                 if (!dark(px, py))
