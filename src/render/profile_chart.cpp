@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -54,6 +55,17 @@ QFont notes_font(int pixels)
     f.setStyleHint(QFont::SansSerif);
     f.setPixelSize(pixels);
     f.setItalic(true);
+    return f;
+}
+
+// The chart's sans font at `pixels` device pixels.
+QFont chart_font(double pixels, bool bold = false, bool italic = false)
+{
+    QFont f(QStringLiteral("Liberation Sans"));
+    f.setStyleHint(QFont::SansSerif);
+    f.setPixelSize(std::max(1, int(std::lround(pixels))));
+    f.setBold(bold);
+    f.setItalic(italic);
     return f;
 }
 
@@ -137,12 +149,7 @@ private:
 
     QFont font(double pixels, bool bold = false, bool italic = false) const
     {
-        QFont f(QStringLiteral("Liberation Sans"));
-        f.setStyleHint(QFont::SansSerif);
-        f.setPixelSize(std::max(1, int(std::lround(g_.u(pixels)))));
-        f.setBold(bold);
-        f.setItalic(italic);
-        return f;
+        return chart_font(g_.u(pixels), bold, italic);
     }
 
     QPen pen(const QColor& colour, double width, Qt::PenStyle style = Qt::SolidLine) const
@@ -234,10 +241,7 @@ private:
         p_.drawLine(QPointF(left, cut_y), QPointF(right, cut_y));
         p_.setPen(ink);
         p_.setFont(font(11));
-        text(QRectF(QPointF(left + g_.u(4), cut_y + g_.u(2)), QSizeF(plot.width() - g_.u(8), g_.u(16))),
-             Qt::AlignLeft | Qt::AlignTop,
-             QStringLiteral("Abnormally low below %1 (%2)")
-                 .arg(QString::asprintf("%.1f", d_.low_cut), d_.criterion_label()));
+        text(g_.low_cut_label, Qt::AlignHCenter | Qt::AlignVCenter, chart_low_cut_text(d_));
 
         // Frame.
         p_.setPen(pen(ink, 1));
@@ -335,17 +339,11 @@ private:
             for (const double cut : {d_.diff_cut[i], -d_.diff_cut[i]})
                 p_.drawLine(QPointF(x - half, g_.diff_y(cut)), QPointF(x + half, g_.diff_y(cut)));
 
-            // The value at the bar's end, as the report prints it.
+            // The value at the bar's end (or beyond a cut line there), as
+            // the report prints it.
             p_.setPen(ink);
             p_.setFont(font(10.5, d_.diff_abnormal[i]));
-            const bool up = d_.diff[i] >= 0;
-            const double h = g_.u(14);
-            const double y_text = up ? y1 - h - g_.u(1) : y1 + g_.u(1);
-            const QString value = d_.diff_text[i].isEmpty() ? signed_text(d_.diff[i]) : d_.diff_text[i];
-            // On white, so that a cut line passing behind stays off the digits.
-            const double w = QFontMetricsF(p_.font(), p_.device()).horizontalAdvance(value) + g_.u(4);
-            p_.fillRect(QRectF(QPointF(x - w / 2, y_text + g_.u(1)), QSizeF(w, h - g_.u(2))), Qt::white);
-            text(QRectF(QPointF(x - slot_width / 2, y_text), QSizeF(slot_width, h)), Qt::AlignCenter, value);
+            text(g_.diff_labels[i], Qt::AlignCenter, chart_diff_value_text(d_, i));
 
             p_.setFont(font(12, true));
             text(QRectF(QPointF(x - slot_width / 2, plot.bottom() + g_.u(4)), QSizeF(slot_width, g_.u(16))),
@@ -467,6 +465,69 @@ tChartGeometry::tChartGeometry(const QRectF& rect, const tChartData& data)
     diff_plot = QRectF(at(plot_left, diff_top), at(plot_right, diff_bottom));
     diff_count = data.diff_count == chart_pairs ? chart_pairs : chart_scores;
     diff_range = diff_axis_range(data);
+    place_labels(data);
+}
+
+void tChartGeometry::place_labels(const tChartData& data)
+{
+    // The cut's text: beside the line, below or above it, at the plot's left
+    // or right end or between two scores, wherever no score's limits or
+    // marker lie; the first place is the left end, below the line.
+    const QRectF& plot = profile_plot;
+    const double cut_y = index_y(data.low_cut);
+    const double w = QFontMetricsF(chart_font(u(11))).horizontalAdvance(chart_low_cut_text(data)) + u(4);
+    const double h = u(16);
+    std::vector<QRectF> marks;
+    for (int k = 1; k <= chart_scores; ++k) {
+        const double top = std::min({index_y(data.upper[k - 1]), index_y(data.score[k - 1]), index_y(data.lower[k - 1])});
+        const double bottom = std::max({index_y(data.upper[k - 1]), index_y(data.score[k - 1]), index_y(data.lower[k - 1])});
+        marks.push_back(QRectF(QPointF(slot_x(k) - u(10), top - u(10)), QPointF(slot_x(k) + u(10), bottom + u(10))));
+    }
+    std::vector<double> lefts = {plot.left() + u(4), plot.right() - u(4) - w};
+    for (int k = 1; k < chart_scores; ++k)
+        lefts.push_back(plot.left() + k * plot.width() / chart_scores - w / 2);
+    low_cut_label = QRectF(QPointF(lefts[0], cut_y + u(2)), QSizeF(w, h));
+    bool placed = false;
+    for (const double left : lefts) {
+        for (const double top : {cut_y + u(2), cut_y - u(2) - h}) {
+            const QRectF box(QPointF(left, top), QSizeF(w, h));
+            const bool clear = std::none_of(marks.begin(), marks.end(),
+                                            [&box](const QRectF& m) { return m.intersects(box); });
+            if (!placed && clear && plot.contains(box)) {
+                low_cut_label = box;
+                placed = true;
+            }
+        }
+    }
+
+    // Each value at its bar's end; where a dashed cut line would cross it,
+    // beyond that line, away from zero.
+    const double line = u(1.5); // half a cut line's width, and a little room
+    for (int i = 0; i < diff_count; ++i) {
+        const QFont font = chart_font(u(10.5), data.diff_abnormal[i]);
+        const double text_w = QFontMetricsF(font).horizontalAdvance(chart_diff_value_text(data, i)) + u(4);
+        const double text_h = u(14);
+        const bool up = data.diff[i] >= 0;
+        const double end = diff_y(data.diff[i]);
+        double top = up ? end - text_h - u(1) : end + u(1);
+        for (const double cut : {data.diff_cut[i], -data.diff_cut[i]}) {
+            const double y = diff_y(cut);
+            if (y + line > top && y - line < top + text_h)
+                top = up ? y - line - u(1) - text_h : y + line + u(1);
+        }
+        diff_labels[i] = QRectF(QPointF(diff_x(i) - text_w / 2, top), QSizeF(text_w, text_h));
+    }
+}
+
+QString chart_low_cut_text(const tChartData& data)
+{
+    return QStringLiteral("Abnormally low below %1 (%2)").arg(QString::asprintf("%.1f", data.low_cut),
+                                                            data.criterion_label());
+}
+
+QString chart_diff_value_text(const tChartData& data, int i)
+{
+    return data.diff_text[i].isEmpty() ? signed_text(data.diff[i]) : data.diff_text[i];
 }
 
 void tChartGeometry::lay_out_notes(const QString& notes)

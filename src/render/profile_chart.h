@@ -16,6 +16,8 @@
 #include <QRectF>
 #include <QStringList>
 
+#include <array>
+
 class QPainter;
 
 // The chart is designed on an 800 x 600 box; drawn into any rectangle it
@@ -46,6 +48,13 @@ public:
     int note_pixels = 12;
     bool notes_cut = false;
 
+    // The boxes of the texts set among the marks, clear of them: the
+    // criterion's cut ("Abnormally low below ..."), clear of every score's
+    // limits and marker where the plot has room; each difference's value,
+    // clear of its dashed cut lines.
+    QRectF low_cut_label;
+    std::array<QRectF, chart_pairs> diff_labels{};
+
     // Device coordinates of a value on the Index axis, of slot 1..4, of a
     // difference and of difference 0..diff_count-1.
     double index_y(double value) const;
@@ -59,12 +68,18 @@ public:
 private:
     QPointF at(double x, double y) const;
     void lay_out_notes(const QString& notes);
+    void place_labels(const tChartData& data);
 };
 
 // Colours, exposed for the tests; each only repeats what a shape says.
 QColor chart_score_colour();    // a score within the normal range
 QColor chart_low_colour();      // an abnormally low score, an abnormal difference
 QColor chart_mean_line_colour();
+
+// The text beside the criterion's cut line.
+QString chart_low_cut_text(const tChartData& data);
+// The label of a difference: as the report prints it.
+QString chart_diff_value_text(const tChartData& data, int i);
 
 void draw_profile_chart(QPainter& painter, const QRectF& rect, const tChartData& data);
 

@@ -308,3 +308,43 @@ TEST(ProfileChart, AbnormalDifferenceBarsAreHatchedRisingToTheRight)
         EXPECT_LT(falling, dark_pixels / 4);
     }
 }
+
+// The cut's text stands clear of every score's limits and marker (here VC's
+// limits span the cut), and no value label is crossed by a dashed cut line
+// (values just beside their cuts), at any size.
+TEST(ProfileChart, CutTextAndValueLabelsStandClearOfTheMarks)
+{
+    tChartData data = sample();
+    data.score[0] = 80;
+    data.lower[0] = 74;
+    data.upper[0] = 86;
+    data.low_cut = 80.8;
+    data.diff = {12.4, -11.1, -9, 7.7};
+    data.diff_cut = {13.5, 12.5, 10.5, 16.5};
+    data.diff_text = {"12.4", "\u221211.1", "\u22129.0", "7.7"};
+    const double range = 30; // 16.5 with room, rounded up to tens
+    for (const QSizeF size : {QSizeF(800, 600), QSizeF(1600, 1200)}) {
+        const tChartGeometry g(QRectF(QPointF(0, 0), size), data);
+        const QRectF& plot = g.profile_plot;
+        for (int k = 1; k <= chart_scores; ++k) {
+            // The limits' bar with its caps, and the marker (at most 9 design units across).
+            const QRectF mark(QPointF(slot_x(plot, k) - g.u(9), index_y(plot, data.upper[k - 1]) - g.u(9)),
+                              QPointF(slot_x(plot, k) + g.u(9), index_y(plot, data.lower[k - 1]) + g.u(9)));
+            EXPECT_FALSE(g.low_cut_label.intersects(mark)) << k;
+        }
+        EXPECT_TRUE(plot.contains(g.low_cut_label));
+        EXPECT_LT(std::abs(g.low_cut_label.center().y() - index_y(plot, 80.8)), g.u(16)); // beside its line
+
+        for (int i = 0; i < data.diff_count; ++i) {
+            const QRectF& label = g.diff_labels[i];
+            for (const double cut : {data.diff_cut[i], -data.diff_cut[i]}) {
+                const double y = diff_y(g.diff_plot, range, cut);
+                EXPECT_TRUE(label.bottom() < y - g.u(0.7) || label.top() > y + g.u(0.7)) << i << " " << cut;
+            }
+            // Near its bar's end, on the side away from zero.
+            const double end = diff_y(g.diff_plot, range, data.diff[i]);
+            EXPECT_LT(std::min(std::abs(label.bottom() - end), std::abs(label.top() - end)), g.u(20)) << i;
+            EXPECT_NEAR(label.center().x(), diff_x(g.diff_plot, 4, i), 1e-6);
+        }
+    }
+}
