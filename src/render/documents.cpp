@@ -112,20 +112,36 @@ QRectF chart_area(const QPaintDevice& device)
 // Notes too long for the chart's rows (from a case file) are printed whole
 // under the chart: a page of the PDF never cuts them.
 void draw_whole_notes(QPainter& painter, const QPaintDevice& device, const QRectF& chart,
-                      QString notes, double bottom)
+                      const QString& notes, double bottom)
 {
-    // One paragraph, as the chart runs them on, so that any note fits the page.
-    notes.replace(QChar(QChar::LineSeparator), QStringLiteral(" / "));
     painter.save();
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(9);
-    painter.setFont(font);
     painter.setPen(Qt::black);
     const double top = chart.bottom() + device.logicalDpiY() / 6.0;
     const QRectF below(chart.left(), top, chart.width(), std::max(0.0, bottom - top));
-    painter.drawText(below, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-                     QStringLiteral("Notes: ") + notes);
+    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+    // The note's own line breaks, in the largest size that fits; notes of
+    // very many lines run on, each line after a " / ".
+    QString broken = notes;
+    broken.replace(QChar(QChar::LineSeparator), QLatin1Char('\n'));
+    QString run_on = notes;
+    run_on.replace(QChar(QChar::LineSeparator), QStringLiteral(" / "));
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    QString text = QStringLiteral("Notes: ") + run_on;
+    font.setPointSizeF(9);
+    for (const double points : {9.0, 8.0, 7.0}) {
+        QFont sized = font;
+        sized.setPointSizeF(points);
+        painter.setFont(sized);
+        const QString candidate = QStringLiteral("Notes: ") + broken;
+        if (painter.boundingRect(below, flags, candidate).height() <= below.height()) {
+            text = candidate;
+            font = sized;
+            break;
+        }
+    }
+    painter.setFont(font);
+    painter.drawText(below, flags, text);
     painter.restore();
 }
 

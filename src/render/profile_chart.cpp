@@ -71,11 +71,12 @@ QFont chart_font(double pixels, bool bold = false, bool italic = false)
 
 // `text` wrapped at `width` in `font`, in design units; a line separator
 // ends a row.
-QStringList wrapped_rows(const QString& text, const QFont& font, double width)
+QStringList wrapped_rows(const QString& text, const QFont& font, double width,
+                         QTextOption::WrapMode mode = QTextOption::WrapAtWordBoundaryOrAnywhere)
 {
     QTextLayout layout(text, font);
     QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setWrapMode(mode);
     layout.setTextOption(option);
     layout.beginLayout();
     QStringList rows;
@@ -539,13 +540,14 @@ void tChartGeometry::lay_out_notes(const QString& notes)
     // A little room for the rounding of scaled fonts.
     const double width = (design_width - 2 * margin) * 0.97;
     const QString prefix = QStringLiteral("Notes: ");
-    QString run_on = notes;
-    run_on.replace(QChar(QChar::LineSeparator), QStringLiteral(" / "));
-    constexpr int sizes[] = {12, 11, 10, 9};
-    for (const QString& text : {notes, run_on})
+    // Never smaller than 11 pixels, and the note's own line breaks stay.
+    // Rows break between words; where that takes too many rows (a note typed
+    // without a blank would leave "Notes:" alone on the first), anywhere.
+    constexpr int sizes[] = {12, 11};
+    for (const QTextOption::WrapMode mode : {QTextOption::WrapAtWordBoundaryOrAnywhere, QTextOption::WrapAnywhere})
         for (const int pixels : sizes) {
             note_pixels = pixels;
-            note_rows = wrapped_rows(prefix + text, notes_font(pixels), width);
+            note_rows = wrapped_rows(prefix + notes, notes_font(pixels), width, mode);
             if (note_rows.size() <= max_note_rows)
                 return;
         }

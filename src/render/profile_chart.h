@@ -39,11 +39,11 @@ public:
     double diff_range = 20; // the difference axis runs from -diff_range to +diff_range
 
     // The notes under the title, "Notes: " first, wrapped into at most
-    // max_note_rows rows of note_pixels (design units); the Index plot starts
-    // below them. The font gets smaller before anything is cut; notes_cut is
-    // set, and the last row ends in an ellipsis, only for notes that do not
-    // fit at the smallest size (never for the worksheet's 250 characters).
-    static constexpr int max_note_rows = 4;
+    // max_note_rows rows of note_pixels (design units, 12 or 11); the Index
+    // plot starts below them. notes_cut is set, and the last row ends in an
+    // ellipsis, only for notes that do not fit at 11 (never for the
+    // worksheet's 250 characters, however wide they are).
+    static constexpr int max_note_rows = 6;
     QStringList note_rows;
     int note_pixels = 12;
     bool notes_cut = false;

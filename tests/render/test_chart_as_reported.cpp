@@ -156,6 +156,21 @@ TEST(ChartNotes, TwoHundredFiftyCharactersShowWhole)
     EXPECT_TRUE(QString::fromUtf8(chart_svg(d)).contains(QStringLiteral("twelve months time")));
 }
 
+// 250 characters without a blank, the widest letter, as the memo wraps them
+// (anywhere): whole, at 11 pixels or more, with nothing added.
+TEST(ChartNotes, TwoHundredFiftyCharactersWithoutABlankShowWholeInAReadableSize)
+{
+    const std::string wide(250, 'W');
+    const tChartData d = chart_of(
+        make_inputs({"100", "95", "110.5", "60"}, 1, 0, 4, {wide.substr(0, 88), wide.substr(88, 88), wide.substr(176)}));
+    for (const QSizeF size : {QSizeF(800, 600), QSizeF(1600, 1200)}) {
+        const tChartGeometry g(QRectF(QPointF(0, 0), size), d);
+        EXPECT_FALSE(g.notes_cut);
+        EXPECT_GE(g.note_pixels, 11);
+        EXPECT_EQ(g.note_rows.join(QString()), QStringLiteral("Notes: ") + QString::fromStdString(wide));
+    }
+}
+
 TEST(ChartNotes, NotesBeyondTheRowsEndInAnEllipsisButThePdfPageHoldsThemWhole)
 {
     const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
