@@ -49,13 +49,26 @@ double note_row_height(int pixels)
     return pixels * 1.25;
 }
 
-QFont notes_font(int pixels)
+QFont notes_font(int pixels, bool italic)
 {
     QFont f(QStringLiteral("Liberation Sans"));
     f.setStyleHint(QFont::SansSerif);
     f.setPixelSize(pixels);
-    f.setItalic(true);
+    f.setItalic(italic);
     return f;
+}
+
+// Whether the italic face has every character of `text`. The italic faces
+// of the usual fallback fonts lack scripts (Arabic, among others) that their
+// upright faces have, so such notes are set upright, where the font system
+// finds a font that has them, rather than as empty boxes.
+bool italic_has_all(const QString& text)
+{
+    const QFontMetricsF metrics(notes_font(12, true));
+    for (const char32_t c : text.toUcs4())
+        if (c > 0x20 && c != QChar::LineSeparator && !metrics.inFontUcs4(c))
+            return false;
+    return true;
 }
 
 // The chart's sans font at `pixels` device pixels.
@@ -191,7 +204,7 @@ private:
              Qt::AlignLeft | Qt::AlignVCenter, options);
 
         if (!g_.note_rows.isEmpty()) {
-            p_.setFont(font(g_.note_pixels, false, true));
+            p_.setFont(font(g_.note_pixels, false, g_.notes_italic));
             const double row = note_row_height(g_.note_pixels);
             for (int i = 0; i < g_.note_rows.size(); ++i)
                 text(QRectF(at(margin, notes_top + i * row), QSizeF(g_.u(width), g_.u(row))),
@@ -540,6 +553,7 @@ void tChartGeometry::lay_out_notes(const QString& notes)
     // A little room for the rounding of scaled fonts.
     const double width = (design_width - 2 * margin) * 0.97;
     const QString prefix = QStringLiteral("Notes: ");
+    notes_italic = italic_has_all(notes);
     // Never smaller than 11 pixels, and the note's own line breaks stay.
     // Rows break between words; where that takes too many rows (a note typed
     // without a blank would leave "Notes:" alone on the first), anywhere.
@@ -547,14 +561,14 @@ void tChartGeometry::lay_out_notes(const QString& notes)
     for (const QTextOption::WrapMode mode : {QTextOption::WrapAtWordBoundaryOrAnywhere, QTextOption::WrapAnywhere})
         for (const int pixels : sizes) {
             note_pixels = pixels;
-            note_rows = wrapped_rows(prefix + notes, notes_font(pixels), width, mode);
+            note_rows = wrapped_rows(prefix + notes, notes_font(pixels, notes_italic), width, mode);
             if (note_rows.size() <= max_note_rows)
                 return;
         }
     // Far beyond 250 characters: the last row says that more follows.
     QStringList rest = note_rows.mid(max_note_rows - 1);
     note_rows = note_rows.mid(0, max_note_rows - 1);
-    note_rows << QFontMetricsF(notes_font(note_pixels))
+    note_rows << QFontMetricsF(notes_font(note_pixels, notes_italic))
                      .elidedText(rest.join(QLatin1Char(' ')) + QChar(0x2026), Qt::ElideRight, width);
     notes_cut = true;
 }

@@ -47,6 +47,8 @@ public:
     QStringList note_rows;
     int note_pixels = 12;
     bool notes_cut = false;
+    // Italic unless the italic face lacks a character of the notes.
+    bool notes_italic = true;
 
     // The boxes of the texts set among the marks, clear of them: the
     // criterion's cut ("Abnormally low below ..."), clear of every score's

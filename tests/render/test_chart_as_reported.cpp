@@ -9,7 +9,10 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QGlyphRun>
 #include <QProcess>
+#include <QRawFont>
+#include <QTextLayout>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -169,6 +172,32 @@ TEST(ChartNotes, TwoHundredFiftyCharactersWithoutABlankShowWholeInAReadableSize)
         EXPECT_GE(g.note_pixels, 11);
         EXPECT_EQ(g.note_rows.join(QString()), QStringLiteral("Notes: ") + QString::fromStdString(wide));
     }
+}
+
+// Notes in a script the chart's italic face lacks are set in a face whose
+// fallback draws every character: no glyph is the empty box (glyph 0).
+TEST(ChartNotes, ArabicNotesAreDrawnWithRealGlyphs)
+{
+    const std::string arabic = "\u0645\u0631\u0627\u062c\u0639\u0629 \u0628\u0639\u062f \u0633\u0646\u0629";
+    const tChartData d = chart_of(make_inputs({"100", "95", "110.5", "60"}, 1, 0, 4, {arabic}));
+    const tChartGeometry g(QRectF(0, 0, 800, 600), d);
+    EXPECT_TRUE(tChartGeometry(QRectF(0, 0, 800, 600), chart_of(make_inputs({"100", "95", "110.5", "60"}, 1, 0, 4,
+                                                                             {"seen again"})))
+                    .notes_italic);
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(g.note_pixels);
+    font.setItalic(g.notes_italic);
+    QTextLayout layout(g.note_rows.join(QLatin1Char(' ')), font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    int glyphs = 0;
+    for (const QGlyphRun& run : layout.glyphRuns())
+        for (const quint32 glyph : run.glyphIndexes()) {
+            ++glyphs;
+            EXPECT_NE(glyph, 0u) << run.rawFont().familyName().toStdString();
+        }
+    EXPECT_GT(glyphs, 15);
 }
 
 TEST(ChartNotes, NotesBeyondTheRowsEndInAnEllipsisButThePdfPageHoldsThemWhole)
