@@ -10,10 +10,13 @@
 #include "render/whole_file.h"
 
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPushButton>
 
+#include <algorithm>
 #include <exception>
 #include <vector>
 
@@ -108,9 +111,31 @@ tChartWindow::tChartWindow(QWidget* parent) : QDialog(parent)
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     cmdClose->setDefault(true);
 
-    fit_window_to_screen(this); // scrolls on a screen too small for it
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        fit_chart_to(screen->availableGeometry(), window_frame_allowance());
     connect(cmdSaveChart, &QPushButton::clicked, this, &tChartWindow::cmdSaveChartClick);
     connect(cmdClose, &QPushButton::clicked, this, &tChartWindow::cmdCloseClick);
+}
+
+void tChartWindow::fit_chart_to(const QRect& available, const QSize& frame)
+{
+    const QSize room = available.size() - frame;
+    const double scale = std::min({1.0, double(room.width()) / ChartWidth,
+                                   double(room.height() - ButtonRow) / ChartHeight});
+    const int width = int(ChartWidth * scale);
+    const int height = int(ChartHeight * scale);
+    const int buttons = 2 * 161 + 28 + 16;
+    if (width < buttons || height < ButtonRow) {
+        fit_window_to(this, available, frame); // a screen too small even for that: it scrolls
+        return;
+    }
+    pnlChart->setGeometry(0, 0, width, height);
+    cmdSaveChart->move(width - 2 * 161 - 28, height + 10);
+    cmdClose->move(width - 161 - 16, height + 10);
+    setFixedSize(width, height + ButtonRow);
+    if (scale < 1.0)
+        move(available.left() + (available.width() - this->width() - frame.width()) / 2,
+             available.top() + (available.height() - this->height() - frame.height()) / 2);
 }
 
 // Saves the chart in the format that chart_save_target gives for the name

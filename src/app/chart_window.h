@@ -47,6 +47,11 @@ public:
 
     void set_chart(const tChartData& data) { pnlChart->set_chart(data); }
 
+    // On a screen whose available area (less the window frame) is smaller
+    // than the designed window, the chart is drawn smaller, whole, legend
+    // included, with the buttons under it; otherwise the designed size.
+    void fit_chart_to(const QRect& available, const QSize& frame);
+
 public slots:
     void cmdSaveChartClick();
     void cmdCloseClick();

@@ -2,6 +2,7 @@
 // of 1.5 on 1024 x 768 leaves 682 x 512 logical pixels): they fit, frame
 // included, their controls keep their designed sizes and scroll, and the
 // focused control is scrolled into view. Where they fit, nothing changes.
+#include "app/chart_window.h"
 #include "app/screen_fit.h"
 #include "test_worksheet_fixture.h"
 
@@ -58,6 +59,24 @@ TEST_F(tWorksheetTest, OutputWindowFitsASmallScreenWithItsMenuBar)
     EXPECT_EQ(area->widget()->size(), QSize(792, 554));
     EXPECT_EQ(results->memoResults->size(), QSize(769, 452));
     EXPECT_LT(results->size().height(), designed.height());
+}
+
+// The chart is drawn smaller, whole with its legend, and nothing scrolls.
+TEST_F(tWorksheetTest, ChartWindowFitsASmallScreenWhole)
+{
+    start();
+    tChartWindow chart;
+    chart.fit_chart_to(small_screen, frame);
+    EXPECT_LE(chart.width() + frame.width(), small_screen.width());
+    EXPECT_LE(chart.height() + frame.height(), small_screen.height());
+    EXPECT_EQ(chart.findChild<QScrollArea*>(), nullptr);
+    const QSize view = chart.pnlChart->size();
+    EXPECT_NEAR(double(view.width()) / view.height(), 800.0 / 600.0, 0.01); // the chart's shape
+    EXPECT_TRUE(chart.rect().contains(chart.pnlChart->geometry()));
+    for (QPushButton* button : {chart.cmdSaveChart, chart.cmdClose}) {
+        EXPECT_TRUE(chart.rect().contains(button->geometry()));
+        EXPECT_GE(button->y(), chart.pnlChart->geometry().bottom());
+    }
 }
 
 TEST_F(tWorksheetTest, WindowsThatFitAreLeftAsDesigned)
