@@ -3,6 +3,8 @@
 // Enter or Return presses the focused button in all three windows.
 #include "test_worksheet_fixture.h"
 
+#include <QClipboard>
+
 #include "app/matrix_dialog.h"
 
 #include <QDialog>
@@ -32,7 +34,8 @@ TEST_F(tWorksheetTest, RefusedKeyLeavesTextCaretAndSelectionAsTheyWere)
         Qt::Key key;
         Qt::KeyboardModifiers modifiers;
     } refused[] = {{Qt::Key_A, Qt::NoModifier}, {Qt::Key_Escape, Qt::NoModifier},
-                   {Qt::Key_V, Qt::ControlModifier}};
+                   {Qt::Key_V, Qt::ControlModifier}}; // a paste of text that is no number
+    QApplication::clipboard()->setText(QStringLiteral("8a"));
     for (const auto& r : refused) {
         tSeenBox seen;
         answer_next_box(QStringLiteral("OK"), &seen);
@@ -82,8 +85,10 @@ TEST_F(tWorksheetTest, EnterAndReturnPressTheFocusedButtonInEveryWindow)
     QTest::keyClick(ws->cmdCompute, Qt::Key_Return);
     ASSERT_TRUE(results->isVisible());
 
-    // Output window: Clear Results, then Return to Worksheet.
+    // Output window: Clear Results (the report discarded), then Return to
+    // Worksheet.
     ASSERT_TRUE(QTest::qWaitForWindowActive(results.get()));
+    answer_next_box(QStringLiteral("&Discard"));
     results->cmdClearResults->setFocus();
     QTest::keyClick(results->cmdClearResults, Qt::Key_Return);
     EXPECT_TRUE(results->memoResults->toPlainText().isEmpty());
