@@ -177,7 +177,9 @@ private:
                            : QStringLiteral("Deviations from the case's mean"))
               + (d_.bonferroni ? QStringLiteral(", sequential Bonferroni correction")
                                : QStringLiteral(", no Bonferroni correction"))
-              + QStringLiteral(", abnormality criterion ") + d_.criterion_label();
+              + QStringLiteral(", abnormality criterion ") + d_.criterion_label()
+              + (d_.norms_name.isEmpty() ? QString()
+                                         : QStringLiteral(", normative data: ") + d_.norms_name);
         p_.setFont(font(12.5));
         text(QRectF(at(margin, margin + 26), QSizeF(g_.u(width), g_.u(18))),
              Qt::AlignLeft | Qt::AlignVCenter, options);
