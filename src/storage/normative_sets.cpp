@@ -5,6 +5,7 @@
 #include "common/notes_text.h"
 #include "common/replacing_file.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 
@@ -228,6 +229,14 @@ bool parse_norms_number(const std::string& text, extended& value)
     const extended magnitude = static_cast<extended>(mantissa) / power_of_ten(decimals);
     value = negative ? -magnitude : magnitude;
     return true;
+}
+
+bool norms_value_of_double(double figure, extended& value)
+{
+    char text[400];
+    const std::to_chars_result r
+        = std::to_chars(text, text + sizeof text, figure, std::chars_format::fixed);
+    return r.ec == std::errc() && parse_norms_number(std::string(text, r.ptr), value);
 }
 
 std::string norms_number_text(extended value)
