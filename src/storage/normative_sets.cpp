@@ -5,7 +5,7 @@
 #include "common/notes_text.h"
 #include "common/replacing_file.h"
 
-#include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -233,10 +233,25 @@ bool parse_norms_number(const std::string& text, extended& value)
 
 bool norms_value_of_double(double figure, extended& value)
 {
-    char text[400];
-    const std::to_chars_result r
-        = std::to_chars(text, text + sizeof text, figure, std::chars_format::fixed);
-    return r.ec == std::errc() && parse_norms_number(std::string(text, r.ptr), value);
+    // The shortest decimal of at most six decimals within a few units of the
+    // double's last place: a window's parser need not give the nearest
+    // double to what was typed.
+    if (!std::isfinite(figure) || std::fabs(figure) >= 1e9)
+        return false;
+    for (int d = 0; d <= norms_max_decimals; ++d) {
+        const double scaled = figure * static_cast<double>(power_of_ten(d));
+        const double units = std::round(scaled);
+        if (std::fabs(scaled - units) > 1e-9 * std::max(1.0, std::fabs(scaled)))
+            continue;
+        std::string digits = std::to_string(static_cast<long long>(std::fabs(units)));
+        if (d > 0) {
+            if (digits.size() <= static_cast<std::size_t>(d))
+                digits.insert(0, static_cast<std::size_t>(d) + 1 - digits.size(), '0');
+            digits.insert(digits.size() - static_cast<std::size_t>(d), ".");
+        }
+        return parse_norms_number((units < 0 ? "-" : "") + digits, value);
+    }
+    return false;
 }
 
 std::string norms_number_text(extended value)

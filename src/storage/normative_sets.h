@@ -50,8 +50,10 @@ struct tNormativeSet {
 // A decimal as described above. False when the text is not one.
 bool parse_norms_number(const std::string& text, extended& value);
 // A figure the windows hold as a double (a cell of the matrix dialog): the
-// decimal that the double shows shortest, read as parse_norms_number reads
-// it, so that 0.61 typed in a window and 0.61 in a file are the same value.
+// decimal of at most six decimals that the double stands for (within a few
+// units of its last place), read as parse_norms_number reads it, so that
+// 0.61 typed in a window and 0.61 in a file are the same value. False when
+// the double is no such decimal.
 bool norms_value_of_double(double figure, extended& value);
 // The shortest decimal (at most six decimals) that reads back to `value`,
 // for a value read by parse_norms_number.

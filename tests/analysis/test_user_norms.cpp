@@ -7,6 +7,7 @@
 
 #include "analysis/case_figures.h"
 #include "analysis/normative_data.h"
+#include "methods/score_entry.h"
 #include "numerics/distrib.h"
 
 #include <gtest/gtest.h>
@@ -194,12 +195,13 @@ TEST(UserNorms, EnteredAndImportedSetsGiveTheSameReport)
 {
     tNormativeSet entered;
     entered.name = "Edition B";
-    const double rels[4] = {0.93, 0.91, 0.92, 0.88};
-    const double cells[4][4] = {{1}, {0.58, 1}, {0.6, 0.55, 1}, {0.41, 0.5, 0.47, 1}};
+    const char* const rels[4] = {"0.93", "0.91", "0.92", "0.88"};
+    // The cells as typed, read by the matrix dialog's own parser.
+    const char* const cells[4][4] = {{"1"}, {"0.58", "1"}, {"0.6", "0.55", "1"}, {"0.41", "0.5", "0.47", "1"}};
     for (int i = 0; i < 4; ++i) {
-        ASSERT_TRUE(norms_value_of_double(rels[i], entered.rels[i]));
+        ASSERT_TRUE(parse_norms_number(rels[i], entered.rels[i]));
         for (int j = 0; j <= i; ++j)
-            ASSERT_TRUE(norms_value_of_double(cells[i][j], entered.corr[i][j]));
+            ASSERT_TRUE(norms_value_of_double(ParseCellText(cells[i][j]), entered.corr[i][j])) << cells[i][j];
     }
     ASSERT_EQ(check_normative_set(entered).message, "");
 
