@@ -181,8 +181,11 @@ private:
               + (d_.norms_name.isEmpty() ? QString()
                                          : QStringLiteral(", normative data: ") + d_.norms_name);
         p_.setFont(font(12.5));
+        // A long name of the user's normative data is cut at the chart's edge.
+        const QString shown = QFontMetricsF(p_.font(), p_.device())
+                                  .elidedText(options, Qt::ElideRight, g_.u(width));
         text(QRectF(at(margin, margin + 26), QSizeF(g_.u(width), g_.u(18))),
-             Qt::AlignLeft | Qt::AlignVCenter, options);
+             Qt::AlignLeft | Qt::AlignVCenter, shown);
 
         if (!g_.note_rows.isEmpty()) {
             p_.setFont(font(g_.note_pixels, false, true));
