@@ -297,8 +297,9 @@ void tNormsSetDialog::cmdOKClick()
     for (int k = 0; k < 4; ++k) {
         const std::string text = utf8(txtReliability[k]->text().trimmed());
         if (!parse_norms_number(text, set_.rels[k])) {
-            user_messages().warning(std::string("The reliability of ") + score_captions[k]
-                                    + " is not a number (a plain decimal such as 0.85, at most "
+            std::string caption = score_captions[k];
+            caption.pop_back(); // its colon
+            user_messages().warning("The reliability of " + caption + " is not a number (a plain decimal such as 0.85, at most "
                                     + std::to_string(norms_max_decimals) + " decimals).");
             txtReliability[k]->setFocus();
             txtReliability[k]->selectAll();
@@ -336,6 +337,7 @@ tNormsDialog::tNormsDialog(tNormsStore& store, QWidget* owner) : QDialog(owner),
     lblChosen = label(QString(), this, QRect(12, 292, 516, 56));
     lblChosen->setObjectName(QStringLiteral("lblChosen"));
     lblChosen->setWordWrap(true);
+    lblChosen->setTextFormat(Qt::PlainText); // a name is never markup
     lblChosen->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     const int left = 344, width = 184, height = 30;

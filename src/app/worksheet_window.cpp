@@ -268,6 +268,7 @@ void tWorksheetWindow::build_controls()
     lblNorms = new QLabel(this);
     lblNorms->setObjectName(QStringLiteral("lblNorms"));
     lblNorms->setGeometry(16, 552, 760, 18);
+    lblNorms->setTextFormat(Qt::PlainText); // a set's name is never markup
     connect(cmdNorms, &QPushButton::clicked, this, &tWorksheetWindow::cmdNormsClick);
     connect(cmdCompute, &QPushButton::clicked, this, &tWorksheetWindow::cmdComputeClick);
     connect(btnclearData, &QPushButton::clicked, this, &tWorksheetWindow::btnclearDataClick);
