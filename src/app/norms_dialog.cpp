@@ -238,6 +238,7 @@ tNormsSetDialog::tNormsSetDialog(const tNormativeSet& start, std::vector<std::st
                              "cmdCorrelations");
     cmdOK = button(QStringLiteral("OK"), this, QRect(246, 344, 98, 34), "cmdOK");
     cmdCancel = button(QStringLiteral("Cancel"), this, QRect(350, 344, 98, 34), "cmdCancel");
+    cmdOK->setDefault(true); // Enter in a field checks and keeps the set
     connect(cmdCorrelations, &QPushButton::clicked, this, &tNormsSetDialog::cmdCorrelationsClick);
     connect(cmdOK, &QPushButton::clicked, this, &tNormsSetDialog::cmdOKClick);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
