@@ -90,7 +90,7 @@ tAnalysisOutcome run_analysis(const tAnalysisInputs& inputs, tReportSink& sink,
         return {tRunResult::InvalidField, failed, nullptr};
 
     // The entered matrix is kept for the worksheet; the analysis itself
-    // always uses the built-in normative correlations.
+    // uses the normative data of the inputs.
     if (MatrixEntryEnabled && enter_matrix(hooks))
         return {tRunResult::Abandoned, 0, nullptr};
 
@@ -102,7 +102,7 @@ tAnalysisOutcome run_analysis(const tAnalysisInputs& inputs, tReportSink& sink,
     figures->mode = inputs.mode;
     figures->correction = inputs.correction;
     figures->note_lines = inputs.note_lines;
-    compute_case_figures(scores, inputs.criterion_item, *figures);
+    compute_case_figures(scores, inputs.criterion_item, *figures, inputs.norms);
 
     call(hooks.hand_over);
 

@@ -28,6 +28,8 @@ public:
     bool has_lines() const override { return !lines.empty(); }
 };
 
+struct tNormativeData;
+
 struct tAnalysisInputs {
     std::array<std::string, 4> score_texts;    // txtInput1..txtInput4
     std::array<std::string, 4> label_captions; // Label1..Label4
@@ -37,6 +39,9 @@ struct tAnalysisInputs {
     std::vector<std::string> note_lines; // memoComments, lines as displayed, UTF-8
     std::string notes_caption = "User's Notes:";
     std::string app_title;
+    // The normative data chosen for the run, prepared once (null: the
+    // built-in set).
+    std::shared_ptr<const tNormativeData> norms;
 };
 
 // The caller's matrix for the matrix-entry dialog: [column][row] from 1.

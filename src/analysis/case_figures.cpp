@@ -2,10 +2,31 @@
 
 #include "methods/psychometrics.h"
 
-void compute_case_figures(const tVector& scores, int criterion_item, tCaseFigures& out)
+#include <utility>
+
+std::string tCaseFigures::user_norms_name() const
 {
-    tNormativeData norms;
-    SetUpNormativeData(norms);
+    return norms && norms->user_set ? norms->set_name : std::string();
+}
+
+std::shared_ptr<const tNormativeData> built_in_normative_data()
+{
+    // Made on first use and never changed: threads may share it.
+    static const std::shared_ptr<const tNormativeData> built_in = [] {
+        auto norms = std::make_shared<tNormativeData>();
+        SetUpNormativeData(*norms);
+        return std::shared_ptr<const tNormativeData>(std::move(norms));
+    }();
+    return built_in;
+}
+
+void compute_case_figures(const tVector& scores, int criterion_item, tCaseFigures& out,
+                          std::shared_ptr<const tNormativeData> norms_ptr)
+{
+    if (!norms_ptr)
+        norms_ptr = built_in_normative_data();
+    const tNormativeData& norms = *norms_ptr;
+    out.norms = std::move(norms_ptr);
 
     out.criterion_item = criterion_item;
     out.N = norms.N;

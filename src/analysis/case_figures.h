@@ -8,6 +8,7 @@
 #include "analysis/sections.h"
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,11 +30,22 @@ struct tCaseFigures {
     tProfileSection profile;
     tBaseRates rates;
     long mc_trials = 0; // simulated profiles behind each base rate
+    // The normative data every figure came from (the built-in set or the
+    // user's).
+    std::shared_ptr<const tNormativeData> norms;
+
+    // The name of a set the user entered; empty for the built-in set.
+    std::string user_norms_name() const;
 
     const char* crit_label() const { return crit_labels[static_cast<size_t>(criterion_item)]; }
 };
 
 // Computes every section for valid scores (slots 1..4) under the criterion
-// item; the options of `out` other than the criterion are left as they are.
-// Draws the Monte Carlo from the process's random stream.
-void compute_case_figures(const tVector& scores, int criterion_item, tCaseFigures& out);
+// item from the normative data given (null: the built-in set); the options
+// of `out` other than the criterion are left as they are. Draws the Monte
+// Carlo from the process's random stream.
+void compute_case_figures(const tVector& scores, int criterion_item, tCaseFigures& out,
+                          std::shared_ptr<const tNormativeData> norms = nullptr);
+
+// The built-in set, prepared once for the process.
+std::shared_ptr<const tNormativeData> built_in_normative_data();

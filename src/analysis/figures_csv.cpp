@@ -177,6 +177,11 @@ std::vector<tColumn> build_columns()
             joined += (k == 0 ? "" : "\n") + f.note_lines[k];
         return csv_field(joined);
     });
+    // After every earlier column, so that those keep their places: the
+    // normative data the figures came from.
+    c.text("norms", [](const tCaseFigures& f) {
+        return csv_field(f.norms ? f.norms->set_name : std::string(built_in_norms_name));
+    });
     return c.columns;
 }
 
@@ -295,6 +300,8 @@ const char* const figures_csv_columns_help =
     "                         the Mahalanobis distance of the profile\n"
     "  pct_more_unusual       per cent of the population with a more unusual profile\n"
     "  notes                  the notes; a line feed separates note lines\n"
+    "  norms                  the normative data: \"Built-in (Orvane)\" or the name of\n"
+    "                         the set given with --norms\n"
     "\n"
     "Every column is written whatever the options. The report shows case_mean,\n"
     "the deviation columns and n_dev_abnormal... only without --pairwise, the pair\n"

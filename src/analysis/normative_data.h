@@ -1,14 +1,18 @@
-// The built-in normative data of the four Orvane Index scores, the derived
-// standard errors and standard deviations that every section needs, and the
-// criterion table of the abnormality options. Everything is rebuilt from
-// these constants at the start of every run; nothing here can be changed by
-// the user.
+// The normative data of the four Orvane Index scores, the derived standard
+// errors and standard deviations that every section needs, and the criterion
+// table of the abnormality options. The built-in set is the default and
+// cannot be changed; a set the user entered (another edition's reliabilities
+// and correlations; means 100 and SDs 15 as ever) is checked here before it
+// is used, and prepared once for any number of cases.
 #pragma once
 
 #include "common/extended.h"
+#include "methods/MC_engine.h"
 #include "numerics/matrix_handling.h"
+#include "storage/normative_sets.h"
 
 #include <array>
+#include <string>
 
 // Slots 1..4 in the order VC, PR, WM, PS, everywhere in the run and report.
 constexpr int index_count = 4;
@@ -28,9 +32,39 @@ struct tNormativeData {
     tMatrix SEMdiff_Pairwise{}; // above the diagonal only
     tVector SD_DevMean{};
     tMatrix SDdiff_Pairwise{};  // above the diagonal only
+
+    std::string set_name;   // the set's name
+    bool user_set = false;  // entered by the user, not the built-in set
+    // The Monte Carlo's correlation factor and unit-SD standard deviations,
+    // made once per set; each estimate adds its criterion and counts.
+    tMC_setup MC_prepared{};
 };
 
+// The built-in set's name (never a user set's name) and its figures.
+extern const char* const built_in_norms_name; // "Built-in (Orvane)"
+tNormativeSet built_in_normative_set();
+
+// The built-in set.
 void SetUpNormativeData(tNormativeData& norms);
+// Any set that check_normative_set passes.
+void SetUpNormativeData(const tNormativeSet& set, bool user_set, tNormativeData& norms);
+
+// Empty message when the set may be used; otherwise the first fault, naming
+// its field or cell, and the line it stood on in a file (0 when entered in a
+// window): the name; each reliability strictly between 0 and 1; each
+// correlation strictly between -1 and 1; the correlations positive definite
+// (their Choleski factor exists); and the reliabilities consistent with the
+// correlations: every difference and every deviation from the mean must keep
+// a true part, its standard deviation above its standard error of
+// measurement.
+struct tNormsProblem {
+    std::string message;
+    enum tField { none, name, reliability, correlation } field = none;
+    int row = 0;    // 1..4: the reliability, or the correlation cell's row
+    int column = 0; // 1..4: the correlation cell's column
+    int line = 0;
+};
+tNormsProblem check_normative_set(const tNormativeSet& set);
 
 // The criterion table, indexed by the item of the criterion option (0..6,
 // default 4). The deviates are stored with exactly these digits; they are
@@ -49,3 +83,7 @@ inline constexpr std::array<extended, criterion_count> crit_low_z = {
 inline constexpr std::array<extended, criterion_count> crit_abs_z = {
     1.150349L, 1.40961L, 1.4395315L, 1.644854L, 1.959964L, 2.326348L, 2.575829L,
 };
+
+// The text of an exported set read and checked: an empty message and the
+// set, or the first fault (of form or of figures) with its line.
+tNormsProblem normative_set_from_text(const std::string& text, tNormativeSet& set);

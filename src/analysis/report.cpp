@@ -259,7 +259,8 @@ void write_notes_block(tReportSink& sink, const std::string& caption,
     sink.append(" ");
 }
 
-void write_inputs_block(tReportSink& sink, int mode, int correction, const std::string& crit_label)
+void write_inputs_block(tReportSink& sink, int mode, int correction, const std::string& crit_label,
+                        const std::string& user_norms_name)
 {
     sink.append(" INPUTS:");
     if (mode == 0)
@@ -281,6 +282,10 @@ void write_inputs_block(tReportSink& sink, int mode, int correction, const std::
         sink.append(" An abnormally large DEVIATION score has been defined as a deviation exhibited by less than ");
     sink.append(" " + crit_label + " of the population, regardless of sign.");
     sink.append("");
+    if (!user_norms_name.empty()) {
+        sink.append(" Normative data: " + user_norms_name + ", entered by the user");
+        sink.append("");
+    }
     sink.append("");
 }
 
@@ -342,7 +347,8 @@ void write_report(tReportSink& sink, const tCaseFigures& figures, const std::str
         write_separator_block(sink);
     write_heading_block(sink, app_title);
     write_notes_block(sink, notes_caption, figures.note_lines);
-    write_inputs_block(sink, figures.mode, figures.correction, figures.crit_label());
+    write_inputs_block(sink, figures.mode, figures.correction, figures.crit_label(),
+                       figures.user_norms_name());
     write_index_block(sink, figures.index, figures.rates);
     if (figures.mode == 1)
         write_deviation_block(sink, figures.dev, figures.correction, figures.rates);

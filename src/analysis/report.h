@@ -49,8 +49,12 @@ void write_heading_block(tReportSink& sink, const std::string& app_title);
 // Block 2: the user's notes; nothing at all when there are none.
 void write_notes_block(tReportSink& sink, const std::string& caption,
                        const std::vector<std::string>& note_lines);
-// Block 3: the options of the run. crit_label is "25%" .. "1%".
-void write_inputs_block(tReportSink& sink, int mode, int correction, const std::string& crit_label);
+// Block 3: the options of the run. crit_label is "25%" .. "1%". With normative
+// data the user entered (user_norms_name not empty), one line names them
+// after the criterion's lines: " Normative data: <name>, entered by the user",
+// followed by an empty line; the built-in set adds nothing.
+void write_inputs_block(tReportSink& sink, int mode, int correction, const std::string& crit_label,
+                        const std::string& user_norms_name = std::string());
 // Block 4: scores, limits, percentile ranks, the count of low scores and its base rate.
 void write_index_block(tReportSink& sink, const tIndexSection& index, const tBaseRates& rates);
 // Block 5 (deviation mode): 5a or 5a' by the correction option, then 5b.

@@ -115,7 +115,8 @@ void compute_base_rates(const tNormativeData& norms, extended zLow, extended zAb
                         int n_dev_abnormal, int n_pair_abnormal, tBaseRates& out)
 {
     out = tBaseRates{};
-    get_MC_estimate_percent_abnorm_SUBSET_E(norms.corr_mat, norms.N, norms.required_vec, zLow,
-                                            zAbs, n_low, n_dev_abnormal, n_pair_abnormal,
-                                            out.mc_pct_low, out.mc_pct_dev, out.mc_pct_pair);
+    // The set's correlation factor, made when the set was prepared.
+    get_MC_estimate_percent_abnorm_prepared(norms.MC_prepared, zLow, zAbs, n_low, n_dev_abnormal,
+                                            n_pair_abnormal, out.mc_pct_low, out.mc_pct_dev,
+                                            out.mc_pct_pair);
 }

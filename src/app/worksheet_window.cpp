@@ -270,6 +270,15 @@ void tWorksheetWindow::build_controls()
     cmdCompute = make_button(QStringLiteral("Compute"), this, QRect(28, 506, 165, 37));
     btnclearData = make_button(QStringLiteral("Clear Data "), this, QRect(220, 506, 161, 37));
     ExitBtn = make_button(QStringLiteral("Exit"), this, QRect(603, 506, 161, 37));
+    // In the free space between Clear Data and Exit; the set chosen is named
+    // under the buttons' panel.
+    cmdNorms = make_button(QStringLiteral("Normative Data..."), this, QRect(401, 506, 182, 37));
+    cmdNorms->setObjectName(QStringLiteral("cmdNorms"));
+    lblNorms = new QLabel(this);
+    lblNorms->setObjectName(QStringLiteral("lblNorms"));
+    lblNorms->setGeometry(16, 552, 760, 18);
+    lblNorms->setTextFormat(Qt::PlainText); // a set's name is never markup
+    connect(cmdNorms, &QPushButton::clicked, this, &tWorksheetWindow::cmdNormsClick);
     connect(cmdCompute, &QPushButton::clicked, this, &tWorksheetWindow::cmdComputeClick);
     connect(btnclearData, &QPushButton::clicked, this, &tWorksheetWindow::btnclearDataClick);
     connect(ExitBtn, &QPushButton::clicked, this, &tWorksheetWindow::ExitBtnClick);
@@ -278,7 +287,7 @@ void tWorksheetWindow::build_controls()
     // then the three buttons.
     tab_stops_ = {txtInput1, txtInput2, txtInput3, txtInput4, txtInput5, txtInput6,
                   txtInput7, txtinput8, RadioGroup1, Pairs_vs_Deviations, Bonferroni,
-                  memoComments, cmdCompute, btnclearData, ExitBtn};
+                  memoComments, cmdCompute, btnclearData, cmdNorms, ExitBtn};
 
     // F1: the user guide (the window keeps its designed controls).
     auto* help_key = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -349,6 +358,7 @@ void tWorksheetWindow::FormCreate()
     Bonferroni->setItemIndex(0);
     RadioGroup1->setItemIndex(4);
     LoadPreviousData();
+    LoadNormativeData();
 }
 
 void tWorksheetWindow::showEvent(QShowEvent* event)
@@ -483,6 +493,39 @@ void tWorksheetWindow::LoadPreviousData()
     }
 }
 
+// The user's sets of normative data lie beside the worksheet file. A file
+// that cannot be read is reported; the built-in set is then used and the
+// file is left as it is.
+void tWorksheetWindow::LoadNormativeData()
+{
+    const std::string sheet = worksheet_path();
+    norms_store_.path = sheet.substr(0, sheet.rfind('/') + 1) + normative_sets_file_name;
+    norms_store_.before_save = [] {
+        if (worksheet_folder_created_on_save)
+            create_folder_path(worksheet_folder_override);
+    };
+    try {
+        norms_store_.load();
+    } catch (const std::exception& error) {
+        show_general_error(error);
+    }
+    show_chosen_norms();
+}
+
+void tWorksheetWindow::show_chosen_norms()
+{
+    lblNorms->setText(QStringLiteral("Normative data: ") + norms_store_.chosen_name()
+                      + (norms_store_.chosen().empty() ? QString()
+                                                       : QStringLiteral(", entered by the user")));
+}
+
+void tWorksheetWindow::cmdNormsClick()
+{
+    tNormsDialog dialog(norms_store_, this);
+    dialog.exec();
+    show_chosen_norms();
+}
+
 void tWorksheetWindow::SaveCurrentData()
 {
     tFieldTexts texts;
@@ -523,6 +566,7 @@ void tWorksheetWindow::cmdComputeClick()
     inputs.note_lines = memoComments->displayed_lines();
     inputs.notes_caption = lblComments->text().toUtf8().toStdString();
     inputs.app_title = AppTitle;
+    inputs.norms = norms_store_.chosen_data();
 
     tBusyCursor cursor;
     tAnalysisHooks hooks;

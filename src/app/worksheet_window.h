@@ -5,6 +5,8 @@
 // the last Compute from the worksheet file.
 #pragma once
 
+#include "app/norms_dialog.h"
+
 #include <QWidget>
 
 #include <string>
@@ -61,7 +63,12 @@ public:
     QFrame* pan1;
     QPushButton* cmdCompute;
     QPushButton* btnclearData;
+    QPushButton* cmdNorms; // the Normative Data dialog
     QPushButton* ExitBtn;
+    QLabel* lblNorms;      // the set the next Compute uses
+
+    // The user's sets of normative data and the one chosen.
+    tNormsStore& normative_sets() { return norms_store_; }
 
     // Score field k and its label, k = 1 .. 8.
     tScoreField* score_field(int k) const;
@@ -70,6 +77,7 @@ public:
     void cmdComputeClick();
     void btnclearDataClick();
     void ExitBtnClick();
+    void cmdNormsClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -82,6 +90,7 @@ private:
     // The tab order; an option group is one stop, entered on its checked item.
     std::vector<QWidget*> tab_stops_;
     tUserGuideWindow* guide_ = nullptr; // F1
+    tNormsStore norms_store_;
 
     void build_controls();
     void FormCreate();
@@ -92,5 +101,7 @@ private:
     void memoCommentsKeyUp(int key);
     void set_memo_height(int height);
     void LoadPreviousData();
+    void LoadNormativeData();
+    void show_chosen_norms();
     void SaveCurrentData();
 };

@@ -205,6 +205,7 @@ tBatchRun::tBatchRun(const tRunSettings& settings, const std::vector<tCaseOutput
     inputs.criterion_item = settings.criterion_item;
     inputs.mode = settings.mode;
     inputs.correction = settings.correction;
+    inputs.norms = settings.norms;
     inputs.notes_caption = notes_caption;
     inputs.app_title = AppTitle;
     d_->messages.progress = progress;

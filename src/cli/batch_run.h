@@ -22,6 +22,8 @@ struct tRunSettings {
     int criterion_item = 4;
     int mode = 1;       // 0 pairwise, 1 the case's mean
     int correction = 0; // 1 sequential Bonferroni
+    // The normative data of every case, prepared once (null: the built-in set).
+    std::shared_ptr<const tNormativeData> norms;
 };
 
 // What one finished case hands to the outputs.

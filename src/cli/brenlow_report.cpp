@@ -5,6 +5,7 @@
 // so bad input gives messages on standard error and no report at all; after
 // that each case's report is written as soon as it is done.
 #include "analysis/figures_csv.h"
+#include "analysis/normative_data.h"
 #include "batch_run.h"
 #include "case_checks.h"
 #include "cli_system.h"
@@ -83,6 +84,51 @@ int write_help()
         return exit_failure;
     }
     return exit_ok;
+}
+
+// The normative data of --norms, read and checked once, and prepared once for
+// every case; null with the reason on standard error when the file cannot be
+// used.
+std::shared_ptr<const tNormativeData> read_norms_file(const std::string& path)
+{
+    const std::string name = "normative data file '" + visible(path) + "'";
+    const int fd = open_for_reading(path);
+    if (fd < 0) {
+        print_error("cannot open " + name + ": " + std::strerror(errno));
+        return nullptr;
+    }
+    std::string text;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            const int error = errno;
+            ::close(fd);
+            print_error("cannot read " + name + ": " + std::strerror(error));
+            return nullptr;
+        }
+        if (got == 0)
+            break;
+        text.append(buffer, static_cast<size_t>(got));
+        if (text.size() > norms_file_max_size) {
+            ::close(fd);
+            print_error(name + " is too large for a set of normative data");
+            return nullptr;
+        }
+    }
+    ::close(fd);
+    tNormativeSet set;
+    const tNormsProblem problem = normative_set_from_text(text, set);
+    if (!problem.message.empty()) {
+        print_error(name + (problem.line > 0 ? ", line " + std::to_string(problem.line) : "")
+                    + ": " + problem.message);
+        return nullptr;
+    }
+    auto norms = std::make_shared<tNormativeData>();
+    SetUpNormativeData(set, true, *norms);
+    return norms;
 }
 
 // The case file, open from the first reading to the last.
@@ -188,6 +234,13 @@ int run(const tOptions& options, const char* argv0)
     set_program_strings();
     set_worksheet_configuration();
 
+    std::shared_ptr<const tNormativeData> norms;
+    if (options.norms_path) {
+        norms = read_norms_file(*options.norms_path);
+        if (!norms)
+            return exit_bad_input;
+    }
+
     tCaseFile case_file;
     const tCaseList list = collect_cases(options, case_file);
     std::string invalid;
@@ -205,6 +258,7 @@ int run(const tOptions& options, const char* argv0)
     settings.criterion_item = options.criterion_item.value_or(settings.criterion_item);
     settings.mode = options.pairwise ? 0 : 1;
     settings.correction = options.bonferroni ? 1 : 0;
+    settings.norms = norms;
 
     std::unique_ptr<tProgressLine> progress;
     try {

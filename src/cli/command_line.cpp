@@ -67,6 +67,7 @@ const tOptionEntry option_entries[] = {
     {"--pdf", nullptr, nullptr, &tOptions::pdf_path, -1},
     {"--chart-dir", nullptr, nullptr, &tOptions::chart_dir, -1},
     {"--overwrite", nullptr, &tOptions::overwrite, nullptr, -1},
+    {"--norms", nullptr, nullptr, &tOptions::norms_path, -1},
 };
 
 void apply(const tOptionEntry& entry, tOptions& options, const std::string& name, const std::string& value)
@@ -229,6 +230,11 @@ const char* help_text()
                  "  --bonferroni      apply the sequential Bonferroni correction (default: not)\n"
                  "  --criterion PCT   abnormality criterion, per cent of the normative\n"
                  "                    population: 25, 15.87, 15, 10, 5, 2 or 1 (default 5)\n"
+                 "  --norms FILE      use the normative data in FILE (a set as the desktop\n"
+                 "                    program exports it: name, four reliabilities and the\n"
+                 "                    correlations' lower triangle; brenlow-report(1)) instead\n"
+                 "                    of the built-in set; a bad file is refused with its\n"
+                 "                    line (exit status 2)\n"
                  "  --quiet, -q       no progress display (it is shown on standard error only\n"
                  "                    when that is a terminal: cases done of all, time taken\n"
                  "                    and time left)\n"

@@ -22,6 +22,7 @@ struct tOptions {
     std::optional<std::string> pdf_path;  // the reports and their charts
     std::optional<std::string> chart_dir; // one SVG chart per case
     bool overwrite = false;               // remove an earlier run's charts from chart_dir
+    std::optional<std::string> norms_path; // a set of normative data in the exported form
 };
 
 struct tCommandLine {

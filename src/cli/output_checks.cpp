@@ -81,6 +81,11 @@ std::string output_collision(const tOptions& options, bool report_on_stdout)
         end.what = "the case file";
         ends.push_back(end);
     }
+    if (options.norms_path && file_id_of(*options.norms_path, end.id)) {
+        end.option = "--norms " + visible(*options.norms_path);
+        end.what = "the normative data file";
+        ends.push_back(end);
+    }
     if (report_on_stdout && file_id_of_descriptor(STDOUT_FILENO, end.id)) {
         end.option = "standard output";
         end.what = "standard output";

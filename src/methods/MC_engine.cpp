@@ -67,8 +67,7 @@ tMC_hits sequential_trials(const tMC_setup& s)
 
 } // namespace
 
-void MC_setup_of(const tMatrix& R, int n, const tBool_vector& flags, extended cut, extended crit,
-                 int k_low, int k_dev, int k_pair, long trials, tMC_setup& setup)
+void MC_prepare(const tMatrix& R, int n, const tBool_vector& flags, tMC_setup& setup)
 {
     setup = tMC_setup{};
     const int m = count_true(n, flags);
@@ -80,6 +79,12 @@ void MC_setup_of(const tMatrix& R, int n, const tBool_vector& flags, extended cu
     get_SD_DevMean(m, ones, setup.L, setup.sdDev);
     get_SD_diff_pairwise_all(m, ones, setup.L, setup.sdPair);
     choleski_decomposition(m, setup.L);
+}
+
+void MC_setup_of(const tMatrix& R, int n, const tBool_vector& flags, extended cut, extended crit,
+                 int k_low, int k_dev, int k_pair, long trials, tMC_setup& setup)
+{
+    MC_prepare(R, n, flags, setup);
     setup.cut = cut;
     setup.abs_crit = std::fabs(crit);
     setup.k_low = k_low;

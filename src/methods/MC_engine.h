@@ -38,6 +38,9 @@ struct tMC_setup {
 // not positive definite is reported and left partly factored).
 void MC_setup_of(const tMatrix& R, int n, const tBool_vector& flags, extended cut, extended crit,
                  int k_low, int k_dev, int k_pair, long trials, tMC_setup& setup);
+// Its part that depends on the correlations alone (m, L, sdDev, sdPair), for
+// a set of normative data to make once and reuse for every case.
+void MC_prepare(const tMatrix& R, int n, const tBool_vector& flags, tMC_setup& setup);
 
 struct tMC_hits {
     long low = 0;

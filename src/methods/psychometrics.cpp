@@ -202,6 +202,22 @@ void pairwise_abnormality(int n, const tVector& x, const tVector& sd, const tBoo
 
 // --- Monte Carlo base rates --------------------------------------------------
 
+namespace {
+
+void estimate_from(const tMC_setup& setup, extended& pct_low, extended& pct_dev,
+                   extended& pct_pair)
+{
+    // The same hits, and the generator left in the same place, as drawing one
+    // deviate at a time in extended precision; only faster.
+    const tMC_hits hits = MC_hits_blocks(setup, MC_thread_count());
+    const extended trials = static_cast<extended>(setup.trials);
+    pct_low = static_cast<extended>(hits.low) / trials * 100.0L;
+    pct_dev = static_cast<extended>(hits.dev) / trials * 100.0L;
+    pct_pair = static_cast<extended>(hits.pair) / trials * 100.0L;
+}
+
+} // namespace
+
 void get_MC_estimate_percent_abnorm_SUBSET_E(const tMatrix& R, int n, const tBool_vector& flags,
                                              extended cut, extended crit, int k_low, int k_dev,
                                              int k_pair, extended& pct_low, extended& pct_dev,
@@ -209,13 +225,21 @@ void get_MC_estimate_percent_abnorm_SUBSET_E(const tMatrix& R, int n, const tBoo
 {
     tMC_setup setup;
     MC_setup_of(R, n, flags, cut, crit, k_low, k_dev, k_pair, MC_TRIALS, setup);
-    // The same hits, and the generator left in the same place, as drawing one
-    // deviate at a time in extended precision; only faster.
-    const tMC_hits hits = MC_hits_blocks(setup, MC_thread_count());
-    const extended trials = static_cast<extended>(MC_TRIALS);
-    pct_low = static_cast<extended>(hits.low) / trials * 100.0L;
-    pct_dev = static_cast<extended>(hits.dev) / trials * 100.0L;
-    pct_pair = static_cast<extended>(hits.pair) / trials * 100.0L;
+    estimate_from(setup, pct_low, pct_dev, pct_pair);
+}
+
+void get_MC_estimate_percent_abnorm_prepared(const tMC_setup& prepared, extended cut, extended crit,
+                                             int k_low, int k_dev, int k_pair, extended& pct_low,
+                                             extended& pct_dev, extended& pct_pair)
+{
+    tMC_setup setup = prepared;
+    setup.cut = cut;
+    setup.abs_crit = std::fabs(crit);
+    setup.k_low = k_low;
+    setup.k_dev = k_dev;
+    setup.k_pair = k_pair;
+    setup.trials = MC_TRIALS;
+    estimate_from(setup, pct_low, pct_dev, pct_pair);
 }
 
 // --- Mahalanobis distance ----------------------------------------------------

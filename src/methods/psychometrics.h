@@ -49,6 +49,12 @@ void get_MC_estimate_percent_abnorm_SUBSET_E(const tMatrix& R, int n, const tBoo
                                              extended cut, extended crit, int k_low, int k_dev,
                                              int k_pair, extended& pct_low, extended& pct_dev,
                                              extended& pct_pair);
+struct tMC_setup;
+// The same estimate from a setup whose correlation part MC_prepare made once
+// (for a set of normative data); its criterion and counts are set here.
+void get_MC_estimate_percent_abnorm_prepared(const tMC_setup& prepared, extended cut, extended crit,
+                                             int k_low, int k_dev, int k_pair, extended& pct_low,
+                                             extended& pct_dev, extended& pct_pair);
 
 // --- Mahalanobis distance ----------------------------------------------------
 void get_Mahalanobis(int n, const tVector& x, const tVector& mean, const tVector& sd,

@@ -62,10 +62,12 @@ QString tChartData::criterion_label() const
 
 tChartData chart_data_of(const tCaseFigures& figures)
 {
-    tNormativeData norms;
-    SetUpNormativeData(norms);
+    const std::shared_ptr<const tNormativeData> set
+        = figures.norms ? figures.norms : built_in_normative_data();
+    const tNormativeData& norms = *set;
 
     tChartData data;
+    data.norms_name = QString::fromStdString(figures.user_norms_name());
     for (int k = 1; k <= chart_scores; ++k) {
         data.score[k - 1] = double(figures.index.scores[k]);
         data.lower[k - 1] = double(figures.index.lower[k]);

@@ -23,6 +23,7 @@ struct tChartData {
     double low_cut = 0; // Index score of the criterion's lower-tail cut: 100 + 15 z
 
     int criterion_item = 0; // 0 "25%" .. 6 "1%"
+    QString norms_name;     // a set of normative data the user entered; empty: the built-in set
     bool pairwise = false;  // the report's mode: pairwise differences or deviations
     bool bonferroni = false;
 

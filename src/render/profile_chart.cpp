@@ -198,10 +198,15 @@ private:
                            : QStringLiteral("Deviations from the case's mean"))
               + (d_.bonferroni ? QStringLiteral(", sequential Bonferroni correction")
                                : QStringLiteral(", no Bonferroni correction"))
-              + QStringLiteral(", abnormality criterion ") + d_.criterion_label();
+              + QStringLiteral(", abnormality criterion ") + d_.criterion_label()
+              + (d_.norms_name.isEmpty() ? QString()
+                                         : QStringLiteral(", normative data: ") + d_.norms_name);
         p_.setFont(font(12.5));
+        // A long name of the user's normative data is cut at the chart's edge.
+        const QString shown = QFontMetricsF(p_.font(), p_.device())
+                                  .elidedText(options, Qt::ElideRight, g_.u(width));
         text(QRectF(at(margin, margin + 26), QSizeF(g_.u(width), g_.u(18))),
-             Qt::AlignLeft | Qt::AlignVCenter, options);
+             Qt::AlignLeft | Qt::AlignVCenter, shown);
 
         if (!g_.note_rows.isEmpty()) {
             p_.setFont(font(g_.note_pixels, false, g_.notes_italic));

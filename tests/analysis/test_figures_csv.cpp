@@ -72,7 +72,8 @@ TEST(FiguresCsv, QuotingFollowsRfc4180)
     f.note_lines = {"Seen twice, \"calm\"", "retest"};
     const std::string row = figures_csv_row(f);
     EXPECT_EQ(row.rfind("100,95,\"110,5\",72,deviations,0,5,", 0), 0u) << row.substr(0, 40);
-    const std::string tail = ",\"Seen twice, \"\"calm\"\"\nretest\"\r\n";
+    // The notes, then the normative data's name, the one column after them.
+    const std::string tail = ",\"Seen twice, \"\"calm\"\"\nretest\",Built-in (Orvane)\r\n";
     EXPECT_EQ(row.substr(row.size() - tail.size()), tail);
 }
 
@@ -104,7 +105,8 @@ TEST(FiguresCsv, NumbersAreShortestRoundTripsOfTheDouble)
 TEST(FiguresCsv, DerivedFiguresAndBaseRates)
 {
     const auto c = columns_of(sample_figures());
-    EXPECT_EQ(c.size(), 179u);
+    EXPECT_EQ(c.size(), 180u);
+    EXPECT_EQ(c.at("norms"), "Built-in (Orvane)");
     // Pairs: two-tailed p and the regardless-of-sign percentage are twice
     // the stored companions; significance without correction is p < .05.
     EXPECT_EQ(c.at("vc_pr_diff_p_two"), "0.0456");

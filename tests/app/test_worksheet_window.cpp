@@ -77,7 +77,7 @@ TEST_F(tWorksheetTest, TabRunsFieldsGroupsNotesThenButtons)
     const std::vector<QWidget*> expected = {
         ws->txtInput2, ws->txtInput3, ws->txtInput4,
         ws->RadioGroup1->item(4), ws->Pairs_vs_Deviations->item(1), ws->Bonferroni->item(0),
-        ws->memoComments, ws->cmdCompute, ws->btnclearData, ws->ExitBtn, ws->txtInput1};
+        ws->memoComments, ws->cmdCompute, ws->btnclearData, ws->cmdNorms, ws->ExitBtn, ws->txtInput1};
     ASSERT_EQ(focused(), ws->txtInput1);
     for (QWidget* next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

@@ -380,6 +380,30 @@ TEST_F(ReportTool, EveryBadRowIsListedAndNothingIsWritten)
     EXPECT_FALSE(has(r.err, "row 3 "));
 }
 
+// --norms: a set in the exported form names itself in the report and in the
+// research CSV's last column; a bad set is refused with its line.
+TEST_F(ReportTool, NormsFileIsUsedAndABadOneRefusedWithItsLine)
+{
+    write("ind.txt", "# Brenlow normative data\nname: Independent indexes (test)\n"
+                     "reliabilities: 0.90 0.90 0.90 0.90\ncorrelations:\n1\n0 1\n0 0 1\n0 0 0 1\n");
+    const tToolRun r = run(with(kScores70, {"--norms", "ind.txt", "--csv", "out.csv"}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(has(r.out, "\n Normative data: Independent indexes (test), entered by the user\n"));
+    // SEM 15 sqrt(0.1) = 4.743: the limits of 70 are 60.70 and 79.30, printed whole.
+    EXPECT_TRUE(has(r.out, ":      70    (  61  to    79 )"));
+    const std::string csv = slurp(dir + "/out.csv");
+    EXPECT_TRUE(has(csv, ",notes,norms\r\n")) << csv.substr(0, 100);
+    EXPECT_TRUE(has(csv, ",Independent indexes (test)\r\n"));
+
+    write("rel.txt", "name: A\nreliabilities: 0 0.9 0.9 0.9\ncorrelations:\n1\n0 1\n0 0 1\n0 0 0 1\n");
+    expect_refused(run(with(kScores70, {"--norms", "rel.txt"})),
+                   "normative data file 'rel.txt', line 2: The reliability of Verbal Comprehension (VC)");
+    write("short.txt", "name: A\nreliabilities: 0.9 0.9 0.9 0.9\ncorrelations:\n1\n0 1 0\n");
+    expect_refused(run(with(kScores70, {"--norms", "short.txt"})),
+                   "normative data file 'short.txt', line 5: Row 2 of the correlations (PR) must hold 2 numbers");
+    expect_refused(run(with(kScores70, {"--norms", "missing.txt"})), "cannot open normative data file 'missing.txt'");
+}
+
 TEST_F(ReportTool, CaseFileStructureErrors)
 {
     write("missing.csv", "VC,PR,WM,notes\n100,100,100,x\n");
