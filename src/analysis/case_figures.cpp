@@ -2,7 +2,8 @@
 
 #include "methods/psychometrics.h"
 
-void compute_case_figures(const tVector& scores, int criterion_item, tCaseFigures& out)
+void compute_case_figures(const tVector& scores, int criterion_item, tRandom_generator& generator,
+                          tCaseFigures& out)
 {
     tNormativeData norms;
     SetUpNormativeData(norms);
@@ -18,6 +19,6 @@ void compute_case_figures(const tVector& scores, int criterion_item, tCaseFigure
     compute_pairwise_section(norms, scores, out.zAbs, out.pair);
     compute_profile_section(norms, scores, out.profile);
     compute_base_rates(norms, out.zLow, out.zAbs, out.index.n_low, out.dev.n_dev_abnormal,
-                       out.pair.n_pair_abnormal, out.rates);
+                       out.pair.n_pair_abnormal, generator, out.rates);
     out.mc_trials = MC_TRIALS;
 }

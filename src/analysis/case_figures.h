@@ -35,5 +35,6 @@ struct tCaseFigures {
 
 // Computes every section for valid scores (slots 1..4) under the criterion
 // item; the options of `out` other than the criterion are left as they are.
-// Draws the Monte Carlo from the process's random stream.
-void compute_case_figures(const tVector& scores, int criterion_item, tCaseFigures& out);
+// Draws the Monte Carlo from the caller's generator.
+void compute_case_figures(const tVector& scores, int criterion_item, tRandom_generator& generator,
+                          tCaseFigures& out);

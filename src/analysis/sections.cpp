@@ -112,10 +112,11 @@ void compute_profile_section(const tNormativeData& norms, const tVector& scores,
 }
 
 void compute_base_rates(const tNormativeData& norms, extended zLow, extended zAbs, int n_low,
-                        int n_dev_abnormal, int n_pair_abnormal, tBaseRates& out)
+                        int n_dev_abnormal, int n_pair_abnormal, tRandom_generator& generator,
+                        tBaseRates& out)
 {
     out = tBaseRates{};
     get_MC_estimate_percent_abnorm_SUBSET_E(norms.corr_mat, norms.N, norms.required_vec, zLow,
                                             zAbs, n_low, n_dev_abnormal, n_pair_abnormal,
-                                            out.mc_pct_low, out.mc_pct_dev, out.mc_pct_pair);
+                                            generator, out.mc_pct_low, out.mc_pct_dev, out.mc_pct_pair);
 }

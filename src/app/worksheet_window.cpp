@@ -4,7 +4,6 @@
 #include "app/matrix_dialog.h"
 #include "app/output_window.h"
 #include "app/app_icon.h"
-#include "app/program_windows.h"
 #include "app/notes_memo.h"
 #include "app/push_button_keys.h"
 #include "app/qt_messages.h"
@@ -490,7 +489,7 @@ void tWorksheetWindow::btnclearDataClick()
 
 void tWorksheetWindow::cmdComputeClick()
 {
-    if (!theOutputWindow)
+    if (!output_)
         return;
     tAnalysisInputs inputs;
     for (int k = 1; k <= 4; ++k) {
@@ -510,10 +509,10 @@ void tWorksheetWindow::cmdComputeClick()
     hooks.computing = [&cursor] { cursor.set(); };
     hooks.hand_over = [this, &cursor] {
         cursor.set();
-        theOutputWindow->show();
+        output_->show();
         hide();
         cursor.restore();
-        theOutputWindow->setWindowTitle(QStringLiteral("Results viewer: ")
+        output_->setWindowTitle(QStringLiteral("Results viewer: ")
                                            + QString::fromStdString(AppTitle));
     };
     hooks.matrix_entry = [this](tEntryMatrix& matrix, int columns, int rows) {
@@ -526,10 +525,10 @@ void tWorksheetWindow::cmdComputeClick()
         return returned;
     };
 
-    const int report_start = theOutputWindow->next_report_block();
+    const int report_start = output_->next_report_block();
     tAnalysisOutcome outcome;
     try {
-        outcome = run_analysis(inputs, theOutputWindow->report_sink(), hooks);
+        outcome = run_analysis(inputs, output_->report_sink(), hooks, generator_);
     } catch (const std::exception& error) {
         cursor.restore();
         show_general_error(error);
@@ -537,9 +536,9 @@ void tWorksheetWindow::cmdComputeClick()
     }
     cursor.restore();
     if (outcome.figures)
-        theOutputWindow->report_written(*outcome.figures);
+        output_->report_written(*outcome.figures);
     if (outcome.result == tRunResult::Completed)
-        theOutputWindow->show_report_from(report_start);
+        output_->show_report_from(report_start);
     if (outcome.result == tRunResult::InvalidField && outcome.failed_field >= 1
         && outcome.failed_field <= 4) {
         // The warning box has just closed and the window gets its activation

@@ -185,7 +185,6 @@ int run(const tOptions& options, const char* argv0)
         return exit_failure;
     }
 
-    set_program_strings();
     set_worksheet_configuration();
 
     tCaseFile case_file;

@@ -120,8 +120,9 @@ std::optional<std::string> check_score_text(const std::string& text, int k, std:
         }
     tCollectedMessages messages;
     tScopedUserMessages scope(messages);
-    const extended value = ParseScoreText(score, label);
-    if (InputError || !CheckScoreRange(label, static_cast<double>(value))) {
+    bool input_error = false;
+    const extended value = ParseScoreText(score, label, input_error);
+    if (input_error || !CheckScoreRange(label, static_cast<double>(value))) {
         message = messages.texts;
         return std::nullopt;
     }

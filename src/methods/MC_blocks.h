@@ -217,19 +217,10 @@ tFour_score_trials four_score_batch(tMC_path path);
 
 // --- The block engine ----------------------------------------------------------
 
-// Failures the tests provoke, so that the engine's ways out are each seen to
-// give the reference's numbers: no memory for the chunks, and a ring of slots
-// too small for any trial (the scheduler then finds itself stuck). Read when
-// a run starts; the program never sets them.
-struct tMC_injected_faults {
-    bool no_memory = false;
-    int slot_count = 0; // 0: the engine's own
-};
-extern tMC_injected_faults MC_injected_faults;
-
 class tBlock_run {
 public:
-    tBlock_run(const tMC_setup& setup, int threads, double margin_scale, tMC_path path);
+    tBlock_run(const tMC_setup& setup, int threads, tRandom_generator& generator,
+               const tMC_options& options);
     // False when the engine could not proceed (it never happens with chunks
     // of this size); the caller then runs the reference.
     bool run(tMC_hits& hits, tMC_fallbacks& fallbacks);
@@ -273,6 +264,7 @@ private:
 
     const tMC_setup& setup_;
     const int threads_;
+    tRandom_generator& generator_;
     const tGeneratorState start_;
     const long long deviates_needed_;
     tNormal_distribution normal_{0.0L, 1.0L};
