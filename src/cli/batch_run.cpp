@@ -31,21 +31,13 @@ public:
 };
 
 // Numerical warnings of a run go to standard error, naming the case.
-class tRunMessages final : public tUserMessages {
+class tRunMessages final : public tUnattendedMessages {
 public:
     std::string place;
     tProgressLine* progress = nullptr;
-    void warning(const std::string& text) override { show(text); }
-    void information(const std::string& text) override { show(text); }
-    bool confirm(const std::string& text) override
-    {
-        show(text);
-        return false;
-    }
-    void beep() override {}
 
 private:
-    void show(const std::string& text)
+    void take(const std::string& text) override
     {
         if (progress)
             progress->hide();

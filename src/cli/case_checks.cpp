@@ -21,20 +21,12 @@ namespace {
 constexpr size_t field_capacity = 6; // what the worksheet's score field holds
 
 // A seam that keeps the worksheet's messages instead of showing them.
-class tCollectedMessages final : public tUserMessages {
+class tCollectedMessages final : public tUnattendedMessages {
 public:
     std::string texts;
-    void warning(const std::string& text) override { add(text); }
-    void information(const std::string& text) override { add(text); }
-    bool confirm(const std::string& text) override
-    {
-        add(text);
-        return false;
-    }
-    void beep() override {}
 
 private:
-    void add(const std::string& text) { texts += (texts.empty() ? "" : "\r") + text; }
+    void take(const std::string& text) override { texts += (texts.empty() ? "" : "\r") + text; }
 };
 
 std::string trimmed(const std::string& text)
