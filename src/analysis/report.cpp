@@ -105,32 +105,23 @@ void write_pair_rows(tReportSink& sink, tRowText row_text)
     }
 }
 
-void write_deviation_reliability_corrected(tReportSink& sink, const tDeviationSection& dev)
+void write_deviation_reliability(tReportSink& sink, const tDeviationSection& dev, bool corrected)
 {
+    const int rule = corrected ? 96 : 104;
     write_table_head(sink,
-                     {"", " RELIABLITY of Index score deviations from the case's mean Index score (with Bonferroni correction):",
+                     {"", corrected ? " RELIABLITY of Index score deviations from the case's mean Index score (with Bonferroni correction):"
+                                    : " RELIABLITY of Index score deviations from the case's mean Index score:",
                       format_ext(" Case's mean Index score = %3.2Lf ", dev.case_mean)},
-                     96, {" Index                          Deviation             One-tailed p               Two-tailed p       "});
+                     rule, {corrected ? " Index                          Deviation             One-tailed p               Two-tailed p       "
+                                      : " Index                 Deviation    (  95% CI for deviation )        One-tailed p         Two-tailed p   "});
     write_deviation_rows(sink, [&](int i) {
-        return format_ext(" %6.2Lf                ", dev.deviation[i]) + marker(dev.bonf_dev_one[i])
-               + std::string(19, ' ') + marker(dev.bonf_dev_two[i]);
-    });
-    sink.append(report_rule(96));
-    sink.append("");
-    sink.append("");
-}
-
-void write_deviation_reliability_plain(tReportSink& sink, const tDeviationSection& dev)
-{
-    write_table_head(sink,
-                     {"", " RELIABLITY of Index score deviations from the case's mean Index score:",
-                      format_ext(" Case's mean Index score = %3.2Lf ", dev.case_mean)},
-                     104, {" Index                 Deviation    (  95% CI for deviation )        One-tailed p         Two-tailed p   "});
-    write_deviation_rows(sink, [&](int i) {
+        if (corrected)
+            return format_ext(" %6.2Lf                ", dev.deviation[i]) + marker(dev.bonf_dev_one[i])
+                   + std::string(19, ' ') + marker(dev.bonf_dev_two[i]);
         return format_ext("   %10.1Lf      ( %7.1Lf  to %7.1Lf   )          %7.4Lf             %7.4Lf",
                           dev.deviation[i], dev.lower[i], dev.upper[i], dev.p_one[i], dev.p_two[i]);
     });
-    sink.append(report_rule(104));
+    sink.append(report_rule(rule));
     sink.append("");
     sink.append("");
 }
@@ -154,33 +145,28 @@ void write_deviation_abnormality(tReportSink& sink, const tDeviationSection& dev
     write_deviation_base_rate(sink, dev.n_dev_abnormal, rates.mc_pct_dev);
 }
 
-void write_pair_reliability_corrected(tReportSink& sink, const tPairwiseSection& pair)
+void write_pair_reliability(tReportSink& sink, const tPairwiseSection& pair, bool corrected)
 {
-    write_table_head(sink, {"", " RELIABLITY of pairwise differences between Index scores (with Bonferroni correction):"},
-                     98, {" Index Pair        Difference  (95% CI for difference)         One-tailed p           Two-tailed p "});
+    const int rule = corrected ? 98 : 95;
+    write_table_head(sink,
+                     {"", corrected ? " RELIABLITY of pairwise differences between Index scores (with Bonferroni correction):"
+                                    : " RELIABLITY of pairwise differences between Index scores:"},
+                     rule, {corrected ? " Index Pair        Difference  (95% CI for difference)         One-tailed p           Two-tailed p "
+                                      : " Index Pair       Difference  (95% CI for difference)      One-tailed p        Two-tailed p"});
     write_pair_rows(sink, [&](const tPairRow& p) {
-        return p.label
-               + format_ext("       %5.0Lf       (%6.0Lf  to %6.0Lf    )          ",
-                            pair.pair_reliability_mat[p.b][p.a], pair.pair_limits_mat[p.b][p.a],
-                            pair.pair_limits_mat[p.a][p.b])
-               + marker(pair.bonf_pair_one[p.a][p.b]) + std::string(16, ' ')
-               + marker(pair.bonf_pair_two[p.a][p.b]);
-    });
-    sink.append(report_rule(98));
-}
-
-void write_pair_reliability_plain(tReportSink& sink, const tPairwiseSection& pair)
-{
-    write_table_head(sink, {"", " RELIABLITY of pairwise differences between Index scores:"},
-                     95, {" Index Pair       Difference  (95% CI for difference)      One-tailed p        Two-tailed p"});
-    write_pair_rows(sink, [&](const tPairRow& p) {
+        const extended difference = pair.pair_reliability_mat[p.b][p.a];
+        const extended lower = pair.pair_limits_mat[p.b][p.a], upper = pair.pair_limits_mat[p.a][p.b];
+        if (corrected)
+            return p.label
+                   + format_ext("       %5.0Lf       (%6.0Lf  to %6.0Lf    )          ", difference, lower, upper)
+                   + marker(pair.bonf_pair_one[p.a][p.b]) + std::string(16, ' ')
+                   + marker(pair.bonf_pair_two[p.a][p.b]);
         const extended p_one = pair.pair_reliability_mat[p.a][p.b];
         return p.label
                + format_ext("       %5.0Lf      (%6.0Lf  to %6.0Lf    )      %8.3Lf             %8.3Lf  ",
-                            pair.pair_reliability_mat[p.b][p.a], pair.pair_limits_mat[p.b][p.a],
-                            pair.pair_limits_mat[p.a][p.b], p_one, 2.0L * p_one);
+                            difference, lower, upper, p_one, 2.0L * p_one);
     });
-    sink.append(report_rule(95));
+    sink.append(report_rule(rule));
 }
 
 void write_pair_abnormality(tReportSink& sink, const tPairwiseSection& pair, const tBaseRates& rates)
@@ -306,20 +292,14 @@ void write_index_block(tReportSink& sink, const tIndexSection& index, const tBas
 void write_deviation_block(tReportSink& sink, const tDeviationSection& dev, int correction,
                            const tBaseRates& rates)
 {
-    if (correction == 1)
-        write_deviation_reliability_corrected(sink, dev);
-    else
-        write_deviation_reliability_plain(sink, dev);
+    write_deviation_reliability(sink, dev, correction == 1);
     write_deviation_abnormality(sink, dev, rates);
 }
 
 void write_pairwise_block(tReportSink& sink, const tPairwiseSection& pair, int correction,
                           const tBaseRates& rates)
 {
-    if (correction == 1)
-        write_pair_reliability_corrected(sink, pair);
-    else
-        write_pair_reliability_plain(sink, pair);
+    write_pair_reliability(sink, pair, correction == 1);
     write_pair_abnormality(sink, pair, rates);
 }
 
