@@ -31,7 +31,6 @@ std::shared_ptr<const tNormativeData> user_norms()
 
 void BM_run_analysis(benchmark::State& state)
 {
-    set_program_strings();
     set_worksheet_configuration();
     tAnalysisInputs inputs;
     inputs.score_texts = {"70", "100", "110.5", "87"};
@@ -54,10 +53,11 @@ BENCHMARK(BM_run_analysis)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRe
 void BM_four_million_normal_draws(benchmark::State& state)
 {
     tNormal_distribution normal(0.0L, 1.0L);
+    tRandom_generator generator;
     for (auto _ : state) {
         extended sum = 0;
         for (long i = 0; i < 4000000; ++i)
-            sum += normal.RandomVariate();
+            sum += normal.RandomVariate(generator);
         benchmark::DoNotOptimize(sum);
     }
 }

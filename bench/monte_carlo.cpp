@@ -49,14 +49,14 @@ void BM_MC_estimate_normative(benchmark::State& state)
     long allocations = 0;
     long bytes = 0;
     for (auto _ : state) {
-        SetGeneratorState(seeds);
+        tRandom_generator generator(seeds);
         extended low = 0, dev = 0, pair = 0;
         const long before = heap_allocations;
         const long bytes_before = heap_bytes;
         get_MC_estimate_percent_abnorm_SUBSET_E(norms.corr_mat, norms.N, norms.required_vec,
                                                 crit_low_z[default_criterion_item],
-                                                crit_abs_z[default_criterion_item], 1, 1, 1, low,
-                                                dev, pair);
+                                                crit_abs_z[default_criterion_item], 1, 1, 1, generator,
+                                                low, dev, pair);
         benchmark::DoNotOptimize(low);
         benchmark::DoNotOptimize(dev);
         benchmark::DoNotOptimize(pair);
@@ -76,11 +76,11 @@ void BM_MC_blocks(benchmark::State& state)
     long bytes = 0;
     tMC_fallbacks total;
     for (auto _ : state) {
-        SetGeneratorState(seeds);
+        tRandom_generator generator(seeds);
         const long before = heap_allocations;
         const long bytes_before = heap_bytes;
         tMC_fallbacks fallbacks;
-        const tMC_hits hits = MC_hits_blocks(setup, threads, &fallbacks);
+        const tMC_hits hits = MC_hits_blocks(setup, threads, generator, &fallbacks);
         benchmark::DoNotOptimize(hits);
         allocations += heap_allocations - before;
         bytes += heap_bytes - bytes_before;
@@ -104,8 +104,8 @@ void BM_MC_reference(benchmark::State& state)
 {
     const tMC_setup setup = normative_setup();
     for (auto _ : state) {
-        SetGeneratorState(seeds);
-        const tMC_hits hits = MC_hits_sequential(setup);
+        tRandom_generator generator(seeds);
+        const tMC_hits hits = MC_hits_sequential(setup, generator);
         benchmark::DoNotOptimize(hits);
     }
     state.SetItemsProcessed(state.iterations() * MC_TRIALS);
@@ -119,12 +119,12 @@ void BM_standard_normal_draws_4M(benchmark::State& state)
     long allocations = 0;
     long bytes = 0;
     for (auto _ : state) {
-        SetGeneratorState(seeds);
+        tRandom_generator generator(seeds);
         extended sum = 0;
         const long before = heap_allocations;
         const long bytes_before = heap_bytes;
         for (long k = 0; k < draws; ++k)
-            sum += normal.RandomVariate();
+            sum += normal.RandomVariate(generator);
         benchmark::DoNotOptimize(sum);
         allocations += heap_allocations - before;
         bytes += heap_bytes - bytes_before;

@@ -76,6 +76,7 @@ inline extended bare_normal(tBareGenerator& g, extended mean, extended sd, exten
 void BM_NormalDraws_ClassVirtual(benchmark::State& state)
 {
     tNormal_distribution normal(0, 1);
+    tRandom_generator generator;
     tDistribution* d = &normal;
     benchmark::DoNotOptimize(d); // keep the call virtual
     long allocations = 0;
@@ -83,7 +84,7 @@ void BM_NormalDraws_ClassVirtual(benchmark::State& state)
         const long before = heap_allocations;
         extended sum = 0;
         for (int i = 0; i < draws_per_iteration; ++i)
-            sum += d->RandomVariate();
+            sum += d->RandomVariate(generator);
         benchmark::DoNotOptimize(sum);
         allocations += heap_allocations - before;
     }
@@ -93,12 +94,13 @@ void BM_NormalDraws_ClassVirtual(benchmark::State& state)
 void BM_NormalDraws_Class(benchmark::State& state)
 {
     tNormal_distribution normal(0, 1);
+    tRandom_generator generator;
     long allocations = 0;
     for (auto _ : state) {
         const long before = heap_allocations;
         extended sum = 0;
         for (int i = 0; i < draws_per_iteration; ++i)
-            sum += normal.RandomVariate();
+            sum += normal.RandomVariate(generator);
         benchmark::DoNotOptimize(sum);
         allocations += heap_allocations - before;
     }

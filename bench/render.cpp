@@ -27,7 +27,6 @@ struct tTenReports {
 const tTenReports& ten_reports()
 {
     static const tTenReports reports = [] {
-        set_program_strings();
         set_worksheet_configuration();
         tTenReports out;
         tLineSink sink;

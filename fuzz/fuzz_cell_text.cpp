@@ -8,8 +8,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     use_silent_messages();
-    const double value = ParseCellText(input_text(data, size));
-    if (!InputError && std::isnan(value))
+    bool input_error = false;
+    const double value = ParseCellText(input_text(data, size), input_error);
+    if (!input_error && std::isnan(value))
         std::abort();
     return 0;
 }

@@ -10,8 +10,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     use_silent_messages();
     const std::string caption = "Verbal Comprehension Index score:";
-    const extended value = ParseScoreText(input_text(data, size), caption);
-    if (!InputError) {
+    bool input_error = false;
+    const extended value = ParseScoreText(input_text(data, size), caption, input_error);
+    if (!input_error) {
         // Digits only ever add: a finite or infinite number, never NaN.
         if (std::isnan(value))
             std::abort();

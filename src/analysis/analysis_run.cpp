@@ -7,6 +7,7 @@
 #include "analysis/report.h"
 #include "common/x87_precision.h"
 #include "methods/score_entry.h"
+#include "numerics/distrib.h"
 #include "storage/worksheet_config.h"
 
 #include <memory>
@@ -25,20 +26,20 @@ void check_options(const tAnalysisInputs& inputs)
         throw std::invalid_argument("comparison mode out of range");
     if (inputs.correction != 0 && inputs.correction != 1)
         throw std::invalid_argument("correction option out of range");
-    // The analysis always uses four scores; fewer validated fields would let
-    // unchecked values into it.
-    if (ActiveInputCount < index_count)
-        throw std::logic_error("the worksheet configuration has not been set");
 }
 
 // Returns the first failing field (1..4), or 0 when all pass; the parser and
 // the range check show their own messages.
 int validate_scores(const tAnalysisInputs& inputs, tVector& scores)
 {
-    for (int k = 1; k <= index_count && k <= ActiveInputCount; ++k) {
+    // The analysis always uses four scores; fewer validated fields would let
+    // unchecked values into it.
+    static_assert(ActiveInputCount >= index_count, "every score the analysis uses is validated");
+    for (int k = 1; k <= index_count; ++k) {
         const std::string& caption = inputs.label_captions[k - 1];
-        const extended value = ParseScoreText(inputs.score_texts[k - 1], caption);
-        if (InputError)
+        bool input_error = false;
+        const extended value = ParseScoreText(inputs.score_texts[k - 1], caption, input_error);
+        if (input_error)
             return k;
         if (!CheckScoreRange(caption, static_cast<double>(value)))
             return k;
@@ -80,6 +81,13 @@ void call(const std::function<void()>& hook)
 tAnalysisOutcome run_analysis(const tAnalysisInputs& inputs, tReportSink& sink,
                               const tAnalysisHooks& hooks)
 {
+    tRandom_generator generator;
+    return run_analysis(inputs, sink, hooks, generator);
+}
+
+tAnalysisOutcome run_analysis(const tAnalysisInputs& inputs, tReportSink& sink,
+                              const tAnalysisHooks& hooks, tRandom_generator& generator)
+{
     // The caller's thread may run at the 53-bit precision Windows starts
     // threads with.
     set_extended_precision();
@@ -102,7 +110,7 @@ tAnalysisOutcome run_analysis(const tAnalysisInputs& inputs, tReportSink& sink,
     figures->mode = inputs.mode;
     figures->correction = inputs.correction;
     figures->note_lines = inputs.note_lines;
-    compute_case_figures(scores, inputs.criterion_item, *figures, inputs.norms);
+    compute_case_figures(scores, inputs.criterion_item, generator, *figures, inputs.norms);
 
     call(hooks.hand_over);
 

@@ -79,8 +79,14 @@ struct tAnalysisOutcome {
     std::shared_ptr<const tCaseFigures> figures;
 };
 
+class tRandom_generator;
+
 // Messages (validation warnings, numerical warnings) go through the
-// user-message seam that is installed. The random generator carries over
-// from run to run within one process.
+// user-message seam that is installed. The Monte Carlo draws from the
+// caller's generator, which carries over from run to run: the worksheet keeps
+// one for its session, the batch tool one for its run of cases.
+tAnalysisOutcome run_analysis(const tAnalysisInputs& inputs, tReportSink& sink,
+                              const tAnalysisHooks& hooks, tRandom_generator& generator);
+// A run as a program's first: from a generator at its fixed seeds.
 tAnalysisOutcome run_analysis(const tAnalysisInputs& inputs, tReportSink& sink,
                               const tAnalysisHooks& hooks);

@@ -20,8 +20,8 @@ std::shared_ptr<const tNormativeData> built_in_normative_data()
     return built_in;
 }
 
-void compute_case_figures(const tVector& scores, int criterion_item, tCaseFigures& out,
-                          std::shared_ptr<const tNormativeData> norms_ptr)
+void compute_case_figures(const tVector& scores, int criterion_item, tRandom_generator& generator,
+                          tCaseFigures& out, std::shared_ptr<const tNormativeData> norms_ptr)
 {
     if (!norms_ptr)
         norms_ptr = built_in_normative_data();
@@ -39,6 +39,6 @@ void compute_case_figures(const tVector& scores, int criterion_item, tCaseFigure
     compute_pairwise_section(norms, scores, out.zAbs, out.pair);
     compute_profile_section(norms, scores, out.profile);
     compute_base_rates(norms, out.zLow, out.zAbs, out.index.n_low, out.dev.n_dev_abnormal,
-                       out.pair.n_pair_abnormal, out.rates);
+                       out.pair.n_pair_abnormal, generator, out.rates);
     out.mc_trials = MC_TRIALS;
 }

@@ -43,9 +43,9 @@ struct tCaseFigures {
 // Computes every section for valid scores (slots 1..4) under the criterion
 // item from the normative data given (null: the built-in set); the options
 // of `out` other than the criterion are left as they are. Draws the Monte
-// Carlo from the process's random stream.
-void compute_case_figures(const tVector& scores, int criterion_item, tCaseFigures& out,
-                          std::shared_ptr<const tNormativeData> norms = nullptr);
+// Carlo from the caller's generator.
+void compute_case_figures(const tVector& scores, int criterion_item, tRandom_generator& generator,
+                          tCaseFigures& out, std::shared_ptr<const tNormativeData> norms = nullptr);
 
-// The built-in set, prepared once for the process.
+// The built-in set, prepared once for the process and never changed after.
 std::shared_ptr<const tNormativeData> built_in_normative_data();

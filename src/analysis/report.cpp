@@ -2,6 +2,8 @@
 
 #include "common/format_ext.h"
 
+#include <initializer_list>
+
 namespace {
 
 // Row labels of the score table, 31 characters each.
@@ -69,40 +71,57 @@ void write_pair_base_rate(tReportSink& sink, int n_pair, extended pct)
         sink.append(format_ext(" PERCENTAGE of normal population expected to exhibit this number or more of abnormal differences = %3.2Lf%%", pct));
 }
 
-void write_deviation_reliability_corrected(tReportSink& sink, const tDeviationSection& dev)
+// A table's head: its title lines, then the column headings between two
+// rules of one width, then an empty line.
+void write_table_head(tReportSink& sink, std::initializer_list<std::string> titles, int rule,
+                      std::initializer_list<const char*> headings)
 {
-    sink.append("");
-    sink.append(" RELIABLITY of Index score deviations from the case's mean Index score (with Bonferroni correction):");
-    sink.append(format_ext(" Case's mean Index score = %3.2Lf ", dev.case_mean));
-    sink.append(report_rule(96));
-    sink.append(" Index                          Deviation             One-tailed p               Two-tailed p       ");
-    sink.append(report_rule(96));
-    sink.append("");
-    for (int i = 1; i <= index_count; ++i)
-        sink.append(" " + std::string(deviation_labels[i - 1])
-                    + format_ext(" %6.2Lf                ", dev.deviation[i])
-                    + marker(dev.bonf_dev_one[i]) + std::string(19, ' ')
-                    + marker(dev.bonf_dev_two[i]));
-    sink.append(report_rule(96));
-    sink.append("");
+    for (const std::string& title : titles)
+        sink.append(title);
+    sink.append(report_rule(rule));
+    for (const char* heading : headings)
+        sink.append(heading);
+    sink.append(report_rule(rule));
     sink.append("");
 }
 
-void write_deviation_reliability_plain(tReportSink& sink, const tDeviationSection& dev)
+// The rows of a deviation table, " label" and then what `rest` gives for
+// score i.
+template <class tRest>
+void write_deviation_rows(tReportSink& sink, tRest rest)
 {
-    sink.append("");
-    sink.append(" RELIABLITY of Index score deviations from the case's mean Index score:");
-    sink.append(format_ext(" Case's mean Index score = %3.2Lf ", dev.case_mean));
-    sink.append(report_rule(104));
-    sink.append(" Index                 Deviation    (  95% CI for deviation )        One-tailed p         Two-tailed p   ");
-    sink.append(report_rule(104));
-    sink.append("");
     for (int i = 1; i <= index_count; ++i)
-        sink.append(" " + std::string(deviation_labels[i - 1])
-                    + format_ext("   %10.1Lf      ( %7.1Lf  to %7.1Lf   )          %7.4Lf             %7.4Lf",
-                                 dev.deviation[i], dev.lower[i], dev.upper[i], dev.p_one[i],
-                                 dev.p_two[i]));
-    sink.append(report_rule(104));
+        sink.append(" " + std::string(deviation_labels[i - 1]) + rest(i));
+}
+
+// The six rows of a pairwise table in their three groups.
+template <class tRowText>
+void write_pair_rows(tReportSink& sink, tRowText row_text)
+{
+    for (int row = 0; row < 6; ++row) {
+        sink.append(row_text(pair_rows[row]));
+        if (ends_pair_group(row))
+            sink.append("");
+    }
+}
+
+void write_deviation_reliability(tReportSink& sink, const tDeviationSection& dev, bool corrected)
+{
+    const int rule = corrected ? 96 : 104;
+    write_table_head(sink,
+                     {"", corrected ? " RELIABLITY of Index score deviations from the case's mean Index score (with Bonferroni correction):"
+                                    : " RELIABLITY of Index score deviations from the case's mean Index score:",
+                      format_ext(" Case's mean Index score = %3.2Lf ", dev.case_mean)},
+                     rule, {corrected ? " Index                          Deviation             One-tailed p               Two-tailed p       "
+                                      : " Index                 Deviation    (  95% CI for deviation )        One-tailed p         Two-tailed p   "});
+    write_deviation_rows(sink, [&](int i) {
+        if (corrected)
+            return format_ext(" %6.2Lf                ", dev.deviation[i]) + marker(dev.bonf_dev_one[i])
+                   + std::string(19, ' ') + marker(dev.bonf_dev_two[i]);
+        return format_ext("   %10.1Lf      ( %7.1Lf  to %7.1Lf   )          %7.4Lf             %7.4Lf",
+                          dev.deviation[i], dev.lower[i], dev.upper[i], dev.p_one[i], dev.p_two[i]);
+    });
+    sink.append(report_rule(rule));
     sink.append("");
     sink.append("");
 }
@@ -110,88 +129,58 @@ void write_deviation_reliability_plain(tReportSink& sink, const tDeviationSectio
 void write_deviation_abnormality(tReportSink& sink, const tDeviationSection& dev,
                                  const tBaseRates& rates)
 {
-    sink.append("");
-    sink.append(" ABNORMALITY of Index score deviations from the case's mean Index score, i.e., percentage of");
-    sink.append(" population estimated to obtain a larger deviation in same direction and percentage regardless of sign:");
-    sink.append(format_ext(" Case's mean index score =  %3.2Lf", dev.case_mean));
-    sink.append(report_rule(103));
-    sink.append(" Index               Deviation          Percentage of population       Percentage with larger deviations");
-    sink.append("                                         with larger deviations               regardless of sign ");
-    sink.append(report_rule(103));
-    sink.append("");
-    for (int i = 1; i <= index_count; ++i)
-        sink.append(" " + std::string(deviation_labels[i - 1])
-                    + format_ext(" %10.1Lf               %10.2Lf                           %10.2Lf",
-                                 dev.deviation[i], dev.pct_same[i], dev.pct_either[i]));
+    write_table_head(sink,
+                     {"", " ABNORMALITY of Index score deviations from the case's mean Index score, i.e., percentage of",
+                      " population estimated to obtain a larger deviation in same direction and percentage regardless of sign:",
+                      format_ext(" Case's mean index score =  %3.2Lf", dev.case_mean)},
+                     103, {" Index               Deviation          Percentage of population       Percentage with larger deviations",
+                           "                                         with larger deviations               regardless of sign "});
+    write_deviation_rows(sink, [&](int i) {
+        return format_ext(" %10.1Lf               %10.2Lf                           %10.2Lf",
+                          dev.deviation[i], dev.pct_same[i], dev.pct_either[i]);
+    });
     sink.append(report_rule(105));
     sink.append(format_ext(" NUMBER of case's deviation scores that meet criterion for abnormality = %2d",
                            dev.n_dev_abnormal));
     write_deviation_base_rate(sink, dev.n_dev_abnormal, rates.mc_pct_dev);
 }
 
-void write_pair_reliability_corrected(tReportSink& sink, const tPairwiseSection& pair)
+void write_pair_reliability(tReportSink& sink, const tPairwiseSection& pair, bool corrected)
 {
-    sink.append("");
-    sink.append(" RELIABLITY of pairwise differences between Index scores (with Bonferroni correction):");
-    sink.append(report_rule(98));
-    sink.append(" Index Pair        Difference  (95% CI for difference)         One-tailed p           Two-tailed p ");
-    sink.append(report_rule(98));
-    sink.append("");
-    for (int row = 0; row < 6; ++row) {
-        const tPairRow& p = pair_rows[row];
-        sink.append(p.label
-                    + format_ext("       %5.0Lf       (%6.0Lf  to %6.0Lf    )          ",
-                                 pair.pair_reliability_mat[p.b][p.a], pair.pair_limits_mat[p.b][p.a],
-                                 pair.pair_limits_mat[p.a][p.b])
-                    + marker(pair.bonf_pair_one[p.a][p.b]) + std::string(16, ' ')
-                    + marker(pair.bonf_pair_two[p.a][p.b]));
-        if (ends_pair_group(row))
-            sink.append("");
-    }
-    sink.append(report_rule(98));
-}
-
-void write_pair_reliability_plain(tReportSink& sink, const tPairwiseSection& pair)
-{
-    sink.append("");
-    sink.append(" RELIABLITY of pairwise differences between Index scores:");
-    sink.append(report_rule(95));
-    sink.append(" Index Pair       Difference  (95% CI for difference)      One-tailed p        Two-tailed p");
-    sink.append(report_rule(95));
-    sink.append("");
-    for (int row = 0; row < 6; ++row) {
-        const tPairRow& p = pair_rows[row];
+    const int rule = corrected ? 98 : 95;
+    write_table_head(sink,
+                     {"", corrected ? " RELIABLITY of pairwise differences between Index scores (with Bonferroni correction):"
+                                    : " RELIABLITY of pairwise differences between Index scores:"},
+                     rule, {corrected ? " Index Pair        Difference  (95% CI for difference)         One-tailed p           Two-tailed p "
+                                      : " Index Pair       Difference  (95% CI for difference)      One-tailed p        Two-tailed p"});
+    write_pair_rows(sink, [&](const tPairRow& p) {
+        const extended difference = pair.pair_reliability_mat[p.b][p.a];
+        const extended lower = pair.pair_limits_mat[p.b][p.a], upper = pair.pair_limits_mat[p.a][p.b];
+        if (corrected)
+            return p.label
+                   + format_ext("       %5.0Lf       (%6.0Lf  to %6.0Lf    )          ", difference, lower, upper)
+                   + marker(pair.bonf_pair_one[p.a][p.b]) + std::string(16, ' ')
+                   + marker(pair.bonf_pair_two[p.a][p.b]);
         const extended p_one = pair.pair_reliability_mat[p.a][p.b];
-        sink.append(p.label
-                    + format_ext("       %5.0Lf      (%6.0Lf  to %6.0Lf    )      %8.3Lf             %8.3Lf  ",
-                                 pair.pair_reliability_mat[p.b][p.a], pair.pair_limits_mat[p.b][p.a],
-                                 pair.pair_limits_mat[p.a][p.b], p_one, 2.0L * p_one));
-        if (ends_pair_group(row))
-            sink.append("");
-    }
-    sink.append(report_rule(95));
+        return p.label
+               + format_ext("       %5.0Lf      (%6.0Lf  to %6.0Lf    )      %8.3Lf             %8.3Lf  ",
+                            difference, lower, upper, p_one, 2.0L * p_one);
+    });
+    sink.append(report_rule(rule));
 }
 
 void write_pair_abnormality(tReportSink& sink, const tPairwiseSection& pair, const tBaseRates& rates)
 {
-    sink.append("");
-    sink.append("");
-    sink.append(" ABNORMALITY of pairwise differences between Index scores:");
-    sink.append(report_rule(103));
-    sink.append(" Index Pair        Difference         Percentage of population        Percentage with larger differences");
-    sink.append("                                      with larger differences                 regardless of sign");
-    sink.append(report_rule(103));
-    sink.append("");
-    for (int row = 0; row < 6; ++row) {
-        const tPairRow& p = pair_rows[row];
+    write_table_head(sink, {"", "", " ABNORMALITY of pairwise differences between Index scores:"},
+                     103, {" Index Pair        Difference         Percentage of population        Percentage with larger differences",
+                           "                                      with larger differences                 regardless of sign"});
+    write_pair_rows(sink, [&](const tPairRow& p) {
         const extended pct = pair.pair_abnormality_mat[p.a][p.b];
-        sink.append(p.label
-                    + format_ext("       %5.0Lf                    %8.3Lf                            %8.3Lf",
-                                 pair.pair_abnormality_mat[p.b][p.a], pct, 2.0L * pct)
-                    + p.trailing);
-        if (ends_pair_group(row))
-            sink.append("");
-    }
+        return p.label
+               + format_ext("       %5.0Lf                    %8.3Lf                            %8.3Lf",
+                            pair.pair_abnormality_mat[p.b][p.a], pct, 2.0L * pct)
+               + p.trailing;
+    });
     sink.append(report_rule(104));
     sink.append(format_ext(" NUMBER of case's pairwise differences that meet criterion for abnormality = %2d ",
                            pair.n_pair_abnormal));
@@ -291,12 +280,8 @@ void write_inputs_block(tReportSink& sink, int mode, int correction, const std::
 
 void write_index_block(tReportSink& sink, const tIndexSection& index, const tBaseRates& rates)
 {
-    sink.append(" OUTPUTS:");
-    sink.append(" Index scores with confidence limits expressed on an Index score metric and as percentile ranks:");
-    sink.append(report_rule(95));
-    sink.append(" Index                             Score   (     95% CI    )        PR     ( 95% CI on PR  )    ");
-    sink.append(report_rule(95));
-    sink.append("");
+    write_table_head(sink, {" OUTPUTS:", " Index scores with confidence limits expressed on an Index score metric and as percentile ranks:"},
+                     95, {" Index                             Score   (     95% CI    )        PR     ( 95% CI on PR  )    "});
     for (int i = 1; i <= index_count; ++i)
         sink.append(" " + std::string(index_labels[i - 1])
                     + format_ext(" %6.0Lf    (%4.0Lf  to%6.0Lf )   %8.1Lf    (%4.1Lf  to%6.1Lf )       ",
@@ -312,20 +297,14 @@ void write_index_block(tReportSink& sink, const tIndexSection& index, const tBas
 void write_deviation_block(tReportSink& sink, const tDeviationSection& dev, int correction,
                            const tBaseRates& rates)
 {
-    if (correction == 1)
-        write_deviation_reliability_corrected(sink, dev);
-    else
-        write_deviation_reliability_plain(sink, dev);
+    write_deviation_reliability(sink, dev, correction == 1);
     write_deviation_abnormality(sink, dev, rates);
 }
 
 void write_pairwise_block(tReportSink& sink, const tPairwiseSection& pair, int correction,
                           const tBaseRates& rates)
 {
-    if (correction == 1)
-        write_pair_reliability_corrected(sink, pair);
-    else
-        write_pair_reliability_plain(sink, pair);
+    write_pair_reliability(sink, pair, correction == 1);
     write_pair_abnormality(sink, pair, rates);
 }
 

@@ -112,11 +112,12 @@ void compute_profile_section(const tNormativeData& norms, const tVector& scores,
 }
 
 void compute_base_rates(const tNormativeData& norms, extended zLow, extended zAbs, int n_low,
-                        int n_dev_abnormal, int n_pair_abnormal, tBaseRates& out)
+                        int n_dev_abnormal, int n_pair_abnormal, tRandom_generator& generator,
+                        tBaseRates& out)
 {
     out = tBaseRates{};
     // The set's correlation factor, made when the set was prepared.
     get_MC_estimate_percent_abnorm_prepared(norms.MC_prepared, zLow, zAbs, n_low, n_dev_abnormal,
-                                            n_pair_abnormal, out.mc_pct_low, out.mc_pct_dev,
-                                            out.mc_pct_pair);
+                                            n_pair_abnormal, generator, out.mc_pct_low,
+                                            out.mc_pct_dev, out.mc_pct_pair);
 }

@@ -7,6 +7,8 @@
 
 #include "analysis/normative_data.h"
 
+class tRandom_generator;
+
 // Scores, their two-sided 95% limits and percentile ranks; the count of
 // abnormally low scores.
 struct tIndexSection {
@@ -74,4 +76,5 @@ void compute_profile_section(const tNormativeData& norms, const tVector& scores,
                              tProfileSection& out);
 // One Monte Carlo estimate for all three counts, after they are known.
 void compute_base_rates(const tNormativeData& norms, extended zLow, extended zAbs, int n_low,
-                        int n_dev_abnormal, int n_pair_abnormal, tBaseRates& out);
+                        int n_dev_abnormal, int n_pair_abnormal, tRandom_generator& generator,
+                        tBaseRates& out);

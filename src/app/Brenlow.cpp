@@ -29,7 +29,6 @@ int main(int argc, char** argv)
         std::puts("brenlow " BRENLOW_VERSION);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
-    set_program_strings();
     // Qt sees the program name only.
     int qt_argc = 1;
     QApplication app(qt_argc, argv);
@@ -44,22 +43,25 @@ int main(int argc, char** argv)
     choose_worksheet_folder(GetProgramFolder());
     // A second start on the same worksheet file shows the running program
     // and ends.
+    tWorksheetWindow* worksheet = nullptr;
+    tOutputWindow* output = nullptr;
     tSingleInstance instance(single_instance_name(worksheet_path()));
-    if (!instance.claim(bring_program_to_front))
+    if (!instance.claim([&worksheet, &output] { bring_program_to_front(worksheet, output); }))
         return 0;
 
-    theWorksheet = new tWorksheetWindow;
-    theOutputWindow = new tOutputWindow;
-    theOutputWindow->set_worksheet(theWorksheet); // Return to Worksheet shows it
+    worksheet = new tWorksheetWindow;
+    output = new tOutputWindow;
+    output->set_worksheet(worksheet); // Return to Worksheet shows it
+    worksheet->set_output_window(output); // Compute reports there
     tQtUserMessages messages;
     tScopedUserMessages seam(messages);
 
-    theWorksheet->show();
+    worksheet->show();
     const int code = app.exec();
 
-    delete theOutputWindow;
-    theOutputWindow = nullptr;
-    delete theWorksheet;
-    theWorksheet = nullptr;
+    delete output;
+    output = nullptr;
+    delete worksheet;
+    worksheet = nullptr;
     return code;
 }

@@ -231,8 +231,9 @@ void tMatrixDialog::MatrixButtonClick()
                 continue;
             tCell& cell = cells_[j][i];
             const QString text = cell.field->text();
-            const double value = ParseCellText(latin1(text));
-            if (InputError) {
+            bool input_error = false;
+            const double value = ParseCellText(latin1(text), input_error);
+            if (input_error) {
                 focus_cell(j, i);
                 return;
             }

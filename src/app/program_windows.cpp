@@ -1,20 +1,13 @@
 #include "app/program_windows.h"
 
-#include "app/worksheet_window.h"
-#include "app/output_window.h"
-
 #include <QApplication>
+#include <QWidget>
 
-tWorksheetWindow* theWorksheet = nullptr;
-tOutputWindow* theOutputWindow = nullptr;
-
-void bring_program_to_front()
+void bring_program_to_front(QWidget* worksheet, QWidget* output)
 {
     QWidget* window = QApplication::activeModalWidget();
     if (!window)
-        window = theOutputWindow && theOutputWindow->isVisible()
-                     ? static_cast<QWidget*>(theOutputWindow)
-                     : static_cast<QWidget*>(theWorksheet);
+        window = output && output->isVisible() ? output : worksheet;
     if (!window)
         return;
     if (window->isMinimized())

@@ -1,14 +1,11 @@
-// The program's two windows, created at start-up and owned by the
-// application for the whole run.
+// The program's two windows, created at start-up and owned by main for the
+// whole run: the worksheet, the main window, and the output window, created
+// hidden.
 #pragma once
 
-class tWorksheetWindow;        // the worksheet, the main window
-class tOutputWindow; // the output window, created hidden
-
-extern tWorksheetWindow* theWorksheet;
-extern tOutputWindow* theOutputWindow;
+class QWidget;
 
 // Shows the program's visible window (the modal one when a box or dialog is
-// open), restored when minimised, in front and active: a second start asks
-// for it.
-void bring_program_to_front();
+// open, else the output window when it is shown, else the worksheet),
+// restored when minimised, in front and active: a second start asks for it.
+void bring_program_to_front(QWidget* worksheet, QWidget* output);

@@ -396,7 +396,7 @@ void tWorksheetWindow::closeEvent(QCloseEvent* event)
 {
     // The worksheet is the main window: its close box ends the program
     // without asking, unless results not yet saved would be lost.
-    if (theOutputWindow && !theOutputWindow->settle_unsaved_results()) {
+    if (output_ && !output_->settle_unsaved_results()) {
         event->ignore();
         return;
     }
@@ -406,8 +406,8 @@ void tWorksheetWindow::closeEvent(QCloseEvent* event)
 
 void tWorksheetWindow::ExitBtnClick()
 {
-    const bool unsaved = theOutputWindow && theOutputWindow->results_unsaved();
-    if (unsaved ? theOutputWindow->settle_unsaved_results() : user_messages().confirm("Exit from program?"))
+    const bool unsaved = output_ && output_->results_unsaved();
+    if (unsaved ? output_->settle_unsaved_results() : user_messages().confirm("Exit from program?"))
         QCoreApplication::quit();
 }
 
@@ -553,7 +553,7 @@ void tWorksheetWindow::btnclearDataClick()
 
 void tWorksheetWindow::cmdComputeClick()
 {
-    if (!theOutputWindow)
+    if (!output_)
         return;
     tAnalysisInputs inputs;
     for (int k = 1; k <= 4; ++k) {
@@ -574,10 +574,10 @@ void tWorksheetWindow::cmdComputeClick()
     hooks.computing = [&cursor] { cursor.set(); };
     hooks.hand_over = [this, &cursor] {
         cursor.set();
-        theOutputWindow->show();
+        output_->show();
         hide();
         cursor.restore();
-        theOutputWindow->setWindowTitle(QStringLiteral("Results viewer: ")
+        output_->setWindowTitle(QStringLiteral("Results viewer: ")
                                            + QString::fromStdString(AppTitle));
     };
     hooks.matrix_entry = [this](tEntryMatrix& matrix, int columns, int rows) {
@@ -590,10 +590,10 @@ void tWorksheetWindow::cmdComputeClick()
         return returned;
     };
 
-    const int report_start = theOutputWindow->next_report_block();
+    const int report_start = output_->next_report_block();
     tAnalysisOutcome outcome;
     try {
-        outcome = run_analysis(inputs, theOutputWindow->report_sink(), hooks);
+        outcome = run_analysis(inputs, output_->report_sink(), hooks, generator_);
     } catch (const std::exception& error) {
         cursor.restore();
         show_general_error(error);
@@ -601,9 +601,9 @@ void tWorksheetWindow::cmdComputeClick()
     }
     cursor.restore();
     if (outcome.figures)
-        theOutputWindow->report_written(*outcome.figures);
+        output_->report_written(*outcome.figures);
     if (outcome.result == tRunResult::Completed)
-        theOutputWindow->show_report_from(report_start);
+        output_->show_report_from(report_start);
     if (outcome.result == tRunResult::InvalidField && outcome.failed_field >= 1
         && outcome.failed_field <= 4) {
         // The warning box has just closed and the window gets its activation

@@ -1,4 +1,4 @@
-// The worksheet window theWorksheet, the program's main window: the four Index
+// The worksheet window, the program's main window: the four Index
 // score fields, the notes memo, the three option groups and the Compute,
 // Clear Data and Exit buttons. Its creation step configures the template
 // (four score fields, no grid, no matrix entry) and restores the scores of
@@ -6,6 +6,7 @@
 #pragma once
 
 #include "app/norms_dialog.h"
+#include "numerics/distrib.h"
 
 #include <QWidget>
 
@@ -17,6 +18,7 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class tNotesMemo;
+class tOutputWindow;
 class tRadioGroup;
 class tScoreField;
 class tUserGuideWindow;
@@ -74,6 +76,9 @@ public:
     tScoreField* score_field(int k) const;
     QLabel* score_label(int k) const;
 
+    // Where Compute writes its reports; without one, Compute does nothing.
+    void set_output_window(tOutputWindow* output) { output_ = output; }
+
     void cmdComputeClick();
     void btnclearDataClick();
     void ExitBtnClick();
@@ -87,6 +92,9 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    tOutputWindow* output_ = nullptr;
+    // The Monte Carlo's generator: each Compute of the session continues it.
+    tRandom_generator generator_;
     // The tab order; an option group is one stop, entered on its checked item.
     std::vector<QWidget*> tab_stops_;
     tUserGuideWindow* guide_ = nullptr; // F1

@@ -2,6 +2,7 @@
 
 #include "analysis/analysis_run.h"
 #include "analysis/figures_csv.h"
+#include "numerics/distrib.h"
 #include "common/errors.h"
 #include "common/replacing_file.h"
 #include "cli_text.h"
@@ -30,21 +31,13 @@ public:
 };
 
 // Numerical warnings of a run go to standard error, naming the case.
-class tRunMessages final : public tUserMessages {
+class tRunMessages final : public tUnattendedMessages {
 public:
     std::string place;
     tProgressLine* progress = nullptr;
-    void warning(const std::string& text) override { show(text); }
-    void information(const std::string& text) override { show(text); }
-    bool confirm(const std::string& text) override
-    {
-        show(text);
-        return false;
-    }
-    void beep() override {}
 
 private:
-    void show(const std::string& text)
+    void take(const std::string& text) override
     {
         if (progress)
             progress->hide();
@@ -187,6 +180,7 @@ struct tBatchRun::tState {
     tScopedUserMessages scope{messages};
     tCaseSink sink;
     const tAnalysisHooks hooks; // no worksheet file, no windows
+    tRandom_generator generator; // carries on from case to case
     std::vector<tCaseOutput*> outputs;
     long long total;
     long long number = 0; // cases done
@@ -223,7 +217,7 @@ void tBatchRun::compute(const tCase& one)
     d.inputs.score_texts = one.scores;
     d.inputs.note_lines = note_lines_of(one.notes);
     d.sink.lines.clear();
-    const tAnalysisOutcome outcome = run_analysis(d.inputs, d.sink, d.hooks);
+    const tAnalysisOutcome outcome = run_analysis(d.inputs, d.sink, d.hooks, d.generator);
     if (outcome.result != tRunResult::Completed || !outcome.figures)
         throw std::logic_error("a checked case did not complete");
     d.sink.earlier_reports = true;

@@ -231,7 +231,6 @@ int run(const tOptions& options, const char* argv0)
         return exit_failure;
     }
 
-    set_program_strings();
     set_worksheet_configuration();
 
     std::shared_ptr<const tNormativeData> norms;

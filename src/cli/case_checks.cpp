@@ -21,20 +21,12 @@ namespace {
 constexpr size_t field_capacity = 6; // what the worksheet's score field holds
 
 // A seam that keeps the worksheet's messages instead of showing them.
-class tCollectedMessages final : public tUserMessages {
+class tCollectedMessages final : public tUnattendedMessages {
 public:
     std::string texts;
-    void warning(const std::string& text) override { add(text); }
-    void information(const std::string& text) override { add(text); }
-    bool confirm(const std::string& text) override
-    {
-        add(text);
-        return false;
-    }
-    void beep() override {}
 
 private:
-    void add(const std::string& text) { texts += (texts.empty() ? "" : "\r") + text; }
+    void take(const std::string& text) override { texts += (texts.empty() ? "" : "\r") + text; }
 };
 
 std::string trimmed(const std::string& text)
@@ -120,8 +112,9 @@ std::optional<std::string> check_score_text(const std::string& text, int k, std:
         }
     tCollectedMessages messages;
     tScopedUserMessages scope(messages);
-    const extended value = ParseScoreText(score, label);
-    if (InputError || !CheckScoreRange(label, static_cast<double>(value))) {
+    bool input_error = false;
+    const extended value = ParseScoreText(score, label, input_error);
+    if (input_error || !CheckScoreRange(label, static_cast<double>(value))) {
         message = messages.texts;
         return std::nullopt;
     }

@@ -26,6 +26,23 @@ public:
     virtual tSaveChoice ask_to_save(const std::string&) { return tSaveChoice::Cancel; }
 };
 
+// A seam with no user to answer: every message, whatever its kind, goes to
+// take(); every question is answered No, and beeps are silent.
+class tUnattendedMessages : public tUserMessages {
+public:
+    void warning(const std::string& text) override { take(text); }
+    void information(const std::string& text) override { take(text); }
+    bool confirm(const std::string& text) override
+    {
+        take(text);
+        return false;
+    }
+    void beep() override {}
+
+protected:
+    virtual void take(const std::string& text) = 0;
+};
+
 // The seam the core uses right now. Until something is installed it is a
 // fallback that writes warnings and information to standard error, answers
 // every confirmation with No and does not beep.

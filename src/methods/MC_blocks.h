@@ -145,6 +145,14 @@ constexpr std::int64_t needs_log = 2; // the logarithm decides, or else extended
 // series bounds (about one candidate in thirty): |q - L| in double beyond
 // safety e (eq + 8 + 8L) leaves q - L in extended precision with the same
 // sign and beyond (safety - 1 - 2^-9) 8e > 95 x 2^-64.
+//   Each part of that margin is an error the double q - L can carry: 8 is
+// L's error from u's (4 x 1.48e = 5.92e, with room for the safety's share);
+// 8L the logarithm's own, 4 ulps of |ln u| times 4 (what the C libraries of
+// both systems promise); 9q q's relative error (twice x's 4e, and the
+// product's rounding). The margin is also taken where the series bounds
+// leave q between them at u <= near_one, where L reaches 86; there q is
+// near L, and the constant's room of 2.08e would hold 8L + 9q,
+// about 17L, only for L < 0.12 (u > 0.97).
 // That is as far as the reference's quick bounds need: where u > near_one,
 // its A exceeds the exact -4 ln u by at most 30 x 2^-64, its B falls short of
 // it by at most 13 x 2^-64, and its L lies within 5 x 2^-64 of it. Within the
@@ -170,21 +178,38 @@ struct tLane_block {
 };
 
 
-// Error bounds of one trial from deviates stored in double precision, each
-// within E_x of its extended value (u >= u_floor, |x| <= X):
-//   E_x = (6 / u_floor + 4X) e (1 + 2^-11)
-// With R the largest row sum of |L| and Y = R X the largest |y|:
-//   y = L x     |dy| <= E_y = R E_x + (m + 3) e Y          (sums of m products)
-//   mean of y   |dm| <= E_y + (m + 2) e Y
-//   y_i - mean, y_i - y_j:  |dd| <= E_d = 2 E_y + 2 (m + 4) e Y
-// The extended test |d / sd| > crit is the exact comparison of
-// |d| (1 + r) with crit * sd, |r| <= 2^-64, and crit * sd in double is within
-// 3e of its exact value; y < cut compares y within E_y against cut within
-// e |cut|. So one margin,
-//   tol = safety (E_d + e (4Y + 4T + |cut|)),  T the largest crit * sd,
-// covers every comparison of a trial: when each double-precision difference
-// exceeds it, the trial's three counts are the extended ones. A NaN deviate
-// fails every margin test.
+// Error bounds of one trial from deviates stored in double precision, with
+// e = 2^-53. Each term bounds an error the arithmetic can reach, and none is
+// covered by another:
+//   x = v (1/u), u >= u_floor, |x| <= X:
+//     |dx| <= E_x = (6 / u_floor + 4X) e (1 + 2^-11)
+//   6 / u_floor is v's absolute error 6e over u (6144e at u_floor, the
+//   largest part); 4X the relative errors of 1/u (3e) and of the product
+//   (e); 2^-11 the extended deviate's own error, the same bound at 2^-64.
+//   With R the largest row sum of |L| and Y = R X the largest |y|:
+//   y = L x     |dy| <= E_y = R E_x + (m + 1) e Y
+//   R E_x carries the deviates' errors through L; (m + 1) e Y is L rounded
+//   to double (e) and the m roundings of the longest chain of products and
+//   sums (m e).
+//   mean of y   |dm| <= E_y + m e Y: the m errors averaged, the m - 1 sums
+//   of values up to m Y divided by m ((m - 1) e Y), and the division (e Y).
+//   d = y_i - mean or y_i - y_j (|d| <= 2Y):
+//               |dd| <= E_d = 2 E_y + (m + 2) e Y
+//   the errors of both operands and the subtraction's rounding (2 e Y); for
+//   y_i - y_j, 2 E_y + 2 e Y, less.
+// The extended test |d / sd| > crit is the exact comparison of |d| (1 + r)
+// with crit * sd, |r| <= 2^-64; crit * sd in double is within 3 e T of its
+// exact value (crit and sd each rounded to double, then their product), T
+// the largest crit * sd. So
+//   tol = safety (E_d + 3 e T)
+// covers the comparison of each |d| with its limit. It covers y < cut too:
+// double and extended can disagree there only when y - cut in double lies
+// within E_y + e |cut| of 0, which needs |cut| <= Y + 2 E_y, and then
+// E_y + e |cut| <= 2 E_y + e Y (1 + 2e) < E_d. The extended side's own
+// errors (of y, the mean, d and r: below (3m + 6) 2^-64 Y) and the
+// second-order terms stay below 2^-7 of tol >= (3m + 4) e Y, which safety
+// covers. When each double-precision difference exceeds tol, the trial's
+// three counts are the extended ones. A NaN deviate fails every margin test.
 struct tTrial_margins {
     double L[max_dim][max_dim];
     double cut;
@@ -217,19 +242,10 @@ tFour_score_trials four_score_batch(tMC_path path);
 
 // --- The block engine ----------------------------------------------------------
 
-// Failures the tests provoke, so that the engine's ways out are each seen to
-// give the reference's numbers: no memory for the chunks, and a ring of slots
-// too small for any trial (the scheduler then finds itself stuck). Read when
-// a run starts; the program never sets them.
-struct tMC_injected_faults {
-    bool no_memory = false;
-    int slot_count = 0; // 0: the engine's own
-};
-extern tMC_injected_faults MC_injected_faults;
-
 class tBlock_run {
 public:
-    tBlock_run(const tMC_setup& setup, int threads, double margin_scale, tMC_path path);
+    tBlock_run(const tMC_setup& setup, int threads, tRandom_generator& generator,
+               const tMC_options& options);
     // False when the engine could not proceed (it never happens with chunks
     // of this size); the caller then runs the reference.
     bool run(tMC_hits& hits, tMC_fallbacks& fallbacks);
@@ -273,6 +289,7 @@ private:
 
     const tMC_setup& setup_;
     const int threads_;
+    tRandom_generator& generator_;
     const tGeneratorState start_;
     const long long deviates_needed_;
     tNormal_distribution normal_{0.0L, 1.0L};

@@ -49,9 +49,9 @@ tTrial_margins trial_margins(const tMC_setup& setup, double margin_scale)
     const double e = unit_roundoff;
     const double e_x = (6 / u_floor + 4 * x_limit) * (e + unit_roundoff_x);
     const double y_max = row_max * x_limit;
-    const double e_y = row_max * e_x + (m + 3) * e * y_max;
-    const double e_d = 2 * e_y + 2 * (m + 4) * e * y_max;
-    tm.tol = safety * (e_d + e * (4 * y_max + 4 * limit_max + std::fabs(tm.cut))) * margin_scale;
+    const double e_y = row_max * e_x + (m + 1) * e * y_max;
+    const double e_d = 2 * e_y + (m + 2) * e * y_max;
+    tm.tol = safety * (e_d + 3 * e * limit_max) * margin_scale;
     return tm;
 }
 

@@ -46,7 +46,7 @@ using namespace mc_blocks;
 namespace {
 
 template <int M>
-tMC_hits sequential_trials(const tMC_setup& s)
+tMC_hits sequential_trials(const tMC_setup& s, tRandom_generator& generator)
 {
     const int dim = M > 0 ? M : s.m;
     // The one standard normal object of the estimate; a local object of
@@ -57,7 +57,7 @@ tMC_hits sequential_trials(const tMC_setup& s)
     for (long trial = 0; trial < s.trials; ++trial) {
         // One deviate per score, in index order, from the one object.
         for (int i = 1; i <= dim; ++i)
-            u[i] = normal.RandomVariate();
+            u[i] = normal.RandomVariate(generator);
         int low, dev, pair;
         count_trial<M>(s, u, low, dev, pair);
         add_hits(s, low, dev, pair, hits);
@@ -93,22 +93,22 @@ void MC_setup_of(const tMatrix& R, int n, const tBool_vector& flags, extended cu
     setup.trials = trials;
 }
 
-tMC_hits MC_hits_sequential(const tMC_setup& setup)
+tMC_hits MC_hits_sequential(const tMC_setup& setup, tRandom_generator& generator)
 {
-    return setup.m == 4 ? sequential_trials<4>(setup) : sequential_trials<0>(setup);
+    return setup.m == 4 ? sequential_trials<4>(setup, generator)
+                        : sequential_trials<0>(setup, generator);
 }
 
-tMC_hits MC_hits_blocks(const tMC_setup& setup, int threads, tMC_fallbacks* fallbacks,
-                        double margin_scale)
+tMC_hits MC_hits_blocks(const tMC_setup& setup, int threads, tRandom_generator& generator,
+                        tMC_fallbacks* fallbacks, const tMC_options& options)
 {
     if (setup.trials <= 0 || !blocks_apply(setup))
-        return MC_hits_sequential(setup);
-    const tGeneratorState start = GeneratorState();
+        return MC_hits_sequential(setup, generator);
+    const tGeneratorState start = generator.State();
     tMC_hits hits;
     tMC_fallbacks counted;
     try {
-        tBlock_run run(setup, std::min(std::max(threads, 1), max_threads), margin_scale,
-                       MC_path_in_use());
+        tBlock_run run(setup, std::min(std::max(threads, 1), max_threads), generator, options);
         if (run.run(hits, counted)) {
             if (fallbacks)
                 *fallbacks = counted;
@@ -119,8 +119,8 @@ tMC_hits MC_hits_blocks(const tMC_setup& setup, int threads, tMC_fallbacks* fall
     }
     if (fallbacks)
         *fallbacks = tMC_fallbacks{0, 0, 1};
-    SetGeneratorState(start);
-    return MC_hits_sequential(setup);
+    generator.SetState(start);
+    return MC_hits_sequential(setup, generator);
 }
 
 int MC_thread_count()

@@ -16,6 +16,8 @@
 #include "common/extended.h"
 #include "numerics/matrix_handling.h"
 
+class tRandom_generator;
+
 // Everything the trials read. L is the Choleski factor of the selected
 // scores' correlation matrix (or what a failed factorisation left: every
 // entry of the m by m block is used).
@@ -57,29 +59,46 @@ struct tMC_fallbacks {
     long whole_runs = 0;
 };
 
-// The reference: draws through tNormal_distribution::RandomVariate, advancing
-// the program's generator.
-tMC_hits MC_hits_sequential(const tMC_setup& setup);
-
-// The block engine on `threads` threads (the calling one among them); reads the
-// program's generator and leaves it where the reference would. margin_scale
-// widens every safety margin, so that tests can send many candidates and
-// trials through the extended-precision path; the program passes 1.
-tMC_hits MC_hits_blocks(const tMC_setup& setup, int threads, tMC_fallbacks* fallbacks = nullptr,
-                        double margin_scale = 1.0);
-
-// The threads the program uses: the hardware's count, at least 1, at most 16.
-int MC_thread_count();
-
 // The instruction sets the block engine's lanes are built for. The program
 // always takes the best one the processor has; every one gives the same
 // doubles, and so the same numbers.
 enum class tMC_path { base, avx2, avx512 };
 const char* MC_path_name(tMC_path path); // "base", "avx2", "avx512"
-bool MC_path_supported(tMC_path path);
-tMC_path MC_path_in_use();
 
-// For tests only, so that they run the engine on every path the processor
-// supports, not only its best: later runs take `path`. False, and nothing
-// changed, when the processor lacks it. Call it between runs, not during one.
-bool MC_set_path_for_tests(tMC_path path);
+// What the processor offers the engine: this one's, or one a test describes.
+struct tMC_processor {
+    bool avx2 = false;   // with FMA
+    bool avx512 = false; // F, DQ and VL
+};
+tMC_processor MC_this_processor();
+bool MC_path_supported(tMC_path path, const tMC_processor& processor = MC_this_processor());
+tMC_path MC_best_path(const tMC_processor& processor = MC_this_processor());
+
+// How a run of the block engine goes: the program takes the defaults; tests
+// choose a path, widen every safety margin margin_scale times (so that many
+// candidates and trials go through the extended-precision path), or provoke
+// the engine's ways out (no memory for the chunks; a ring of slot_count
+// slots, too small for any trial, so that the scheduler finds itself stuck).
+struct tMC_options {
+    tMC_path path = MC_best_path();
+    double margin_scale = 1.0;
+    bool no_memory = false;
+    int slot_count = 0; // 0: the engine's own
+};
+
+// Puts `path` into `options` when `processor` has it; false, and nothing
+// changed, when it lacks it.
+bool MC_choose_path(tMC_path path, tMC_options& options,
+                    const tMC_processor& processor = MC_this_processor());
+
+// The reference: draws through tNormal_distribution::RandomVariate, advancing
+// the generator.
+tMC_hits MC_hits_sequential(const tMC_setup& setup, tRandom_generator& generator);
+
+// The block engine on `threads` threads (the calling one among them); starts
+// from the generator's state and leaves it where the reference would.
+tMC_hits MC_hits_blocks(const tMC_setup& setup, int threads, tRandom_generator& generator,
+                        tMC_fallbacks* fallbacks = nullptr, const tMC_options& options = {});
+
+// The threads the program uses: the hardware's count, at least 1, at most 16.
+int MC_thread_count();

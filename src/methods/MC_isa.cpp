@@ -5,8 +5,6 @@
 // decisions; the tests run each one the processor has.
 #include "methods/MC_lanes.h"
 
-#include <atomic>
-
 namespace mc_blocks {
 
 namespace {
@@ -53,23 +51,6 @@ int four_score_trials_base(const tTrial_margins& t, const tMC_setup& s, const do
     return four_score_trials(t, s, x, n, hits, unsure);
 }
 
-bool cpu_has_avx2()
-{
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-}
-
-// AVX-512 on four lanes: its 32 registers and mask registers, not wider ones.
-bool cpu_has_avx512vl()
-{
-    return cpu_has_avx2() && __builtin_cpu_supports("avx512f") &&
-           __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl");
-}
-
-constexpr int no_path = -1;
-// The path in use: the processor's best until a test chooses another.
-std::atomic<int> chosen_path{no_path};
-
 } // namespace
 
 tDecide_lanes lane_decider(tMC_path path)
@@ -113,33 +94,41 @@ const char* MC_path_name(tMC_path path)
     return "base";
 }
 
-bool MC_path_supported(tMC_path path)
+tMC_processor MC_this_processor()
+{
+    __builtin_cpu_init();
+    tMC_processor processor;
+    processor.avx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    // AVX-512 on four lanes: its 32 registers and mask registers, not wider ones.
+    processor.avx512 = processor.avx2 && __builtin_cpu_supports("avx512f")
+                       && __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vl");
+    return processor;
+}
+
+bool MC_path_supported(tMC_path path, const tMC_processor& processor)
 {
     switch (path) {
     case tMC_path::avx512:
-        return mc_blocks::cpu_has_avx512vl();
+        return processor.avx512 && processor.avx2;
     case tMC_path::avx2:
-        return mc_blocks::cpu_has_avx2();
+        return processor.avx2;
     case tMC_path::base:
         break;
     }
     return true;
 }
 
-tMC_path MC_path_in_use()
+tMC_path MC_best_path(const tMC_processor& processor)
 {
-    const int chosen = mc_blocks::chosen_path.load();
-    if (chosen != mc_blocks::no_path)
-        return static_cast<tMC_path>(chosen);
-    return MC_path_supported(tMC_path::avx512) ? tMC_path::avx512
-           : MC_path_supported(tMC_path::avx2) ? tMC_path::avx2
-                                               : tMC_path::base;
+    return MC_path_supported(tMC_path::avx512, processor) ? tMC_path::avx512
+           : MC_path_supported(tMC_path::avx2, processor) ? tMC_path::avx2
+                                                          : tMC_path::base;
 }
 
-bool MC_set_path_for_tests(tMC_path path)
+bool MC_choose_path(tMC_path path, tMC_options& options, const tMC_processor& processor)
 {
-    if (!MC_path_supported(path))
+    if (!MC_path_supported(path, processor))
         return false;
-    mc_blocks::chosen_path.store(static_cast<int>(path));
+    options.path = path;
     return true;
 }

@@ -20,17 +20,17 @@
 
 namespace mc_blocks {
 
-tMC_injected_faults MC_injected_faults;
-
-tBlock_run::tBlock_run(const tMC_setup& setup, int threads, double margin_scale, tMC_path path)
+tBlock_run::tBlock_run(const tMC_setup& setup, int threads, tRandom_generator& generator,
+                       const tMC_options& options)
     : setup_(setup),
       threads_(threads),
-      start_(GeneratorState()),
+      generator_(generator),
+      start_(generator.State()),
       deviates_needed_(static_cast<long long>(setup.trials) * setup.m),
-      decide_(lane_decider(path)),
-      four_score_trials_(four_score_batch(path)),
-      cm_(candidate_margins(margin_scale)),
-      tm_(trial_margins(setup, margin_scale))
+      decide_(lane_decider(options.path)),
+      four_score_trials_(four_score_batch(options.path)),
+      cm_(candidate_margins(options.margin_scale)),
+      tm_(trial_margins(setup, options.margin_scale))
 {
     const tGeneratorState jump = JumpGeneratorState({1, 1}, 2 * lane_run);
     lane_jump_1_ = jump.s1;
@@ -41,10 +41,10 @@ tBlock_run::tBlock_run(const tMC_setup& setup, int threads, double margin_scale,
     // system sets aside for a while: 24 chunks (3.9 MB) for two threads, at
     // most 80 (13 MB).
     slot_count_ = std::min(80, 16 + 4 * threads);
-    if (MC_injected_faults.no_memory)
+    if (options.no_memory)
         throw std::bad_alloc();
-    if (MC_injected_faults.slot_count > 0)
-        slot_count_ = MC_injected_faults.slot_count;
+    if (options.slot_count > 0)
+        slot_count_ = options.slot_count;
     slots_.reset(new tSlot[slot_count_]);
     x_.reset(new double[static_cast<std::size_t>(slot_count_) * chunk_size]);
     cand_.reset(new std::uint16_t[static_cast<std::size_t>(slot_count_) * chunk_size]);
@@ -69,7 +69,7 @@ bool tBlock_run::run(tMC_hits& hits, tMC_fallbacks& fallbacks)
     hits = hits_;
     fallbacks.candidates += fallbacks_.candidates;
     fallbacks.trials += fallbacks_.trials;
-    SetGeneratorState(JumpGeneratorState(start_, 2 * static_cast<std::uint64_t>(candidates_used_)));
+    generator_.SetState(JumpGeneratorState(start_, 2 * static_cast<std::uint64_t>(candidates_used_)));
     return true;
 }
 

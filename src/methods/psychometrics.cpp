@@ -204,12 +204,12 @@ void pairwise_abnormality(int n, const tVector& x, const tVector& sd, const tBoo
 
 namespace {
 
-void estimate_from(const tMC_setup& setup, extended& pct_low, extended& pct_dev,
-                   extended& pct_pair)
+void estimate_from(const tMC_setup& setup, tRandom_generator& generator, extended& pct_low,
+                   extended& pct_dev, extended& pct_pair)
 {
     // The same hits, and the generator left in the same place, as drawing one
     // deviate at a time in extended precision; only faster.
-    const tMC_hits hits = MC_hits_blocks(setup, MC_thread_count());
+    const tMC_hits hits = MC_hits_blocks(setup, MC_thread_count(), generator);
     const extended trials = static_cast<extended>(setup.trials);
     pct_low = static_cast<extended>(hits.low) / trials * 100.0L;
     pct_dev = static_cast<extended>(hits.dev) / trials * 100.0L;
@@ -220,16 +220,18 @@ void estimate_from(const tMC_setup& setup, extended& pct_low, extended& pct_dev,
 
 void get_MC_estimate_percent_abnorm_SUBSET_E(const tMatrix& R, int n, const tBool_vector& flags,
                                              extended cut, extended crit, int k_low, int k_dev,
-                                             int k_pair, extended& pct_low, extended& pct_dev,
+                                             int k_pair, tRandom_generator& generator,
+                                             extended& pct_low, extended& pct_dev,
                                              extended& pct_pair)
 {
     tMC_setup setup;
     MC_setup_of(R, n, flags, cut, crit, k_low, k_dev, k_pair, MC_TRIALS, setup);
-    estimate_from(setup, pct_low, pct_dev, pct_pair);
+    estimate_from(setup, generator, pct_low, pct_dev, pct_pair);
 }
 
 void get_MC_estimate_percent_abnorm_prepared(const tMC_setup& prepared, extended cut, extended crit,
-                                             int k_low, int k_dev, int k_pair, extended& pct_low,
+                                             int k_low, int k_dev, int k_pair,
+                                             tRandom_generator& generator, extended& pct_low,
                                              extended& pct_dev, extended& pct_pair)
 {
     tMC_setup setup = prepared;
@@ -239,7 +241,7 @@ void get_MC_estimate_percent_abnorm_prepared(const tMC_setup& prepared, extended
     setup.k_dev = k_dev;
     setup.k_pair = k_pair;
     setup.trials = MC_TRIALS;
-    estimate_from(setup, pct_low, pct_dev, pct_pair);
+    estimate_from(setup, generator, pct_low, pct_dev, pct_pair);
 }
 
 // --- Mahalanobis distance ----------------------------------------------------
@@ -260,14 +262,8 @@ void get_Mahalanobis(int n, const tVector& x, const tVector& mean, const tVector
 }
 
 // --- Normal probability by Simpson integration (double precision) ----------
-//
-// The trapezoid state lasts for one integration: stage 1 resets it, so
-// successive integrations do not interfere.
 
 namespace {
-
-double trapezoid_estimate = 0.0;
-int refine_count = 0; // the number of new points the next stage adds
 
 constexpr double simpson_tolerance = 1e-6;
 constexpr int simpson_max_refinements = 20;
@@ -281,21 +277,21 @@ double normal_density(double x)
     return exp_portable(-0.5 * x * x) * 0.39894228;
 }
 
-double trapezoid_refine(int stage, double a, double b)
+double trapezoid_refine(tTrapezoid& state, int stage, double a, double b)
 {
     if (stage == 1) {
-        trapezoid_estimate = (normal_density(b) + normal_density(a)) * ((b - a) * 0.5);
-        refine_count = 1;
+        state.estimate = (normal_density(b) + normal_density(a)) * ((b - a) * 0.5);
+        state.refine_count = 1;
     } else {
-        const double h = (b - a) / refine_count;
+        const double h = (b - a) / state.refine_count;
         double s = 0.0;
         // The midpoints a + h/2, a + 3h/2, ... of the current intervals.
-        for (int j = 1; j <= refine_count; ++j)
+        for (int j = 1; j <= state.refine_count; ++j)
             s += normal_density(a + (2.0 * j - 1.0) * h / 2.0);
-        trapezoid_estimate = ((b - a) * (s / refine_count) + trapezoid_estimate) * 0.5;
-        refine_count = 2 * refine_count;
+        state.estimate = ((b - a) * (s / state.refine_count) + state.estimate) * 0.5;
+        state.refine_count = 2 * state.refine_count;
     }
-    return trapezoid_estimate;
+    return state.estimate;
 }
 
 double simpson_integral(double a, double b)
@@ -306,10 +302,11 @@ double simpson_integral(double a, double b)
     double S_old = -1e30;
     double S = 1.0;
     double T_prev = -1e30;
+    tTrapezoid trapezoid;
     int r = 1;
     while (r <= simpson_max_refinements && std::fabs(S - S_old) >= simpson_tolerance * std::fabs(S_old)) {
         S_old = S;
-        const double T = trapezoid_refine(r, a, b);
+        const double T = trapezoid_refine(trapezoid, r, a, b);
         S = (4.0 * T - T_prev) / 3.0;
         T_prev = T;
         ++r;

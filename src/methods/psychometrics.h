@@ -45,15 +45,18 @@ void pairwise_abnormality(int n, const tVector& x, const tVector& sd, const tBoo
 
 // --- Monte Carlo base rates --------------------------------------------------
 constexpr long MC_TRIALS = 1000000;
+class tRandom_generator;
 void get_MC_estimate_percent_abnorm_SUBSET_E(const tMatrix& R, int n, const tBool_vector& flags,
                                              extended cut, extended crit, int k_low, int k_dev,
-                                             int k_pair, extended& pct_low, extended& pct_dev,
+                                             int k_pair, tRandom_generator& generator,
+                                             extended& pct_low, extended& pct_dev,
                                              extended& pct_pair);
 struct tMC_setup;
 // The same estimate from a setup whose correlation part MC_prepare made once
 // (for a set of normative data); its criterion and counts are set here.
 void get_MC_estimate_percent_abnorm_prepared(const tMC_setup& prepared, extended cut, extended crit,
-                                             int k_low, int k_dev, int k_pair, extended& pct_low,
+                                             int k_low, int k_dev, int k_pair,
+                                             tRandom_generator& generator, extended& pct_low,
                                              extended& pct_dev, extended& pct_pair);
 
 // --- Mahalanobis distance ----------------------------------------------------
@@ -62,6 +65,11 @@ void get_Mahalanobis(int n, const tVector& x, const tVector& mean, const tVector
 
 // --- Normal probability by Simpson integration (double precision) ----------
 double normal_density(double x);
-double trapezoid_refine(int stage, double a, double b);
+// The trapezoid state of one integration: stage 1 resets it.
+struct tTrapezoid {
+    double estimate = 0.0;
+    int refine_count = 0; // the number of new points the next stage adds
+};
+double trapezoid_refine(tTrapezoid& state, int stage, double a, double b);
 double simpson_integral(double a, double b);
 double normal_cdf_simpson(double x);

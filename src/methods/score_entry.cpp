@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdint>
 
-bool InputError = false;
 
 namespace {
 
@@ -125,18 +124,18 @@ std::string LimitScoreLength(const std::string& text)
     return text.substr(0, 6);
 }
 
-extended ParseScoreText(const std::string& text, const std::string& label)
+extended ParseScoreText(const std::string& text, const std::string& label, bool& input_error)
 {
     if (text.empty()) {
-        InputError = true;
+        input_error = true;
         user_messages().warning(std::string("INPUT ERROR\r\r(  ") + label + "  " + text + ")" + "\r" + "\r"
                                 + "Data have not been entered in this field.");
         return 0.0L;
     }
-    InputError = false;
+    input_error = false;
     const tScanResult r = scan_number(text, false);
     if (r.error) {
-        InputError = true;
+        input_error = true;
         user_messages().warning(std::string("INPUT ERROR\r(  ") + label + "  " + text + "  )" + "\r" + "\r"
                                 + "Enter numeric data only.");
     }
@@ -153,14 +152,14 @@ bool CheckScoreRange(const std::string& label, double value)
     return false;
 }
 
-double ParseCellText(const std::string& text)
+double ParseCellText(const std::string& text, bool& input_error)
 {
-    InputError = false;
+    input_error = false;
     if (text.empty())
         return 0.0;
     const tScanResult r = scan_number(text, true);
     if (r.error) {
-        InputError = true;
+        input_error = true;
         user_messages().warning(
             "There is an invalid data entry, which will be highlighted once you click 'OK', please re-enter.");
     }

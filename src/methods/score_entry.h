@@ -10,9 +10,6 @@
 // What the digit `d` adds in the decimal place `p` (1 for tenths) when a
 // score or cell text is parsed: d / 10^p, for any place however far.
 double decimal_place_value(int d, std::size_t p);
-// Set by ParseScoreText and ParseCellText; meaningful right after a call.
-extern bool InputError;
-
 // The character to insert for a typed character, or '\0' to swallow it (with
 // a beep and the warning "INPUT ERROR\r\rEnter numeric data only.").
 char FilterScoreKey(char key);
@@ -25,6 +22,8 @@ bool FilterScorePaste(const std::string& text, std::string& accepted);
 // The first six characters of an over-long text, after a beep and the warning
 // "Maximum length of input is 6 characters."; shorter texts come back as they are.
 std::string LimitScoreLength(const std::string& text);
-extended ParseScoreText(const std::string& text, const std::string& label);
+// The two parsers set input_error when the text is refused (after their
+// warning) and clear it otherwise.
+extended ParseScoreText(const std::string& text, const std::string& label, bool& input_error);
 bool CheckScoreRange(const std::string& label, double value);
-double ParseCellText(const std::string& text);
+double ParseCellText(const std::string& text, bool& input_error);

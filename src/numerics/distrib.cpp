@@ -71,10 +71,6 @@ extended normal_from_half_square(bool upper_half, extended y)
     return upper_half ? 0.5L + 0.5L * p : 0.5L - 0.5L * p;
 }
 
-// L'Ecuyer's generator state: set once at program start, never reseeded.
-std::int32_t generator_s1 = 897183450;
-std::int32_t generator_s2 = 1841323562;
-
 } // namespace
 
 bool NearlyEqual(extended a, extended b)
@@ -191,23 +187,7 @@ extended GammaContinuedFraction(extended a, extended x)
 }
 
 // ---------------------------------------------------------------------------
-// The generator.
-
-extended UniformRandom()
-{
-    return uniform_of_output(generator_step(generator_s1, generator_s2));
-}
-
-tGeneratorState GeneratorState()
-{
-    return {generator_s1, generator_s2};
-}
-
-void SetGeneratorState(tGeneratorState state)
-{
-    generator_s1 = state.s1;
-    generator_s2 = state.s2;
-}
+// The generator's jump ahead.
 
 namespace {
 
@@ -321,9 +301,9 @@ extended tDistribution::StdDev() const
     return std::sqrt(Variance());
 }
 
-extended tDistribution::RandomVariate()
+extended tDistribution::RandomVariate(tRandom_generator& generator)
 {
-    const extended u = UniformRandom();
+    const extended u = generator.Uniform();
     return Quantile(u);
 }
 
@@ -436,10 +416,10 @@ extended tNormal_distribution::Variance() const
 // Ratio of uniforms: u first, then v; the two are never swapped. The
 // Monte Carlo's hot path: the generator state is worked on in locals and
 // stored back once per draw.
-extended tNormal_distribution::RandomVariate()
+extended tNormal_distribution::RandomVariate(tRandom_generator& generator)
 {
-    std::int32_t s1 = generator_s1;
-    std::int32_t s2 = generator_s2;
+    std::int32_t s1 = generator.State().s1;
+    std::int32_t s2 = generator.State().s2;
     extended x = 0;
     for (;;) {
         const std::int32_t z_u = generator_step(s1, s2);
@@ -447,8 +427,7 @@ extended tNormal_distribution::RandomVariate()
         if (AcceptCandidate(z_u, z_v, x))
             break;
     }
-    generator_s1 = s1;
-    generator_s2 = s2;
+    generator.SetState({s1, s2});
     return x;
 }
 
@@ -540,18 +519,18 @@ extended tGamma_distribution::Variance() const
     return shape_ / (rate_ * rate_);
 }
 
-extended tGamma_distribution::RandomVariate()
+extended tGamma_distribution::RandomVariate(tRandom_generator& generator)
 {
     const extended a = shape_;
     extended X;
     if (a == 1) {
-        X = -log_ext(UniformRandom());
+        X = -log_ext(generator.Uniform());
     } else if (a > 1) {
         const extended v_min = draw_c1_;
         const extended v_max = draw_c2_;
         for (;;) {
-            const extended u = UniformRandom();
-            const extended v = UniformRandom() * (v_max - v_min) + v_min;
+            const extended u = generator.Uniform();
+            const extended v = generator.Uniform() * (v_max - v_min) + v_min;
             const extended x = v / u;
             const extended y = x + a - 1;
             const extended q = x * x;
@@ -584,9 +563,9 @@ extended tGamma_distribution::RandomVariate()
         const extended B = draw_c1_;
         const extended K = draw_c2_;
         for (;;) {
-            const extended u1 = UniformRandom();
+            const extended u1 = generator.Uniform();
             const extended p = B * u1;
-            const extended u2 = UniformRandom();
+            const extended u2 = generator.Uniform();
             if (p <= 1) {
                 X = pow_ext(p, K);
                 if (log_ext(u2) <= -X)

@@ -38,21 +38,12 @@ extended GammaP(extended a, extended x);
 extended GammaSeries(extended a, extended x);
 extended GammaContinuedFraction(extended a, extended x);
 
-// L'Ecuyer's generator: a value in the open interval (0, 1). The state starts
-// from two fixed seeds once per process and is never reseeded.
-extended UniformRandom();
-
 // The generator's two components (invariants 1 <= s1 < 2147483563 and
 // 1 <= s2 < 2147483399).
 struct tGeneratorState {
     std::int32_t s1;
     std::int32_t s2;
 };
-tGeneratorState GeneratorState();
-// Puts the generator where a run of draws made elsewhere (from a jumped-ahead
-// copy of the state) has left it, so that the next draw continues the same
-// sequence. Nothing else moves the state but drawing.
-void SetGeneratorState(tGeneratorState state);
 
 // Each component's modulus and multiplier, and Schrage's quotient and
 // remainder of the modulus by the multiplier.
@@ -91,6 +82,26 @@ inline extended uniform_of_output(std::int32_t z)
     return static_cast<extended>(z) * 4.656613e-10L;
 }
 
+// L'Ecuyer's generator, owned by whoever draws from it (the worksheet for its
+// session, the batch tool for its run, a test for itself). It starts from two
+// fixed seeds and is never reseeded.
+class tRandom_generator {
+public:
+    tRandom_generator() = default;
+    explicit tRandom_generator(tGeneratorState state) : state_(state) {}
+
+    // A value in the open interval (0, 1).
+    extended Uniform() { return uniform_of_output(generator_step(state_.s1, state_.s2)); }
+    tGeneratorState State() const { return state_; }
+    // Puts the generator where a run of draws made elsewhere (from a
+    // jumped-ahead copy of the state) has left it, so that the next draw
+    // continues the same sequence. Nothing else moves the state but drawing.
+    void SetState(tGeneratorState state) { state_ = state; }
+
+private:
+    tGeneratorState state_{897183450, 1841323562};
+};
+
 // The state `steps` draws after `state`. Schrage's step is s := a s mod m
 // exactly, so a jump multiplies each component by a power of its multiplier.
 tGeneratorState JumpGeneratorState(tGeneratorState state, std::uint64_t steps);
@@ -117,7 +128,7 @@ public:
     virtual extended Mean() const = 0;
     virtual extended Variance() const = 0;
     virtual extended StdDev() const;
-    virtual extended RandomVariate();
+    virtual extended RandomVariate(tRandom_generator& generator);
 
 protected:
     tDistribution() = default;
@@ -143,7 +154,7 @@ public:
     extended CDF(extended x) const override;
     extended Mean() const override;
     extended Variance() const override;
-    extended RandomVariate() override;
+    extended RandomVariate(tRandom_generator& generator) override;
 
     // One candidate of the ratio-of-uniforms draw, from the generator outputs
     // of its two uniforms in the order drawn (u first): true when it is
@@ -181,7 +192,7 @@ public:
     extended CDF(extended x) const override;
     extended Mean() const override;
     extended Variance() const override;
-    extended RandomVariate() override;
+    extended RandomVariate(tRandom_generator& generator) override;
 
 protected:
     // Sets the parameter count and bounds only; the chi-square constructor

@@ -1,18 +1,17 @@
-// Program-wide values of the worksheet, set once at start-up and read by the
-// analysis run, the worksheet file and the windows.
+// The worksheet's configuration, fixed for the program, and the matrix-entry
+// state read by the analysis run, the worksheet file and the windows.
 #pragma once
 
-#include <string>
+inline constexpr char AppTitle[] = "Brenlow.EXE: Supplementary Analysis of Orvane Index Scores";
+inline constexpr char DataFileName[] = "orvane_index.txt";
 
-extern std::string AppTitle;     // "Brenlow.EXE: Supplementary Analysis of Orvane Index Scores"
-extern std::string DataFileName; // "orvane_index.txt"
+inline constexpr int ActiveInputCount = 4;    // score fields shown and validated
+inline constexpr int RestoredValueCount = 4;  // numbers read back from the worksheet file
+inline constexpr bool GridEnabled = false;    // string-grid data mode
+inline constexpr int GridColumns = 4;
+inline constexpr int GridRows = 7;
 
-extern int ActiveInputCount;    // score fields shown and validated (4)
-extern int RestoredValueCount;  // numbers read back from the worksheet file (4)
 extern bool MatrixEntryEnabled; // correlation-matrix entry before an analysis (off)
-extern bool GridEnabled;        // string-grid data mode (off)
-extern int GridColumns;         // 4
-extern int GridRows;            // 7
 
 // A user-entered correlation matrix, [row][column] from 1 (index 0 unused).
 // All zeros at start-up and after Clear Data.
@@ -21,9 +20,7 @@ extern double EnteredMatrix[21][21];
 // the matrix entry then starts from EnteredMatrix rather than the identity.
 extern bool WorksheetRestoredFromFile;
 
-// Step 1 of start-up: the two program-wide strings.
-void set_program_strings();
-// The worksheet's configuration step: 4 fields, no grid, no matrix entry.
+// The worksheet's configuration step: no matrix entry.
 void set_worksheet_configuration();
 // Every element of EnteredMatrix := 0.
 void clear_entered_matrix();

@@ -66,20 +66,20 @@ TEST_P(MonteCarloGolden, EveryGoldenCaseMatchesTheReference)
 
         tGeneratorState start = seeds;
         for (int run = 1; run <= c.runs; ++run) {
-            SetGeneratorState(start);
-            const tMC_hits expected = MC_hits_sequential(setup);
-            const tGeneratorState after = GeneratorState();
+            tRandom_generator reference(start);
+            const tMC_hits expected = MC_hits_sequential(setup, reference);
+            const tGeneratorState after = reference.State();
             for (int threads : {1, 2, 3, 7}) {
                 const std::string what = std::string(c.name) + " case " + std::to_string(run) +
                                          ", threads " + std::to_string(threads);
-                SetGeneratorState(start);
+                tRandom_generator generator(start);
                 tMC_fallbacks fallbacks;
-                const tMC_hits hits = MC_hits_blocks(setup, threads, &fallbacks);
+                const tMC_hits hits = MC_hits_blocks(setup, threads, generator, &fallbacks, options());
                 EXPECT_EQ(hits.low, expected.low) << what;
                 EXPECT_EQ(hits.dev, expected.dev) << what;
                 EXPECT_EQ(hits.pair, expected.pair) << what;
-                EXPECT_EQ(GeneratorState().s1, after.s1) << what;
-                EXPECT_EQ(GeneratorState().s2, after.s2) << what;
+                EXPECT_EQ(generator.State().s1, after.s1) << what;
+                EXPECT_EQ(generator.State().s2, after.s2) << what;
             }
             start = after;
         }

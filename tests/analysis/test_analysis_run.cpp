@@ -159,16 +159,6 @@ TEST(Options, OutOfRangeOptionsAreRefusedBeforeAnythingHappens)
     EXPECT_TRUE(sink.lines.empty());
 }
 
-TEST(Options, RunWithoutWorksheetConfigurationIsRefused)
-{
-    tAnalysisInputs inputs = make_inputs({"100", "100", "100", "100"});
-    ActiveInputCount = 0; // as before the configuration step
-    tLineSink sink;
-    EXPECT_THROW(run_analysis(inputs, sink, {}), std::logic_error);
-    EXPECT_TRUE(sink.lines.empty());
-    set_worksheet_configuration();
-}
-
 TEST(Separator, OnlyBeforeAReportIntoASinkThatHoldsLines)
 {
     const tAnalysisInputs inputs = make_inputs({"100", "100", "100", "100"});

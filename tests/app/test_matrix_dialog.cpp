@@ -5,7 +5,6 @@
 #include "app/matrix_dialog.h"
 #include "app/worksheet_window.h"
 #include "app/output_window.h"
-#include "app/program_windows.h"
 #include "app/qt_messages.h"
 #include "app/score_field.h"
 #include "storage/worksheet_config.h"
@@ -726,13 +725,11 @@ TEST_F(MatrixEntryRun, ComputeOnTheWorksheetOpensTheDialogAndReturnShowsTheWorks
 {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    set_program_strings();
     set_worksheet_folder(folder.path().toStdString());
     {
         tWorksheetWindow worksheet;
         tOutputWindow results;
-        theWorksheet = &worksheet;
-        theOutputWindow = &results;
+        worksheet.set_output_window(&results);
         results.set_worksheet(&worksheet);
         MatrixEntryEnabled = true; // the creation step turned it off
         worksheet.show();
@@ -770,9 +767,6 @@ TEST_F(MatrixEntryRun, ComputeOnTheWorksheetOpensTheDialogAndReturnShowsTheWorks
         for (int row = 1; row <= 4; ++row)
             for (int column = 1; column <= 4; ++column)
                 EXPECT_EQ(EnteredMatrix[row][column], row == column ? 1.0 : 0.0);
-
-        theOutputWindow = nullptr;
-        theWorksheet = nullptr;
     }
     set_worksheet_folder("");
 }

@@ -32,7 +32,6 @@ TEST(QtMessages, ConfirmAnswersYesAndNo)
 
 TEST(QtMessages, GeneralErrorBoxAddsAFullStop)
 {
-    set_program_strings();
     tSeenBox seen;
     answer_next_box("OK", &seen);
     show_general_error(std::runtime_error("Invalid numeric input"));

@@ -56,7 +56,6 @@ protected:
 
     void SetUp() override
     {
-        set_program_strings();
         ASSERT_TRUE(dir.isValid());
     }
     QString path(const QString& name) const { return dir.filePath(name); }

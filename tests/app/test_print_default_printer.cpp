@@ -122,7 +122,6 @@ protected:
 
     void SetUp() override
     {
-        set_program_strings();
         const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
         std::string problem;
         if (printer.isNull())

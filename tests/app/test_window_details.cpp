@@ -151,7 +151,6 @@ TEST_F(tWorksheetTest, FolderNamedLikeTheFileIsNoFileAtStartAndComputeReportsThe
 // its caption.
 TEST(GeneralErrorBox, CentredAtItsFinalSizeWithItsWholeCaption)
 {
-    set_program_strings();
     QRect shown_at;
     int title_width = 0;
     on_next_modal([&](QWidget* box) {

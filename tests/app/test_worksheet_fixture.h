@@ -5,7 +5,6 @@
 
 #include "app/worksheet_window.h"
 #include "app/output_window.h"
-#include "app/program_windows.h"
 #include "app/notes_memo.h"
 #include "app/qt_messages.h"
 #include "app/radio_group.h"
@@ -95,7 +94,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(folder.isValid());
-        set_program_strings();
         set_worksheet_folder(folder.path().toStdString());
         guard = std::make_unique<tUnansweredBoxGuard>();
     }
@@ -113,9 +111,8 @@ protected:
     void start()
     {
         ws = std::make_unique<tWorksheetWindow>();
-        theWorksheet = ws.get();
         results = std::make_unique<tOutputWindow>();
-        theOutputWindow = results.get();
+        ws->set_output_window(results.get());
         results->set_worksheet(ws.get());
         seam = std::make_unique<tScopedUserMessages>(messages);
         ws->show();
@@ -126,8 +123,6 @@ protected:
     void stop()
     {
         seam.reset();
-        theOutputWindow = nullptr;
-        theWorksheet = nullptr;
         results.reset();
         ws.reset();
     }

@@ -29,17 +29,17 @@ struct tOutcome {
 
 tOutcome reference_from(tGeneratorState start, const tMC_setup& setup)
 {
-    SetGeneratorState(start);
-    const tMC_hits hits = MC_hits_sequential(setup);
-    return {hits, GeneratorState()};
+    tRandom_generator generator(start);
+    const tMC_hits hits = MC_hits_sequential(setup, generator);
+    return {hits, generator.State()};
 }
 
 tOutcome blocks_from(tGeneratorState start, const tMC_setup& setup, int threads,
-                     tMC_fallbacks* fallbacks = nullptr, double margin_scale = 1.0)
+                     const tMC_options& options, tMC_fallbacks* fallbacks = nullptr)
 {
-    SetGeneratorState(start);
-    const tMC_hits hits = MC_hits_blocks(setup, threads, fallbacks, margin_scale);
-    return {hits, GeneratorState()};
+    tRandom_generator generator(start);
+    const tMC_hits hits = MC_hits_blocks(setup, threads, generator, fallbacks, options);
+    return {hits, generator.State()};
 }
 
 void expect_same(const tOutcome& expected, const tOutcome& actual, const std::string& what)
@@ -55,11 +55,11 @@ void expect_same(const tOutcome& expected, const tOutcome& actual, const std::st
 // the reference draws it.
 tVector first_profile(tGeneratorState start, const tMC_setup& setup)
 {
-    SetGeneratorState(start);
+    tRandom_generator generator(start);
     tNormal_distribution normal(0.0L, 1.0L);
     tVector u{};
     for (int i = 1; i <= setup.m; ++i)
-        u[i] = normal.RandomVariate();
+        u[i] = normal.RandomVariate(generator);
     tVector y{};
     matrix_times_vector(setup.L, setup.m, u, y);
     return y;
@@ -97,7 +97,7 @@ TEST_P(MonteCarloBlocks, RandomStatesCriteriaAndSubsetsMatchTheReference)
         std::ostringstream what;
         what << "run " << run << ": state " << start.s1 << "," << start.s2 << ", m " << m
              << ", trials " << trials << ", threads " << threads;
-        expect_same(reference_from(start, setup), blocks_from(start, setup, threads), what.str());
+        expect_same(reference_from(start, setup), blocks_from(start, setup, threads, options()), what.str());
         if (HasFailure())
             return;
     }
@@ -127,7 +127,7 @@ TEST_P(MonteCarloBlocks, ValuesExactlyAtTheCriterionAreDecidedInExtendedPrecisio
             const tOutcome expected = reference_from(start, s);
             for (int threads : thread_counts) {
                 tMC_fallbacks fallbacks;
-                expect_same(expected, blocks_from(start, s, threads, &fallbacks), "at criterion");
+                expect_same(expected, blocks_from(start, s, threads, options(), &fallbacks), "at criterion");
                 EXPECT_GE(fallbacks.trials, 1);
             }
         }
@@ -135,7 +135,7 @@ TEST_P(MonteCarloBlocks, ValuesExactlyAtTheCriterionAreDecidedInExtendedPrecisio
     tMC_setup s = setup;
     s.cut = y[3];
     tMC_fallbacks fallbacks;
-    expect_same(reference_from(start, s), blocks_from(start, s, 2, &fallbacks), "at the cut");
+    expect_same(reference_from(start, s), blocks_from(start, s, 2, options(), &fallbacks), "at the cut");
     EXPECT_GE(fallbacks.trials, 1);
 }
 
@@ -188,7 +188,7 @@ TEST_P(MonteCarloBlocks, CandidatesNeedingEachPartOfTheTestMatchTheReference)
         const tOutcome expected = reference_from(c.start, setup);
         for (int threads : thread_counts) {
             tMC_fallbacks fallbacks;
-            expect_same(expected, blocks_from(c.start, setup, threads, &fallbacks), what);
+            expect_same(expected, blocks_from(c.start, setup, threads, options(), &fallbacks), what);
             if (c.extended_decides) {
                 EXPECT_GE(fallbacks.candidates, 1) << what;
             }
@@ -204,9 +204,11 @@ TEST_P(MonteCarloBlocks, WideMarginsSendManyCandidatesAndTrialsToExtendedPrecisi
     MC_setup_of(normative_R(), 4, first_flags(4), -1.281552L, 1.644854L, 1, 2, 2, 30000, setup);
     const tGeneratorState start{123456789, 987654321};
     const tOutcome expected = reference_from(start, setup);
+    tMC_options wide = options();
+    wide.margin_scale = 1e12;
     for (int threads : thread_counts) {
         tMC_fallbacks fallbacks;
-        expect_same(expected, blocks_from(start, setup, threads, &fallbacks, 1e12), "wide margins");
+        expect_same(expected, blocks_from(start, setup, threads, wide, &fallbacks), "wide margins");
         EXPECT_GT(fallbacks.candidates, 50) << fallbacks.candidates;
         EXPECT_GT(fallbacks.trials, 1000) << fallbacks.trials;
     }
@@ -230,7 +232,7 @@ TEST_P(MonteCarloBlocks, PartlyFactoredMatrixMatchesTheReference)
     const tGeneratorState start{42, 4242};
     const tOutcome expected = reference_from(start, setup);
     for (int threads : thread_counts)
-        expect_same(expected, blocks_from(start, setup, threads), "partly factored");
+        expect_same(expected, blocks_from(start, setup, threads, options()), "partly factored");
 }
 
 // The engine's two ways out, each provoked: no memory for its chunks, and a
@@ -246,22 +248,21 @@ TEST(MonteCarloBlocksFallback, NoMemoryAndStuckSlotsGiveTheReferencesNumbers)
     const tOutcome expected = reference_from(start, setup);
 
     tMC_fallbacks normal;
-    expect_same(expected, blocks_from(start, setup, 2, &normal), "normal run");
+    expect_same(expected, blocks_from(start, setup, 2, {}, &normal), "normal run");
     EXPECT_EQ(normal.whole_runs, 0);
 
     for (int fault = 0; fault < 2; ++fault) {
-        mc_blocks::MC_injected_faults = {};
+        tMC_options faulty;
         if (fault == 0)
-            mc_blocks::MC_injected_faults.no_memory = true;
+            faulty.no_memory = true;
         else
-            mc_blocks::MC_injected_faults.slot_count = 1;
+            faulty.slot_count = 1;
         for (int threads : thread_counts) {
             tMC_fallbacks fallbacks;
             const std::string what = std::string(fault == 0 ? "no memory" : "one slot") +
                                      ", threads " + std::to_string(threads);
-            expect_same(expected, blocks_from(start, setup, threads, &fallbacks), what);
+            expect_same(expected, blocks_from(start, setup, threads, faulty, &fallbacks), what);
             EXPECT_EQ(fallbacks.whole_runs, 1) << what;
         }
     }
-    mc_blocks::MC_injected_faults = {};
 }

@@ -80,21 +80,37 @@ TEST(MonteCarloPaths, EveryPathStoresTheDoublesOfThePlainPath)
 
 TEST(MonteCarloPaths, TheProgramTakesTheBestPathTheProcessorHas)
 {
-    EXPECT_EQ(MC_path_name(MC_path_in_use()), expected_best_path());
-    EXPECT_EQ(MC_path_in_use(), MC_available_paths().back());
+    EXPECT_EQ(MC_path_name(MC_best_path()), expected_best_path());
+    EXPECT_EQ(tMC_options().path, MC_available_paths().back());
 }
 
-// A path the processor lacks is refused, and the engine stays on its own
-// (seen under the emulator, whose processors lack AVX-512 or AVX2).
-TEST(MonteCarloPaths, ThePathSetterRefusesWhatTheProcessorLacks)
+// Under each processor a test can describe, every path is taken when the
+// processor has its instructions and refused, the options left as they
+// were, when it lacks them; the program's own choice is the best one taken.
+// (An AVX-512 flag without AVX2 is no processor's, and allows neither.)
+TEST(MonteCarloPaths, EveryPathIsTakenOrRefusedAsTheProcessorAllows)
 {
-    const tMC_path automatic = MC_path_in_use();
-    for (tMC_path path : {tMC_path::avx2, tMC_path::avx512}) {
-        if (MC_path_supported(path))
-            continue;
-        EXPECT_FALSE(MC_set_path_for_tests(path)) << MC_path_name(path);
-        EXPECT_EQ(MC_path_in_use(), automatic);
+    struct tCase {
+        tMC_processor processor;
+        bool avx2, avx512;
+        tMC_path best;
+    };
+    const tCase cases[] = {{{false, false}, false, false, tMC_path::base},
+                           {{true, false}, true, false, tMC_path::avx2},
+                           {{true, true}, true, true, tMC_path::avx512},
+                           {{false, true}, false, false, tMC_path::base}};
+    for (const tCase& c : cases) {
+        const std::string what = std::string("avx2 ") + (c.processor.avx2 ? "yes" : "no") +
+                                 ", avx512 " + (c.processor.avx512 ? "yes" : "no");
+        EXPECT_EQ(MC_best_path(c.processor), c.best) << what;
+        const std::pair<tMC_path, bool> allowed[] = {
+            {tMC_path::base, true}, {tMC_path::avx2, c.avx2}, {tMC_path::avx512, c.avx512}};
+        for (const auto& [path, taken] : allowed) {
+            tMC_options options;
+            const tMC_path before = path == tMC_path::base ? tMC_path::avx2 : tMC_path::base;
+            options.path = before;
+            EXPECT_EQ(MC_choose_path(path, options, c.processor), taken) << what << ", " << MC_path_name(path);
+            EXPECT_EQ(options.path, taken ? path : before) << what << ", " << MC_path_name(path);
+        }
     }
-    EXPECT_TRUE(MC_set_path_for_tests(tMC_path::base));
-    EXPECT_EQ(MC_path_in_use(), tMC_path::base);
 }

@@ -32,6 +32,7 @@ class ScoreEntry : public ::testing::Test {
 protected:
     tRecordingTest messages;
     std::vector<tRecordedMessage>& recorded() { return messages.recorder.messages; }
+    bool input_error = false; // the parsers' flag
 };
 
 } // namespace
@@ -99,8 +100,8 @@ TEST_F(ScoreEntry, ValidScoresParseAndPassTheRange)
     const std::pair<const char*, extended> cases[] = {
         {"100", 100.0L}, {"99.5", 99.5L}, {"50", 50.0L}, {"150", 150.0L}, {"110.50", 110.5L}};
     for (const auto& [text, value] : cases) {
-        const extended v = ParseScoreText(text, VC);
-        EXPECT_FALSE(InputError) << text;
+        const extended v = ParseScoreText(text, VC, input_error);
+        EXPECT_FALSE(input_error) << text;
         EXPECT_NEAR(v, value, TOL_PARSE) << text;
         EXPECT_TRUE(CheckScoreRange(VC, static_cast<double>(v))) << text;
     }
@@ -109,8 +110,8 @@ TEST_F(ScoreEntry, ValidScoresParseAndPassTheRange)
 
 TEST_F(ScoreEntry, EmptyFieldIsAnError)
 {
-    ParseScoreText("", VC);
-    EXPECT_TRUE(InputError);
+    ParseScoreText("", VC, input_error);
+    EXPECT_TRUE(input_error);
     EXPECT_EQ(recorded(), warning_only("INPUT ERROR\r\r(  " + VC + "  )\r\rData have not been entered in this field."));
 }
 
@@ -118,8 +119,8 @@ TEST_F(ScoreEntry, NonNumericTextIsAnError)
 {
     for (const char* text : {"12a", "8-0", "1.2.3", "9,5"}) {
         recorded().clear();
-        ParseScoreText(text, VC);
-        EXPECT_TRUE(InputError) << text;
+        ParseScoreText(text, VC, input_error);
+        EXPECT_TRUE(input_error) << text;
         EXPECT_EQ(recorded(), warning_only("INPUT ERROR\r(  " + VC + "  " + text + "  )\r\rEnter numeric data only."))
             << text;
     }
@@ -128,21 +129,21 @@ TEST_F(ScoreEntry, NonNumericTextIsAnError)
 // A success clears the flag left by an earlier failure.
 TEST_F(ScoreEntry, SuccessClearsTheErrorFlag)
 {
-    ParseScoreText("12a", VC);
-    ASSERT_TRUE(InputError);
-    ParseScoreText("100", VC);
-    EXPECT_FALSE(InputError);
+    ParseScoreText("12a", VC, input_error);
+    ASSERT_TRUE(input_error);
+    ParseScoreText("100", VC, input_error);
+    EXPECT_FALSE(input_error);
 }
 
 // Digits after a decimal point are added as d / 10^p: 99.5 and 12.25 exactly.
 TEST_F(ScoreEntry, FractionDigits)
 {
-    EXPECT_EQ(ParseScoreText("12.25", VC), 12.25L);
-    EXPECT_EQ(ParseScoreText("99.", VC), 99.0L);
-    EXPECT_EQ(ParseScoreText(".5", VC), 0.5L);
-    EXPECT_FALSE(InputError);
+    EXPECT_EQ(ParseScoreText("12.25", VC, input_error), 12.25L);
+    EXPECT_EQ(ParseScoreText("99.", VC, input_error), 99.0L);
+    EXPECT_EQ(ParseScoreText(".5", VC, input_error), 0.5L);
+    EXPECT_FALSE(input_error);
     // Accumulated in a double: 0.1 is the double nearest 0.1, not the extended.
-    EXPECT_EQ(ParseScoreText("0.1", VC), static_cast<extended>(0.1));
+    EXPECT_EQ(ParseScoreText("0.1", VC, input_error), static_cast<extended>(0.1));
 }
 
 // However long the fraction: places past 10^19 use the power as a double,
@@ -161,17 +162,17 @@ TEST_F(ScoreEntry, FractionsOfAnyLength)
     // 1/9 to 100,000 places; the sum of the first places is 1/9 within a
     // few units in the last place of a double.
     const std::string ninth = "0." + std::string(100000, '1');
-    EXPECT_NEAR(ParseScoreText(ninth, VC), 1.0L / 9, 4e-16L);
-    EXPECT_FALSE(InputError);
-    EXPECT_NEAR(ParseCellText("0," + std::string(100000, '1')), 1.0 / 9, 4e-16);
-    EXPECT_FALSE(InputError);
+    EXPECT_NEAR(ParseScoreText(ninth, VC, input_error), 1.0L / 9, 4e-16L);
+    EXPECT_FALSE(input_error);
+    EXPECT_NEAR(ParseCellText("0," + std::string(100000, '1'), input_error), 1.0 / 9, 4e-16);
+    EXPECT_FALSE(input_error);
     EXPECT_TRUE(recorded().empty());
 }
 
 TEST_F(ScoreEntry, LeadingMinusIsNegativeAndFailsTheRange)
 {
-    const extended v = ParseScoreText("-80", VC);
-    EXPECT_FALSE(InputError);
+    const extended v = ParseScoreText("-80", VC, input_error);
+    EXPECT_FALSE(input_error);
     EXPECT_EQ(v, -80.0L);
     EXPECT_FALSE(CheckScoreRange(VC, static_cast<double>(v)));
     EXPECT_EQ(recorded(), warning_only("INPUT ERROR\r(  " + VC + "  -80.000  )\r" + RANGE));
@@ -180,9 +181,9 @@ TEST_F(ScoreEntry, LeadingMinusIsNegativeAndFailsTheRange)
 // Blanks are skipped: blanks alone are 0 without a parse error.
 TEST_F(ScoreEntry, BlanksOnlyParseToZeroAndFailTheRange)
 {
-    EXPECT_EQ(ParseScoreText("1 00", VC), 100.0L);
-    const extended v = ParseScoreText("   ", VC);
-    EXPECT_FALSE(InputError);
+    EXPECT_EQ(ParseScoreText("1 00", VC, input_error), 100.0L);
+    const extended v = ParseScoreText("   ", VC, input_error);
+    EXPECT_FALSE(input_error);
     EXPECT_EQ(v, 0.0L);
     EXPECT_FALSE(CheckScoreRange(VC, static_cast<double>(v)));
     EXPECT_EQ(recorded(), warning_only("INPUT ERROR\r(  " + VC + "  0.000  )\r" + RANGE));
@@ -194,8 +195,8 @@ TEST_F(ScoreEntry, RangeEnds)
     EXPECT_TRUE(CheckScoreRange(VC, 50.0));
     EXPECT_TRUE(CheckScoreRange(VC, 150.0));
     EXPECT_TRUE(recorded().empty());
-    EXPECT_FALSE(CheckScoreRange(VC, static_cast<double>(ParseScoreText("49.99", VC))));
-    EXPECT_FALSE(CheckScoreRange(VC, static_cast<double>(ParseScoreText("150.01", VC))));
+    EXPECT_FALSE(CheckScoreRange(VC, static_cast<double>(ParseScoreText("49.99", VC, input_error))));
+    EXPECT_FALSE(CheckScoreRange(VC, static_cast<double>(ParseScoreText("150.01", VC, input_error))));
     EXPECT_EQ(recorded().size(), 2u);
     EXPECT_EQ(recorded()[0].text, "INPUT ERROR\r(  " + VC + "  49.990  )\r" + RANGE);
     EXPECT_EQ(recorded()[1].text, "INPUT ERROR\r(  " + VC + "  150.010  )\r" + RANGE);
@@ -212,25 +213,25 @@ TEST_F(ScoreEntry, OutOfRangeMessageWithThreeDecimals)
 
 TEST_F(ScoreEntry, CellParserTakesACommaAsAPoint)
 {
-    EXPECT_EQ(ParseCellText("0,25"), 0.25);
-    EXPECT_EQ(ParseCellText("-0.5"), -0.5);
-    EXPECT_FALSE(InputError);
+    EXPECT_EQ(ParseCellText("0,25", input_error), 0.25);
+    EXPECT_EQ(ParseCellText("-0.5", input_error), -0.5);
+    EXPECT_FALSE(input_error);
     EXPECT_TRUE(recorded().empty());
 }
 
 TEST_F(ScoreEntry, CellParserEmptyIsZeroWithoutError)
 {
-    ParseScoreText("", VC); // leaves the flag set
+    ParseScoreText("", VC, input_error); // leaves the flag set
     recorded().clear();
-    EXPECT_EQ(ParseCellText(""), 0.0);
-    EXPECT_FALSE(InputError);
+    EXPECT_EQ(ParseCellText("", input_error), 0.0);
+    EXPECT_FALSE(input_error);
     EXPECT_TRUE(recorded().empty());
 }
 
 TEST_F(ScoreEntry, CellParserErrorHasItsOwnMessage)
 {
-    ParseCellText("0.6x");
-    EXPECT_TRUE(InputError);
+    ParseCellText("0.6x", input_error);
+    EXPECT_TRUE(input_error);
     EXPECT_EQ(recorded(), warning_only("There is an invalid data entry, which will be highlighted once you "
                                        "click 'OK', please re-enter."));
 }

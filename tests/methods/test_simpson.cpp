@@ -74,11 +74,12 @@ TEST(Simpson, TrapezoidStagesHalveTheSpacing)
 {
     const double f0 = normal_density(0.0), f05 = normal_density(0.5), f1 = normal_density(1.0),
                  f15 = normal_density(1.5), f2 = normal_density(2.0);
-    const double T1 = trapezoid_refine(1, 0.0, 2.0);
+    tTrapezoid state;
+    const double T1 = trapezoid_refine(state, 1, 0.0, 2.0);
     EXPECT_NEAR(T1, f2 + f0, TOL_DOUBLE);
-    const double T2 = trapezoid_refine(2, 0.0, 2.0);
+    const double T2 = trapezoid_refine(state, 2, 0.0, 2.0);
     EXPECT_NEAR(T2, (2.0 * f1 + T1) * 0.5, TOL_DOUBLE);
-    const double T3 = trapezoid_refine(3, 0.0, 2.0);
+    const double T3 = trapezoid_refine(state, 3, 0.0, 2.0);
     EXPECT_NEAR(T3, (2.0 * ((f05 + f15) / 2.0) + T2) * 0.5, TOL_DOUBLE);
 }
 

@@ -2,9 +2,8 @@
 //
 // Expected uniforms come from an independent reference: the two component
 // generators written directly as s := a * s mod m in 64-bit integers, without
-// Schrage's decomposition. Tests that need the generator at its seeds must be
-// the first to draw in their process; ctest runs every test in a process of
-// its own, and a run of the whole program skips them.
+// Schrage's decomposition. Each test draws from a generator of its own,
+// started from the fixed seeds.
 #include "numerics/distrib.h"
 
 #include "expect_extended.h"
@@ -47,60 +46,48 @@ struct tReferenceGenerator {
     bool matches(const tGeneratorState& state) const { return state.s1 == s1 && state.s2 == s2; }
 };
 
-// True when this test is the only one of this run of the program, so that
-// nothing has drawn before it.
-bool in_own_process()
-{
-    return ::testing::UnitTest::GetInstance()->test_to_run_count() == 1;
-}
-
-#define REQUIRE_FRESH_GENERATOR()                                                         \
-    do {                                                                                  \
-        if (!in_own_process())                                                            \
-            GTEST_SKIP() << "needs the generator at its seeds: run it in a process of its own"; \
-    } while (0)
-
 } // namespace
 
 // ---------------------------------------------------------------------------
 // Start-up sequence.
 
-TEST(UniformRandom, StartsFromTheFixedSeeds)
+TEST(RandomGenerator, StartsFromTheFixedSeeds)
 {
-    REQUIRE_FRESH_GENERATOR();
-    const tGeneratorState state = GeneratorState();
+    tRandom_generator generator;
+    const tGeneratorState state = generator.State();
     EXPECT_EQ(state.s1, seed_1);
     EXPECT_EQ(state.s2, seed_2);
 }
 
-TEST(UniformRandom, FirstThreeValuesAfterStartUp)
+TEST(RandomGenerator, FirstThreeValuesAfterStartUp)
 {
-    REQUIRE_FRESH_GENERATOR();
+    tRandom_generator generator;
     // Printed figures of the generator's first three outputs.
-    EXPECT_NEAR_EXT(UniformRandom(), 0.5218831019L, TOL_PRINTED_10);
-    EXPECT_NEAR_EXT(UniformRandom(), 0.1752744006L, TOL_PRINTED_10);
-    EXPECT_NEAR_EXT(UniformRandom(), 0.1156913916L, TOL_PRINTED_10);
+    EXPECT_NEAR_EXT(generator.Uniform(), 0.5218831019L, TOL_PRINTED_10);
+    EXPECT_NEAR_EXT(generator.Uniform(), 0.1752744006L, TOL_PRINTED_10);
+    EXPECT_NEAR_EXT(generator.Uniform(), 0.1156913916L, TOL_PRINTED_10);
 }
 
-TEST(UniformRandom, SequenceFromStartUpMatchesDirectModularArithmetic)
+TEST(RandomGenerator, SequenceFromStartUpMatchesDirectModularArithmetic)
 {
-    REQUIRE_FRESH_GENERATOR();
+    tRandom_generator generator;
     tReferenceGenerator reference(seed_1, seed_2);
     for (int i = 0; i < 100000; ++i) {
         const extended expected = reference.next();
-        ASSERT_EQ(UniformRandom(), expected) << "draw " << i + 1;
+        ASSERT_EQ(generator.Uniform(), expected) << "draw " << i + 1;
     }
-    EXPECT_TRUE(reference.matches(GeneratorState()));
+    EXPECT_TRUE(reference.matches(generator.State()));
 }
 
 // ---------------------------------------------------------------------------
 // Invariants that hold whatever has been drawn before.
 
-TEST(UniformRandom, StateAndOutputStayInRange)
+TEST(RandomGenerator, StateAndOutputStayInRange)
 {
+    tRandom_generator generator;
     for (int i = 0; i < 1000000; ++i) {
-        const extended u = UniformRandom();
-        const tGeneratorState state = GeneratorState();
+        const extended u = generator.Uniform();
+        const tGeneratorState state = generator.State();
         ASSERT_GE(state.s1, 1);
         ASSERT_LT(state.s1, modulus_1);
         ASSERT_GE(state.s2, 1);
@@ -110,25 +97,27 @@ TEST(UniformRandom, StateAndOutputStayInRange)
     }
 }
 
-TEST(UniformRandom, ExtremeOutputsStayInsideTheOpenInterval)
+TEST(RandomGenerator, ExtremeOutputsStayInsideTheOpenInterval)
 {
     // z runs from 1 to the first modulus minus 1.
     EXPECT_GT(1.0L * 4.656613e-10L, 0.0L);
     EXPECT_LT(static_cast<extended>(modulus_1 - 1) * 4.656613e-10L, 1.0L);
 }
 
-TEST(UniformRandom, ContinuesTheSequenceFromAnyState)
+TEST(RandomGenerator, ContinuesTheSequenceFromAnyState)
 {
-    UniformRandom();
-    tReferenceGenerator reference(GeneratorState());
+    tRandom_generator generator;
+    generator.Uniform();
+    tReferenceGenerator reference(generator.State());
     for (int i = 0; i < 1000; ++i)
-        ASSERT_EQ(UniformRandom(), reference.next());
+        ASSERT_EQ(generator.Uniform(), reference.next());
 }
 
 // A jump of n steps lands where n draws do, from states at both ends of the
 // components' ranges; setting the state continues the sequence from there.
-TEST(UniformRandom, JumpAheadEqualsSteppingAndSetStateContinues)
+TEST(RandomGenerator, JumpAheadEqualsSteppingAndSetStateContinues)
 {
+    tRandom_generator generator;
     const tGeneratorState starts[] = {
         {seed_1, seed_2}, {1, 1}, {2147483562, 2147483398}, {123456789, 987654321}};
     for (const tGeneratorState& start : starts) {
@@ -140,9 +129,9 @@ TEST(UniformRandom, JumpAheadEqualsSteppingAndSetStateContinues)
             const tGeneratorState jumped = JumpGeneratorState(start, n);
             ASSERT_TRUE(reference.matches(jumped)) << "from " << start.s1 << " by " << n;
         }
-        SetGeneratorState(JumpGeneratorState(start, stepped));
+        generator.SetState(JumpGeneratorState(start, stepped));
         for (int i = 0; i < 10; ++i)
-            ASSERT_EQ(UniformRandom(), reference.next());
+            ASSERT_EQ(generator.Uniform(), reference.next());
     }
 }
 
@@ -151,42 +140,43 @@ TEST(UniformRandom, JumpAheadEqualsSteppingAndSetStateContinues)
 
 TEST(NormalRandomVariate, FirstTwoDrawsAfterStartUp)
 {
-    REQUIRE_FRESH_GENERATOR();
+    tRandom_generator generator;
     tNormal_distribution normal(0, 1);
     tReferenceGenerator reference(seed_1, seed_2);
 
     // Hand calculation: u = 0.5218831019, v = (2 * 0.1752744006 - 1) * sqrt(2/e)
     // = -0.5570750..., x = v / u = -1.0674340313; x^2 = 1.1394 is below
     // 6 - 8u + 2u^2 = 2.3697, so the first pair is accepted at once.
-    EXPECT_NEAR_EXT(normal.RandomVariate(), -1.0674340313L, TOL_PRINTED_10);
+    EXPECT_NEAR_EXT(normal.RandomVariate(generator), -1.0674340313L, TOL_PRINTED_10);
     reference.next();
     reference.next();
-    EXPECT_TRUE(reference.matches(GeneratorState())) << "the first draw takes one pair";
+    EXPECT_TRUE(reference.matches(generator.State())) << "the first draw takes one pair";
 
     // The second draw rejects three candidate pairs and accepts the fourth.
-    EXPECT_NEAR_EXT(normal.RandomVariate(), -1.1479177399L, TOL_PRINTED_10);
+    EXPECT_NEAR_EXT(normal.RandomVariate(generator), -1.1479177399L, TOL_PRINTED_10);
     for (int i = 0; i < 8; ++i)
         reference.next();
-    EXPECT_TRUE(reference.matches(GeneratorState())) << "the second draw takes four pairs";
+    EXPECT_TRUE(reference.matches(generator.State())) << "the second draw takes four pairs";
 }
 
 TEST(NormalRandomVariate, MeanAndVarianceScaleTheSameDeviate)
 {
-    REQUIRE_FRESH_GENERATOR();
+    tRandom_generator generator;
     // The first standard deviate after start-up is -1.0674340313; with mean 100
     // and variance 225 the draw is 100 + 15 x.
     tNormal_distribution scaled(100, 225);
-    EXPECT_NEAR_EXT(scaled.RandomVariate(), 100.0L + 15.0L * -1.0674340313L, 15 * TOL_PRINTED_10);
+    EXPECT_NEAR_EXT(scaled.RandomVariate(generator), 100.0L + 15.0L * -1.0674340313L, 15 * TOL_PRINTED_10);
 }
 
 TEST(NormalRandomVariate, UsesUThenVAndAcceptsByTheBounds)
 {
+    tRandom_generator generator;
     // One draw from any state, recomputed from the reference uniforms taken
     // in the order u, v. A draw that swapped them would give another value.
     tNormal_distribution normal(0, 1);
     const extended root = std::sqrt(2 / constant_e);
     for (int trial = 0; trial < 2000; ++trial) {
-        tReferenceGenerator reference(GeneratorState());
+        tReferenceGenerator reference(generator.State());
         extended expected;
         for (;;) {
             const extended u = reference.next();
@@ -200,19 +190,20 @@ TEST(NormalRandomVariate, UsesUThenVAndAcceptsByTheBounds)
             if (q <= -4 * log_ext(u))
                 break;
         }
-        ASSERT_NEAR_EXT(normal.RandomVariate(), expected, TOL_EXACT) << "trial " << trial;
-        ASSERT_TRUE(reference.matches(GeneratorState()));
+        ASSERT_NEAR_EXT(normal.RandomVariate(generator), expected, TOL_EXACT) << "trial " << trial;
+        ASSERT_TRUE(reference.matches(generator.State()));
     }
 }
 
 TEST(NormalRandomVariate, MillionDrawsHaveMeanZeroAndVarianceOne)
 {
+    tRandom_generator generator;
     tNormal_distribution normal(0, 1);
     const int n = 1000000;
     long double sum = 0;
     long double sum_squares = 0;
     for (int i = 0; i < n; ++i) {
-        const extended x = normal.RandomVariate();
+        const extended x = normal.RandomVariate(generator);
         sum += x;
         sum_squares += x * x;
     }
@@ -228,24 +219,26 @@ TEST(NormalRandomVariate, MillionDrawsHaveMeanZeroAndVarianceOne)
 
 TEST(GammaRandomVariate, ShapeOneTakesOneUniformPerDraw)
 {
+    tRandom_generator generator;
     tGamma_distribution exponential(1, 3);
     for (int i = 0; i < 100; ++i) {
-        tReferenceGenerator reference(GeneratorState());
+        tReferenceGenerator reference(generator.State());
         // -ln U / rate, from the next reference uniform.
         const extended expected = -log_ext(reference.next()) / 3;
-        ASSERT_NEAR_EXT(exponential.RandomVariate(), expected, TOL_EXACT);
-        ASSERT_TRUE(reference.matches(GeneratorState()));
+        ASSERT_NEAR_EXT(exponential.RandomVariate(generator), expected, TOL_EXACT);
+        ASSERT_TRUE(reference.matches(generator.State()));
     }
 }
 
 TEST(GammaRandomVariate, ChiSquareFourUsesTheRatioOfUniforms)
 {
+    tRandom_generator generator;
     // Shape 2 draws pairs (u, v) until one is accepted: always an even number
     // of uniforms, at least two.
     tChi_square_distribution chi(4);
     for (int i = 0; i < 1000; ++i) {
-        tReferenceGenerator reference(GeneratorState());
-        const extended x = chi.RandomVariate();
+        tReferenceGenerator reference(generator.State());
+        const extended x = chi.RandomVariate(generator);
         ASSERT_GE(x, 0.0L);
         int pairs = 0;
         do {
@@ -253,7 +246,7 @@ TEST(GammaRandomVariate, ChiSquareFourUsesTheRatioOfUniforms)
             reference.next();
             ++pairs;
             ASSERT_LT(pairs, 1000) << "draw " << i << " does not take whole pairs";
-        } while (!reference.matches(GeneratorState()));
+        } while (!reference.matches(generator.State()));
     }
 }
 
@@ -264,10 +257,11 @@ struct tMoments {
 
 tMoments sample_moments(tDistribution& d, int n)
 {
+    tRandom_generator generator;
     long double sum = 0;
     long double sum_squares = 0;
     for (int i = 0; i < n; ++i) {
-        const extended x = d.RandomVariate();
+        const extended x = d.RandomVariate(generator);
         sum += x;
         sum_squares += x * x;
     }
@@ -301,7 +295,8 @@ TEST(GammaRandomVariate, EachBranchHasTheGammaMoments)
 
 TEST(GammaRandomVariate, ShapeBelowOneNeverDrawsZeroOrLess)
 {
+    tRandom_generator generator;
     tGamma_distribution g(0.3L, 1);
     for (int i = 0; i < 100000; ++i)
-        ASSERT_GT(g.RandomVariate(), 0.0L);
+        ASSERT_GT(g.RandomVariate(generator), 0.0L);
 }

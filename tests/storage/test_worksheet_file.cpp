@@ -123,7 +123,6 @@ TEST(ProgramFolder, ThisProcessAndTheFilePath)
 {
     const fs::path expected = fs::canonical(fs::path(BRENLOW_BINARY_DIR) / "tests");
     EXPECT_EQ(fs::path(GetProgramFolder()), expected);
-    set_program_strings();
     EXPECT_EQ(worksheet_file_path(), expected.string() + "/orvane_index.txt");
 }
 
@@ -133,7 +132,6 @@ TEST(ProgramFolder, ThisProcessAndTheFilePath)
 // holds for root too), a missing folder or a file are refused.
 TEST_F(WorksheetFile, MayCreateFilesOnlyWhereTheSaveCould)
 {
-    set_program_strings();
     EXPECT_TRUE(may_create_files_in(folder.string()));
     EXPECT_TRUE(folder_entries().empty());
     EXPECT_FALSE(may_create_files_in("/proc"));
@@ -144,7 +142,6 @@ TEST_F(WorksheetFile, MayCreateFilesOnlyWhereTheSaveCould)
 
 TEST_F(WorksheetFile, ProgramFolderOrDataFolder)
 {
-    set_program_strings();
     const std::string data = (folder / "data").string();
     EXPECT_EQ(worksheet_folder_for(folder.string(), data), folder.string());
     EXPECT_EQ(worksheet_folder_for("/proc", data), data);

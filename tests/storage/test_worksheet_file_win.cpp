@@ -30,7 +30,6 @@ protected:
     fs::path folder;
     void SetUp() override
     {
-        set_program_strings();
         folder = fs::temp_directory_path() / fs::u8path("Zoë " + std::to_string(std::random_device{}()));
         ASSERT_TRUE(fs::create_directory(folder));
     }

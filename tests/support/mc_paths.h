@@ -24,19 +24,17 @@ inline std::string MC_path_param_name(const testing::TestParamInfo<tMC_path>& in
     return MC_path_name(info.param);
 }
 
-// A test on one path; the processor's own choice again afterwards.
+// A test on one path: the engine's options with that path chosen.
 class tOn_MC_path : public testing::TestWithParam<tMC_path> {
 protected:
     void SetUp() override
     {
-        automatic_ = MC_path_in_use();
-        ASSERT_TRUE(MC_set_path_for_tests(GetParam())) << MC_path_name(GetParam());
-        ASSERT_EQ(MC_path_in_use(), GetParam());
+        ASSERT_TRUE(MC_choose_path(GetParam(), options_)) << MC_path_name(GetParam());
     }
-    void TearDown() override { MC_set_path_for_tests(automatic_); }
+    const tMC_options& options() const { return options_; }
 
 private:
-    tMC_path automatic_ = tMC_path::base;
+    tMC_options options_;
 };
 
 #define INSTANTIATE_ON_EVERY_MC_PATH(suite)                                                      \
