@@ -171,11 +171,11 @@ int run(const tOptions& options, const char* argv0)
     drawn.pdf_path = options.pdf_path;
     drawn.chart_dir = options.chart_dir;
     drawn.overwrite_charts = options.overwrite;
-    if (const std::string problem = render_outputs_problem(drawn); !problem.empty()) {
-        print_error(problem);
-        return exit_bad_input;
-    }
     try {
+        if (const std::string problem = render_outputs_problem(drawn); !problem.empty()) {
+            print_error(problem);
+            return exit_bad_input;
+        }
         if (const std::string problem = output_collision(options, !options.no_report); !problem.empty()) {
             print_error(problem);
             return exit_bad_input;

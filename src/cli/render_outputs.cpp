@@ -68,8 +68,14 @@ public:
             pdf_ = std::make_unique<tResultsPdf>(*device_);
         }
         if (outputs_.chart_dir) {
-            if (!QDir().mkpath(path_of(*outputs_.chart_dir)))
-                throw tOutputError("cannot create the folder '" + visible(*outputs_.chart_dir) + "'");
+            const std::string folder = visible(*outputs_.chart_dir);
+            step("cannot create the folder '" + folder + "'",
+                 [&] { chart_folder_ = open_output_folder(*outputs_.chart_dir, true); });
+            long long holder = 0;
+            if (!hold_folder(*chart_folder_, holder))
+                throw tOutputError("the chart folder '" + folder + "' is in use by another run of brenlow-report"
+                                   + (holder > 0 ? " (process " + std::to_string(holder) + ")" : std::string())
+                                   + "; its charts would be mixed with this run's");
             open_chart(1);
             if (outputs_.overwrite_charts)
                 remove_earlier_charts();
@@ -136,8 +142,8 @@ private:
 
     void remove_earlier_charts()
     {
-        for (const std::string& name : chart_files_in(*outputs_.chart_dir))
-            if (!QFile::remove(QDir(path_of(*outputs_.chart_dir)).filePath(path_of(name))))
+        for (const std::string& name : names_in_folder(*chart_folder_))
+            if (is_chart_file_name(name) && !remove_in_folder(*chart_folder_, name))
                 throw tOutputError("cannot remove the earlier chart '" + visible(*outputs_.chart_dir + "/" + name)
                                    + "'");
     }
@@ -157,6 +163,7 @@ private:
     // For the PDF's chart pages: a few hundred bytes a case, in blocks, so
     // that a large batch never needs them twice over while they move.
     std::deque<tChartData> charts_;
+    std::shared_ptr<tOpenFolder> chart_folder_; // held for this run
     std::unique_ptr<tReplacingFile> chart_; // the next case's chart, made before it is computed
 };
 

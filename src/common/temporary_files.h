@@ -5,13 +5,16 @@
 
 #include <string>
 
-// Remembers `path` until forget_temporary(); returns its slot, or -1 when
-// every slot is taken (the file is then still removed by its owner, but not
-// on a signal).
-int remember_temporary(const std::string& path);
+// Remembers the file `name` in the open folder `folder` (on Windows, where
+// `folder` is -1, `name` is the whole path) until forget_temporary();
+// returns its slot, or -1 when every slot is taken (the file is then still
+// removed by its owner, but not on a signal).
+int remember_temporary(int folder, const std::string& name);
 void forget_temporary(int slot);
 
-// From now on SIGINT, SIGTERM, SIGHUP and SIGPIPE remove the remembered
-// files and then end the process with the signal's usual status. A signal
-// that was ignored when the program started stays ignored.
+// From now on every signal whose default action ends the process (SIGINT,
+// SIGTERM, SIGHUP, SIGPIPE, SIGQUIT, SIGUSR1, SIGALRM, SIGXFSZ, ...; all but
+// SIGKILL and SIGSTOP, which cannot be caught) removes the remembered files
+// and then ends the process with the signal's usual status. A signal that
+// was ignored when the program started stays ignored.
 void remove_temporaries_on_signals();

@@ -30,7 +30,7 @@ BOOL WINAPI remove_on_end(DWORD)
 
 } // namespace
 
-int remember_temporary(const std::string& path)
+int remember_temporary(int, const std::string& path)
 {
     std::wstring wide;
     try {
