@@ -12,6 +12,7 @@
 #include "command_line.h"
 #include "common/errors.h"
 #include "common/output_path.h"
+#include "common/process_setup.h"
 #include "common/replacing_file.h"
 #include "common/temporary_files.h"
 #include "common/x87_precision.h"
@@ -244,6 +245,9 @@ int run(const tOptions& options, const char* argv0)
 
 int main(int argc, char** argv)
 {
+    // Before any file is opened: a closed standard output must not become
+    // the --csv file's descriptor and receive the reports.
+    open_closed_standard_streams();
     set_extended_precision();
     use_binary_standard_streams();
     // From here on a signal that ends the process removes the temporary

@@ -4,6 +4,7 @@
 #include "cli_text.h"
 #include "common/errors.h"
 #include "common/output_path.h"
+#include "common/process_setup.h"
 #include "common/replacing_file.h"
 #include "output_checks.h"
 #include "render/bundled_fonts.h"
@@ -117,6 +118,9 @@ private:
         // Offscreen whatever the environment says: the drawing needs no
         // display, and a platform that cannot start would end the process.
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        // A private runtime folder where none is set (under cron): Qt
+        // neither warns on standard error nor uses a name in /tmp.
+        private_runtime_folder();
         static int qt_argc = 1;
         static char* qt_argv[] = {const_cast<char*>(argv0), nullptr};
         return std::make_unique<QGuiApplication>(qt_argc, qt_argv);

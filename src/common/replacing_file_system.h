@@ -17,6 +17,12 @@ int open_in_place(const tOutputPath& target);
 std::string temporary_prefix(const tOutputPath& target);
 // A number that differs between processes, for the temporary's name.
 unsigned long long process_number();
+// A new file without a name in the target's folder, with `mode` under the
+// umask; -1 where the system or the file system has none.
+int create_unnamed(const tOutputPath& target, unsigned mode);
+// Gives such a file the name `temporary` beside the target; false when a
+// file of that name exists.
+bool give_name(const tOutputPath& target, int fd, const std::string& temporary);
 // Makes the new file `temporary` beside the target, exclusively, with
 // `mode` under the umask; -1 when a file of that name exists.
 int create_exclusive(const tOutputPath& target, const std::string& temporary, unsigned mode);

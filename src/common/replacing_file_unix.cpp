@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 namespace replacing_file_system {
 
@@ -55,6 +56,28 @@ std::string temporary_prefix(const tOutputPath& target)
 unsigned long long process_number()
 {
     return static_cast<unsigned long long>(::getpid());
+}
+
+int create_unnamed(const tOutputPath& target, unsigned mode)
+{
+    const int fd = ::openat(target.folder->fd(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, static_cast<mode_t>(mode));
+    if (fd >= 0)
+        return fd;
+    // Not supported here (an older kernel, a file system without it): a
+    // named temporary. Any other reason (no permission) is the answer.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        raise_errno(errno);
+    return -1;
+}
+
+bool give_name(const tOutputPath& target, int fd, const std::string& temporary)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), target.folder->fd(), temporary.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    if (errno != EEXIST)
+        raise_errno(errno);
+    return false;
 }
 
 int create_exclusive(const tOutputPath& target, const std::string& temporary, unsigned mode)

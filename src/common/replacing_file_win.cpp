@@ -77,6 +77,16 @@ unsigned long long process_number()
     return static_cast<unsigned long long>(GetCurrentProcessId());
 }
 
+int create_unnamed(const tOutputPath&, unsigned)
+{
+    return -1; // a named temporary, opened for this process alone
+}
+
+bool give_name(const tOutputPath&, int, const std::string&)
+{
+    return false;
+}
+
 int create_exclusive(const tOutputPath&, const std::string& temporary, unsigned)
 {
     // Exclusive: CREATE_NEW fails on any existing name, and no other program
