@@ -765,6 +765,32 @@ TEST_F(ReportTool, NoEndingOfARunLeavesATemporaryFile)
     }
 }
 
+// A second run on a chart folder that a run is writing is refused, naming
+// the folder and the run that holds it; the first run's charts stay its own.
+TEST_F(ReportTool, ASecondRunOnTheSameChartFolderIsRefused)
+{
+    const std::string first = run(kScores70).out;
+    write("cases.csv", cases_text(5));
+    int out[2];
+    ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
+    ASSERT_GT(fcntl(out[0], F_SETPIPE_SZ, 4096), 0);
+    const int err = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    const pid_t holder = start({"--cases", "cases.csv", "--chart-dir", "charts", "--quiet"}, out[1], err);
+    close(out[1]);
+    close(err);
+    EXPECT_EQ(read_from(out[0], first.size() + 1).size(), first.size() + 1); // held up in its second case
+    const tToolRun second = run({"--cases", "cases.csv", "--chart-dir", "./charts/", "--overwrite"});
+    EXPECT_EQ(second.status, 1);
+    EXPECT_TRUE(has(second.err, "the chart folder './charts/' is in use by another run of brenlow-report (process "
+                                    + std::to_string(holder) + ")"))
+        << second.err;
+    EXPECT_TRUE(second.out.empty());
+    read_from(out[0]);
+    close(out[0]);
+    EXPECT_EQ(wait_for(holder), 0);
+    EXPECT_EQ(listing(dir + "/charts"), "case-0001.svg case-0002.svg case-0003.svg case-0004.svg case-0005.svg ");
+}
+
 // Standard output and error closed at start: neither the --csv file nor
 // any other file takes their place, and Qt has nothing to say where
 // XDG_RUNTIME_DIR is not set (as under cron).
