@@ -847,6 +847,10 @@ TEST_F(ReportTool, Utf16FilesAreNamedAsSuch)
         expect_refused(r, "u16.csv: the file is UTF-16 text");
         EXPECT_FALSE(has(r.err, "missing column")) << r.err;
     }
+    for (const std::string& mark : {"\xFF\xFE\0\0"s, "\0\0\xFE\xFF"s}) {
+        write("u32.csv", mark + "v\0\0\0c\0\0\0"s);
+        expect_refused(run({"--cases", "u32.csv"}), "u32.csv: the file is UTF-32 text");
+    }
 }
 
 TEST_F(ReportTool, DoubleDashEndsTheOptions)
