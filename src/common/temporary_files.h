@@ -18,3 +18,9 @@ void forget_temporary(int slot);
 // and then ends the process with the signal's usual status. A signal that
 // was ignored when the program started stays ignored.
 void remove_temporaries_on_signals();
+
+// A new file for this process alone (0600) in the temporary folder ($TMPDIR,
+// else /tmp; on Windows the user's), to be read and written, that no ending
+// of the process leaves behind: it has no name (or is deleted when closed).
+// A descriptor; -1 with the reason in `error` when none can be made.
+int private_temporary_file(std::string& error);

@@ -9,8 +9,11 @@
 #include <unistd.h>
 
 #include <fcntl.h>
+#include <stdlib.h>
 
+#include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -122,4 +125,21 @@ void remove_temporaries_on_signals()
             sigaddset(&action.sa_mask, other);
         sigaction(signal, &action, nullptr);
     }
+}
+
+int private_temporary_file(std::string& error)
+{
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string folder = tmp && tmp[0] == '/' ? tmp : "/tmp";
+    int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        // No unnamed files here: a named one, its name removed at once.
+        std::string name = folder + "/brenlow-XXXXXX";
+        fd = ::mkostemp(name.data(), O_CLOEXEC);
+        if (fd >= 0)
+            ::unlink(name.c_str());
+    }
+    if (fd < 0)
+        error = "cannot make a temporary file in " + folder + ": " + std::strerror(errno);
+    return fd;
 }

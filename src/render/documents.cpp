@@ -183,8 +183,19 @@ void tResultsPdf::add_lines(const std::vector<std::string>& lines)
 template <typename tCharts>
 void tResultsPdf::finish_with(const tCharts& charts)
 {
+    auto at = charts.begin();
+    finish([&](tChartData& chart) {
+        if (at == charts.end())
+            return false;
+        chart = *at++;
+        return true;
+    });
+}
+
+void tResultsPdf::finish(const std::function<bool(tChartData&)>& next)
+{
     d_->layout->finish();
-    for (const tChartData& chart : charts) {
+    for (tChartData chart; next(chart);) {
         d_->writer.newPage();
         const QRectF area = chart_area(d_->writer);
         draw_profile_chart(d_->painter, area, chart);

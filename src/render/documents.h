@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -60,6 +61,9 @@ public:
     // The chart pages, then the file's end.
     void finish(const std::vector<tChartData>& charts);
     void finish(const std::deque<tChartData>& charts);
+    // The same, the charts coming one at a time from `next` (false after
+    // the last), so that they need not all be held at once.
+    void finish(const std::function<bool(tChartData&)>& next);
 
 private:
     template <typename tCharts>
