@@ -91,4 +91,5 @@ private:
     void set_memo_height(int height);
     void LoadPreviousData();
     void SaveCurrentData();
+    std::string unsaved_scores_error_; // why the last Compute's scores were not saved
 };
