@@ -88,7 +88,8 @@ public:
     }
     void rewind()
     {
-        stream_.device()->seek(0);
+        if (!file_.flush() || !file_.seek(0))
+            throw tOutputError("cannot keep the charts in a temporary file: " + file_.errorString().toStdString());
         stream_.resetStatus();
     }
     bool next(tChartData& d)
@@ -96,7 +97,9 @@ public:
         if (stream_.atEnd())
             return false;
         each(d, [this](auto& value) { stream_ >> value; });
-        return stream_.status() == QDataStream::Ok;
+        if (stream_.status() != QDataStream::Ok)
+            throw tOutputError("cannot read the charts back from their temporary file");
+        return true;
     }
 
 private:
