@@ -141,6 +141,7 @@ public:
         std::setlocale(LC_NUMERIC, "C");
         load_bundled_fonts();
         if (outputs_.pdf_path) {
+            hold_output("the PDF file", *outputs_.pdf_path);
             step("cannot write '" + visible(*outputs_.pdf_path) + "'",
                  [&] { pdf_file_ = std::make_unique<tReplacingFile>(*outputs_.pdf_path); });
             device_ = std::make_unique<tReplacingDevice>(*pdf_file_);

@@ -84,6 +84,9 @@ bool remove_in_folder(const tOpenFolder& folder, const std::string& name);
 // process holds it, with that process's id in `holder` when it can be known
 // (0 otherwise).
 bool hold_folder(const tOpenFolder& folder, long long& holder);
+// The same for an output file that exists already (a new file has nothing
+// to hold yet: true).
+bool hold_file(const tOutputPath& target, long long& holder);
 
 // The file `path` names as it is read (links followed); false when it
 // cannot be found.

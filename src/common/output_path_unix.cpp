@@ -401,3 +401,17 @@ bool hold_folder(const tOpenFolder& folder, long long& holder)
     ::close(fd);
     return false;
 }
+
+bool hold_file(const tOutputPath& target, long long& holder)
+{
+    if (target.kind != tOutputKind::RegularFile)
+        return true;
+    // Kept open (and so held) until the process ends.
+    const int fd = ::openat(target.folder->fd(), target.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+        return true;
+    struct stat info;
+    holder = ::fstat(fd, &info) == 0 ? lock_holder(info) : 0;
+    ::close(fd);
+    return false;
+}

@@ -195,3 +195,9 @@ bool hold_folder(const tOpenFolder&, long long&)
     // Windows' charts have no folder of their own (no SVG in that build).
     return true;
 }
+
+bool hold_file(const tOutputPath&, long long&)
+{
+    // Windows' own sharing rules keep a file that is being replaced.
+    return true;
+}

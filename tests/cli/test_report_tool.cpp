@@ -765,9 +765,10 @@ TEST_F(ReportTool, NoEndingOfARunLeavesATemporaryFile)
     }
 }
 
-// A second run on a chart folder that a run is writing is refused, naming
-// the folder and the run that holds it; the first run's charts stay its own.
-TEST_F(ReportTool, ASecondRunOnTheSameChartFolderIsRefused)
+// A second run on a chart folder (or an existing output file) that a run is
+// writing is refused, naming it and the run that holds it; the first run's
+// charts stay its own.
+TEST_F(ReportTool, ASecondRunOnTheSameChartFolderOrFileIsRefused)
 {
     const std::string first = run(kScores70).out;
     write("cases.csv", cases_text(5));
@@ -775,7 +776,8 @@ TEST_F(ReportTool, ASecondRunOnTheSameChartFolderIsRefused)
     ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
     ASSERT_GT(fcntl(out[0], F_SETPIPE_SZ, 4096), 0);
     const int err = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    const pid_t holder = start({"--cases", "cases.csv", "--chart-dir", "charts", "--quiet"}, out[1], err);
+    write("out.csv", "");
+    const pid_t holder = start({"--cases", "cases.csv", "--chart-dir", "charts", "--csv", "out.csv", "--quiet"}, out[1], err);
     close(out[1]);
     close(err);
     EXPECT_EQ(read_from(out[0], first.size() + 1).size(), first.size() + 1); // held up in its second case
@@ -785,6 +787,11 @@ TEST_F(ReportTool, ASecondRunOnTheSameChartFolderIsRefused)
                                     + std::to_string(holder) + ")"))
         << second.err;
     EXPECT_TRUE(second.out.empty());
+    const tToolRun third = run({"--cases", "cases.csv", "--csv", "out.csv", "--no-report"});
+    EXPECT_EQ(third.status, 1);
+    EXPECT_TRUE(has(third.err, "the CSV file 'out.csv' is being written by another run of brenlow-report (process "
+                                   + std::to_string(holder) + ")"))
+        << third.err;
     read_from(out[0]);
     close(out[0]);
     EXPECT_EQ(wait_for(holder), 0);
