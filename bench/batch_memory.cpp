@@ -44,7 +44,11 @@ int main(int argc, char** argv)
         for (size_t k = 0; k < field_captions.size(); ++k)
             inputs.label_captions[k] = field_captions[k];
         inputs.score_texts = {"100", "95", "110.5", "87"};
-        inputs.note_lines = {"seen at the clinic, retest in May"};
+        // The largest notes there can be: 250 characters of four bytes each.
+        std::string line;
+        for (int k = 0; k < 50; ++k)
+            line += "\xF0\x9F\x98\x80";
+        inputs.note_lines = {line, line, line, line, line};
         inputs.notes_caption = "User's Notes:";
         inputs.app_title = AppTitle;
         tKeptLines sink;

@@ -10,6 +10,8 @@
 #include "app/qt_messages.h"
 #include "app/single_instance.h"
 #include "app/worksheet_folder.h"
+#include "common/process_setup.h"
+#include "common/temporary_files.h"
 #include "common/user_messages.h"
 #include "render/bundled_fonts.h"
 #include "storage/worksheet_config.h"
@@ -29,6 +31,13 @@ int main(int argc, char** argv)
         std::puts("brenlow " BRENLOW_VERSION);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
+    open_closed_standard_streams();
+    // A save's temporary file holds patient data: a signal that ends the
+    // program removes it first.
+    remove_temporaries_on_signals();
+    // Qt's runtime files and the one-program guard in a folder of the
+    // user's alone, also where XDG_RUNTIME_DIR is not set (under cron).
+    private_runtime_folder();
     // Qt sees the program name only.
     int qt_argc = 1;
     QApplication app(qt_argc, argv);

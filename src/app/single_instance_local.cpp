@@ -4,14 +4,17 @@
 // only carries the request to come to the front.
 #include "app/single_instance.h"
 
+#include "common/process_setup.h"
+
 #include <QCryptographicHash>
-#include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
-#include <QStandardPaths>
+#include <QMessageBox>
 #include <QThread>
+
+#include <cstdio>
 
 namespace {
 
@@ -22,12 +25,15 @@ constexpr int kConnectWaitMs = 100;
 
 QString runtime_folder()
 {
-    // Private to the user (mode 0700 on Unix), so no one else can take or
-    // answer the name.
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    return folder;
+    // Private to the user (mode 0700, the user's own), so no one else can
+    // take or answer the name; never a guessable name in the shared
+    // temporary folder, where another user could make it first.
+    return QString::fromLocal8Bit(private_runtime_folder().c_str());
+}
+
+void say(const QString& text)
+{
+    std::fprintf(stderr, "brenlow: %s\n", text.toLocal8Bit().constData());
 }
 
 } // namespace
@@ -66,12 +72,20 @@ tSingleInstance::~tSingleInstance()
 
 bool tSingleInstance::claim(std::function<void()> bring_to_front)
 {
-    const QString base = runtime_folder() + QLatin1Char('/') + d_->name;
+    const QString folder = runtime_folder();
+    if (folder.isEmpty()) {
+        say(QStringLiteral("no private folder for the one-program guard (XDG_RUNTIME_DIR, ~/.cache/brenlow); "
+                           "starting without it"));
+        return true; // run unguarded rather than not at all
+    }
+    const QString base = folder + QLatin1Char('/') + d_->name;
     d_->lock = std::make_unique<QLockFile>(base + QStringLiteral(".lock"));
     d_->lock->setStaleLockTime(0); // held for the program's life: only a dead holder is stale
     if (!d_->lock->tryLock(0)) {
-        if (d_->lock->error() != QLockFile::LockFailedError)
+        if (d_->lock->error() != QLockFile::LockFailedError) {
+            say(QStringLiteral("the one-program guard cannot be kept in ") + folder + QStringLiteral("; starting without it"));
             return true; // no lock can be made here: run unguarded rather than not at all
+        }
         for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
             QLocalSocket socket;
             socket.connectToServer(base + QStringLiteral(".socket"));
@@ -83,7 +97,17 @@ bool tSingleInstance::claim(std::function<void()> bring_to_front)
             }
             QThread::msleep(kConnectWaitMs);
         }
-        return false; // the holder runs but does not answer: still one program only
+        // The holder runs but does not answer: still one program only, and
+        // the user is told why this one does not open.
+        qint64 pid = 0;
+        QString host, application;
+        d_->lock->getLockInfo(&pid, &host, &application);
+        const QString text = QStringLiteral("Brenlow is already running (process %1) on this worksheet file but does "
+                                            "not answer; this start ends.")
+                                 .arg(pid);
+        say(text);
+        QMessageBox::warning(nullptr, QStringLiteral("Brenlow"), text);
+        return false;
     }
     // Holding the lock, any socket of that name was left by a crash.
     const QString socket_name = base + QStringLiteral(".socket");

@@ -537,7 +537,9 @@ void tWorksheetWindow::SaveCurrentData()
             create_folder_path(worksheet_folder_override);
         save_worksheet_file(path, texts);
     } catch (const EInOutError& error) {
-        throw worksheet_file_error("saved", path, error);
+        // The report is still computed and shown; the box after it says
+        // that these scores were not kept (a full disk, a refused path).
+        unsaved_scores_error_ = worksheet_file_error("saved", path, error).what();
     }
 }
 
@@ -591,6 +593,7 @@ void tWorksheetWindow::cmdComputeClick()
     };
 
     const int report_start = output_->next_report_block();
+    unsaved_scores_error_.clear();
     tAnalysisOutcome outcome;
     try {
         outcome = run_analysis(inputs, output_->report_sink(), hooks, generator_);
@@ -604,6 +607,9 @@ void tWorksheetWindow::cmdComputeClick()
         output_->report_written(*outcome.figures);
     if (outcome.result == tRunResult::Completed)
         output_->show_report_from(report_start);
+    if (!unsaved_scores_error_.empty())
+        show_general_error(QString::fromStdString(unsaved_scores_error_
+                                                  + "\r\rThe report is shown; these scores were not saved"));
     if (outcome.result == tRunResult::InvalidField && outcome.failed_field >= 1
         && outcome.failed_field <= 4) {
         // The warning box has just closed and the window gets its activation

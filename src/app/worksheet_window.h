@@ -112,4 +112,5 @@ private:
     void LoadNormativeData();
     void show_chosen_norms();
     void SaveCurrentData();
+    std::string unsaved_scores_error_; // why the last Compute's scores were not saved
 };

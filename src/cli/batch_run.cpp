@@ -4,6 +4,7 @@
 #include "analysis/figures_csv.h"
 #include "numerics/distrib.h"
 #include "common/errors.h"
+#include "common/output_path.h"
 #include "common/replacing_file.h"
 #include "cli_text.h"
 #include "common/user_messages.h"
@@ -97,8 +98,24 @@ void tReportOutput::write_case(const tCaseResult& result)
         throw tOutputError("cannot write the report to " + name_ + ": " + std::strerror(errno));
 }
 
+void hold_output(const std::string& what, const std::string& path)
+{
+    long long holder = 0;
+    bool held = true;
+    try {
+        held = hold_file(inspect_output_path(path), holder);
+    } catch (const EInOutError&) {
+        return; // the output's own opening names the fault
+    }
+    if (!held)
+        throw tOutputError(what + " '" + visible(path) + "' is being written by another run of brenlow-report"
+                           + (holder > 0 ? " (process " + std::to_string(holder) + ")" : std::string())
+                           + "; one of them would replace the other's");
+}
+
 tCsvOutput::tCsvOutput(std::string path) : path_(std::move(path))
 {
+    hold_output("the CSV file", path_);
     step([&] {
         file_ = std::make_unique<tReplacingFile>(path_);
         file_->write(figures_csv_header());

@@ -62,6 +62,11 @@ private:
     std::string name_;
 };
 
+// Holds an output file that exists for this run until it ends; raises
+// tOutputError naming `what`, the path and the other run when another run
+// holds it.
+void hold_output(const std::string& what, const std::string& path);
+
 // Every figure of each case as a CSV record, written as its case is done
 // into a temporary file (made by the constructor, before the first case)
 // that replaces `path` only after the last case.

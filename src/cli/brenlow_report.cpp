@@ -13,6 +13,7 @@
 #include "command_line.h"
 #include "common/errors.h"
 #include "common/output_path.h"
+#include "common/process_setup.h"
 #include "common/replacing_file.h"
 #include "common/temporary_files.h"
 #include "common/x87_precision.h"
@@ -52,6 +53,8 @@ public:
     explicit tFileInput(int fd) : fd_(fd) {}
     tFileInput(const tFileInput&) = delete;
     tFileInput& operator=(const tFileInput&) = delete;
+    // Every byte read is also written to `fd`.
+    void copy_to(int fd) { copy_ = fd; }
 
 protected:
     int_type underflow() override
@@ -59,6 +62,7 @@ protected:
         for (;;) {
             const ssize_t got = ::read(fd_, buffer_, sizeof buffer_);
             if (got > 0) {
+                copy(got);
                 setg(buffer_, buffer_, buffer_ + got);
                 return traits_type::to_int_type(buffer_[0]);
             }
@@ -70,7 +74,18 @@ protected:
     }
 
 private:
+    void copy(ssize_t size)
+    {
+        for (ssize_t done = 0; copy_ >= 0 && done < size;) {
+            const ssize_t written = ::write(copy_, buffer_ + done, static_cast<size_t>(size - done));
+            if (written < 0 && errno != EINTR)
+                throw tReadError(std::string("cannot keep its rows in a temporary file: ") + std::strerror(errno));
+            done += written > 0 ? written : 0;
+        }
+    }
+
     int fd_;
+    int copy_ = -1;
     char buffer_[65536];
 };
 
@@ -135,12 +150,17 @@ std::shared_ptr<const tNormativeData> read_norms_file(const std::string& path)
 struct tCaseFile {
     int fd = -1;
     // A regular file is read twice, checked and then computed, rather than
-    // held in memory; a pipe's rows are kept from the one reading.
+    // held in memory; a pipe's rows are copied as they are checked into a
+    // private temporary file without a name, which is then read instead, so
+    // that memory holds one row at a time however many come.
     bool read_again = false;
+    int spool = -1;
     ~tCaseFile()
     {
         if (fd >= 0)
             ::close(fd);
+        if (spool >= 0)
+            ::close(spool);
     }
 };
 
@@ -162,9 +182,25 @@ tCaseList collect_cases(const tOptions& options, tCaseFile& file)
     struct stat info;
     file.read_again = ::fstat(file.fd, &info) == 0 && S_ISREG(info.st_mode);
     tFileInput input(file.fd);
+    if (!file.read_again) {
+        std::string error;
+        file.spool = private_temporary_file(error);
+        if (file.spool < 0) {
+            print_error("cannot read case file '" + visible(path) + "': " + error);
+            return failed;
+        }
+        input.copy_to(file.spool);
+    }
     std::istream in(&input);
     try {
-        return read_case_file(in, path, report, nullptr, !file.read_again);
+        tCaseList list = read_case_file(in, path, report, nullptr, false);
+        if (file.spool >= 0) {
+            ::close(file.fd);
+            file.fd = file.spool;
+            file.spool = -1;
+            file.read_again = true;
+        }
+        return list;
     } catch (const tReadError& error) {
         print_error("cannot read case file '" + visible(path) + "': " + error.what());
         return failed;
@@ -217,11 +253,11 @@ int run(const tOptions& options, const char* argv0)
     drawn.pdf_path = options.pdf_path;
     drawn.chart_dir = options.chart_dir;
     drawn.overwrite_charts = options.overwrite;
-    if (const std::string problem = render_outputs_problem(drawn); !problem.empty()) {
-        print_error(problem);
-        return exit_bad_input;
-    }
     try {
+        if (const std::string problem = render_outputs_problem(drawn); !problem.empty()) {
+            print_error(problem);
+            return exit_bad_input;
+        }
         if (const std::string problem = output_collision(options, !options.no_report); !problem.empty()) {
             print_error(problem);
             return exit_bad_input;
@@ -297,6 +333,9 @@ int run(const tOptions& options, const char* argv0)
 
 int main(int argc, char** argv)
 {
+    // Before any file is opened: a closed standard output must not become
+    // the --csv file's descriptor and receive the reports.
+    open_closed_standard_streams();
     set_extended_precision();
     use_binary_standard_streams();
     // From here on a signal that ends the process removes the temporary

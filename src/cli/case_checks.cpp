@@ -235,6 +235,10 @@ tCaseList read_case_file(std::istream& in, const std::string& source, const tPro
     };
 
     tCsvReader reader(in);
+    if (reader.utf32()) {
+        fault("the file is UTF-32 text (it begins with a UTF-32 byte-order mark); save it as UTF-8");
+        return list;
+    }
     if (reader.utf16()) {
         fault("the file is UTF-16 text (it begins with a UTF-16 byte-order mark); save it as UTF-8");
         return list;

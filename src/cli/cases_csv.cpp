@@ -36,10 +36,23 @@ tCsvReader::tCsvReader(std::istream& in, tCsvLimits limits) : in_(in.rdbuf()), l
     // looked at are kept when they turn out not to be one.
     // A UTF-16 byte-order mark (FF FE or FE FF) is noted, not read past:
     // such a file cannot be read as it is.
+    // So is a UTF-32 one (FF FE 00 00, 00 00 FE FF), named as such.
     const int first = in_ ? in_->sgetc() : end_of_input;
     if (first == 0xFF || first == 0xFE) {
         pending_ += static_cast<char>(in_->sbumpc());
         utf16_ = in_->sgetc() == (first == 0xFF ? 0xFE : 0xFF);
+        if (utf16_ && first == 0xFF) {
+            pending_ += static_cast<char>(in_->sbumpc());
+            utf32_ = in_->sgetc() == 0 && (pending_ += static_cast<char>(in_->sbumpc()), in_->sgetc() == 0);
+            utf16_ = !utf32_;
+        }
+        return;
+    }
+    if (first == 0) {
+        static const char big_endian_mark[] = {0, 0, '\xFE', '\xFF'};
+        for (int i = 0; i < 4 && in_->sgetc() != end_of_input && static_cast<char>(in_->sgetc()) == big_endian_mark[i]; ++i)
+            pending_ += static_cast<char>(in_->sbumpc());
+        utf32_ = pending_.size() == 4;
         return;
     }
     static const char mark[] = "\xEF\xBB\xBF";

@@ -50,6 +50,8 @@ public:
     const tCsvLimits& limits() const { return limits_; }
     // Whether the input begins with a UTF-16 byte-order mark.
     bool utf16() const { return utf16_; }
+    // Whether it begins with a UTF-32 byte-order mark (then utf16() is false).
+    bool utf32() const { return utf32_; }
 
 private:
     int peek();
@@ -67,6 +69,7 @@ private:
     std::size_t row_bytes_ = 0;
     bool stopped_ = false;
     bool utf16_ = false;
+    bool utf32_ = false;
 };
 
 // True for the faults after which nothing more is read.

@@ -1,16 +1,25 @@
 #include "output_checks.h"
 
 #include "cli_text.h"
+#include "common/errors.h"
 #include "common/output_path.h"
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 namespace {
+
+// What lies at an output's path, a refusal naming the output.
+tFileId output_id(const char* option, const std::string& path)
+{
+    try {
+        return inspect_output_path(path).id;
+    } catch (const EInOutError& error) {
+        throw EInOutError(std::string(option) + " '" + visible(path) + "': " + error.what());
+    }
+}
 
 // One of the files a run reads or writes, and how messages name it.
 struct tEnd {
@@ -61,13 +70,11 @@ bool is_chart_file_name(const std::string& name)
 std::vector<std::string> chart_files_in(const std::string& folder)
 {
     std::vector<std::string> names;
-    std::error_code error;
-    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
-         entry.increment(error)) {
-        const std::string name = entry->path().filename().string();
-        if (is_chart_file_name(name))
-            names.push_back(name);
-    }
+    const std::shared_ptr<tOpenFolder> open = open_output_folder(folder, false);
+    if (open)
+        for (const std::string& name : names_in_folder(*open))
+            if (is_chart_file_name(name))
+                names.push_back(name);
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -92,13 +99,13 @@ std::string output_collision(const tOptions& options, bool report_on_stdout)
         ends.push_back(end);
     }
     if (options.csv_path) {
-        end.id = inspect_output_path(*options.csv_path).id;
+        end.id = output_id("--csv", *options.csv_path);
         end.option = "--csv " + visible(*options.csv_path);
         end.what = "the --csv file";
         ends.push_back(end);
     }
     if (options.pdf_path) {
-        end.id = inspect_output_path(*options.pdf_path).id;
+        end.id = output_id("--pdf", *options.pdf_path);
         end.option = "--pdf " + visible(*options.pdf_path);
         end.what = "the --pdf file";
         ends.push_back(end);

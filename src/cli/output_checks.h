@@ -16,7 +16,8 @@ std::string chart_file_name(long long number);
 // Whether `name` is such a name: "case-", four digits or more, ".svg".
 bool is_chart_file_name(const std::string& name);
 // The chart files in `folder` (names only, sorted); none when the folder
-// does not exist.
+// does not exist. Raises EInOutError when the folder may not be used (a
+// link on its way that the link rule does not follow).
 std::vector<std::string> chart_files_in(const std::string& folder);
 
 // The first problem among the outputs of `options`, or "" when there is

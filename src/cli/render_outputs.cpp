@@ -4,19 +4,23 @@
 #include "cli_text.h"
 #include "common/errors.h"
 #include "common/output_path.h"
+#include "common/process_setup.h"
 #include "common/replacing_file.h"
+#include "common/temporary_files.h"
 #include "output_checks.h"
 #include "render/bundled_fonts.h"
 #include "render/documents.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIODevice>
 
 #include <clocale>
-#include <deque>
 #include <cstdio>
+
+#include <unistd.h>
 
 namespace {
 
@@ -53,6 +57,85 @@ private:
     std::string error_;
 };
 
+// The chart pages' data, kept in a private temporary file without a name
+// (common/temporary_files.h) as the cases are done and read back for the
+// PDF's last pages: a batch of any size, whatever its notes, needs no more
+// memory than one case. Every field of tChartData is written.
+class tChartSpool {
+public:
+    tChartSpool()
+    {
+        std::string error;
+        fd_ = private_temporary_file(error);
+        if (fd_ < 0 || !file_.open(fd_, QIODevice::ReadWrite, QFileDevice::DontCloseHandle))
+            throw tOutputError(error.empty() ? "cannot keep the charts in a temporary file" : error);
+        stream_.setDevice(&file_);
+    }
+    ~tChartSpool()
+    {
+        file_.close();
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    tChartSpool(const tChartSpool&) = delete;
+    tChartSpool& operator=(const tChartSpool&) = delete;
+
+    int count() const { return count_; }
+    void add(const tChartData& d)
+    {
+        ++count_;
+        each(d, [this](const auto& value) { stream_ << value; });
+        if (stream_.status() != QDataStream::Ok)
+            throw tOutputError("cannot keep the charts in a temporary file: " + file_.errorString().toStdString());
+    }
+    void rewind()
+    {
+        if (!file_.flush() || !file_.seek(0))
+            throw tOutputError("cannot keep the charts in a temporary file: " + file_.errorString().toStdString());
+        stream_.resetStatus();
+    }
+    bool next(tChartData& d)
+    {
+        if (stream_.atEnd())
+            return false;
+        each(d, [this](auto& value) { stream_ >> value; });
+        if (stream_.status() != QDataStream::Ok)
+            throw tOutputError("cannot read the charts back from their temporary file");
+        return true;
+    }
+
+private:
+    template <typename tData, typename F>
+    static void each(tData& d, F&& f)
+    {
+        for (int i = 0; i < chart_scores; ++i) {
+            f(d.score[i]);
+            f(d.lower[i]);
+            f(d.upper[i]);
+            f(d.is_low[i]);
+            f(d.score_text[i]);
+        }
+        f(d.low_cut);
+        f(d.criterion_item);
+        f(d.norms_name);
+        f(d.pairwise);
+        f(d.bonferroni);
+        f(d.diff_count);
+        for (int i = 0; i < chart_pairs; ++i) {
+            f(d.diff[i]);
+            f(d.diff_cut[i]);
+            f(d.diff_abnormal[i]);
+            f(d.diff_text[i]);
+        }
+        f(d.notes);
+    }
+
+    int fd_ = -1;
+    int count_ = 0;
+    QFile file_;
+    QDataStream stream_;
+};
+
 class tDrawnOutput final : public tCaseOutput {
 public:
     tDrawnOutput(const tRenderOutputs& outputs, long long cases, const char* argv0)
@@ -62,14 +145,22 @@ public:
         std::setlocale(LC_NUMERIC, "C");
         load_bundled_fonts();
         if (outputs_.pdf_path) {
+            hold_output("the PDF file", *outputs_.pdf_path);
             step("cannot write '" + visible(*outputs_.pdf_path) + "'",
                  [&] { pdf_file_ = std::make_unique<tReplacingFile>(*outputs_.pdf_path); });
             device_ = std::make_unique<tReplacingDevice>(*pdf_file_);
             pdf_ = std::make_unique<tResultsPdf>(*device_);
+            charts_ = std::make_unique<tChartSpool>();
         }
         if (outputs_.chart_dir) {
-            if (!QDir().mkpath(path_of(*outputs_.chart_dir)))
-                throw tOutputError("cannot create the folder '" + visible(*outputs_.chart_dir) + "'");
+            const std::string folder = visible(*outputs_.chart_dir);
+            step("cannot create the folder '" + folder + "'",
+                 [&] { chart_folder_ = open_output_folder(*outputs_.chart_dir, true); });
+            long long holder = 0;
+            if (!hold_folder(*chart_folder_, holder))
+                throw tOutputError("the chart folder '" + folder + "' is in use by another run of brenlow-report"
+                                   + (holder > 0 ? " (process " + std::to_string(holder) + ")" : std::string())
+                                   + "; its charts would be mixed with this run's");
             open_chart(1);
             if (outputs_.overwrite_charts)
                 remove_earlier_charts();
@@ -81,10 +172,11 @@ public:
         if (pdf_) {
             pdf_->add_lines(result.report_lines);
             check_pdf();
-            charts_.push_back(chart_data_of(result.figures));
         }
+        const tChartData data = chart_data_of(result.figures);
+        if (pdf_)
+            charts_->add(data);
         if (chart_) {
-            const tChartData data = pdf_ ? charts_.back() : chart_data_of(result.figures);
             const QByteArray svg = chart_svg(data);
             step("cannot write '" + chart_path(result.number) + "'", [&] {
                 chart_->write(std::string(svg.constData(), static_cast<size_t>(svg.size())));
@@ -100,7 +192,8 @@ public:
     {
         if (!pdf_)
             return;
-        pdf_->finish(charts_);
+        charts_->rewind();
+        pdf_->finish([this](tChartData& chart) { return charts_->next(chart); }, charts_->count());
         check_pdf();
         step("cannot write '" + visible(*outputs_.pdf_path) + "'", [&] { pdf_file_->commit(); });
     }
@@ -111,6 +204,9 @@ private:
         // Offscreen whatever the environment says: the drawing needs no
         // display, and a platform that cannot start would end the process.
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        // A private runtime folder where none is set (under cron): Qt
+        // neither warns on standard error nor uses a name in /tmp.
+        private_runtime_folder();
         static int qt_argc = 1;
         static char* qt_argv[] = {const_cast<char*>(argv0), nullptr};
         return std::make_unique<QGuiApplication>(qt_argc, qt_argv);
@@ -136,8 +232,8 @@ private:
 
     void remove_earlier_charts()
     {
-        for (const std::string& name : chart_files_in(*outputs_.chart_dir))
-            if (!QFile::remove(QDir(path_of(*outputs_.chart_dir)).filePath(path_of(name))))
+        for (const std::string& name : names_in_folder(*chart_folder_))
+            if (is_chart_file_name(name) && !remove_in_folder(*chart_folder_, name))
                 throw tOutputError("cannot remove the earlier chart '" + visible(*outputs_.chart_dir + "/" + name)
                                    + "'");
     }
@@ -154,9 +250,8 @@ private:
     std::unique_ptr<tReplacingFile> pdf_file_;
     std::unique_ptr<tReplacingDevice> device_;
     std::unique_ptr<tResultsPdf> pdf_;
-    // For the PDF's chart pages: a few hundred bytes a case, in blocks, so
-    // that a large batch never needs them twice over while they move.
-    std::deque<tChartData> charts_;
+    std::unique_ptr<tChartSpool> charts_; // for the PDF's chart pages
+    std::shared_ptr<tOpenFolder> chart_folder_; // held for this run
     std::unique_ptr<tReplacingFile> chart_; // the next case's chart, made before it is computed
 };
 

@@ -43,7 +43,14 @@ std::size_t utf8_character(const std::string& text, std::size_t i, char32_t& c)
     return length;
 }
 
-bool is_control(char32_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
+// The C0 and C1 controls, and the characters that reorder or break text
+// out of sight: the bidirectional controls (a right-to-left override makes
+// "100" read "001") and the line and paragraph separators.
+bool is_control(char32_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x061C || c == 0x200E || c == 0x200F
+           || (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
 
 } // namespace
 

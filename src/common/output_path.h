@@ -6,7 +6,9 @@
 // file the programs write.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 enum class tOutputKind {
     NewFile,     // nothing there yet: created
@@ -28,16 +30,63 @@ struct tFileId {
     bool operator!=(const tFileId& other) const { return !(*this == other); }
 };
 
+// A folder held open while files are made in it (a descriptor on POSIX
+// systems; none on Windows, where paths serve).
+class tOpenFolder {
+public:
+    tOpenFolder(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    ~tOpenFolder();
+    tOpenFolder(const tOpenFolder&) = delete;
+    tOpenFolder& operator=(const tOpenFolder&) = delete;
+    int fd() const { return fd_; }
+    const std::string& path() const { return path_; }
+
+private:
+    int fd_;
+    std::string path_;
+};
+
 struct tOutputPath {
     std::string path; // the file to write, its links followed
     tOutputKind kind = tOutputKind::NewFile;
-    unsigned mode = 0; // permission bits of a regular file
+    unsigned mode = 0;       // permission bits of a regular file
+    bool own_file = true;    // a regular file of the user's own: its permissions are kept
     tFileId id;
+    // On POSIX systems the folder that holds the file, reached one name at a
+    // time with every link on the way checked, and the file's name in it:
+    // the file is made and replaced there, never through the path again.
+    std::shared_ptr<tOpenFolder> folder;
+    std::string name;
 };
 
-// Looks at `path` and follows its links where they may be followed. Raises
-// EInOutError with a message naming the path when it may not be written.
+// Looks at `path` and follows its links where they may be followed: every
+// name on the way, not only the last. Raises EInOutError with a message
+// naming the path when it may not be written: a link that may not be
+// followed, a folder, a socket, or a pipe or device that belongs neither to
+// the user nor to the system (a pipe another user planted in a shared folder
+// would receive the output), or a file that another user planted in a shared
+// folder.
 tOutputPath inspect_output_path(const std::string& path);
+
+// The regular file `path` names, opened for reading (a descriptor) under
+// the same rules as inspect_output_path; -1 when nothing is there or it is
+// no regular file. Raises EInOutError when it may not be read.
+int open_input_by_rule(const std::string& path);
+
+// The folder `path` names, reached as inspect_output_path reaches a file's
+// folder, and made (each new folder 0777 under the umask) when `create` and
+// it does not exist; null when it does not exist and is not to be made.
+std::shared_ptr<tOpenFolder> open_output_folder(const std::string& path, bool create);
+// The names of the entries of an open folder; removes one file of it.
+std::vector<std::string> names_in_folder(const tOpenFolder& folder);
+bool remove_in_folder(const tOpenFolder& folder, const std::string& name);
+// Holds the open folder for this process until it ends: false when another
+// process holds it, with that process's id in `holder` when it can be known
+// (0 otherwise).
+bool hold_folder(const tOpenFolder& folder, long long& holder);
+// The same for an output file that exists already (a new file has nothing
+// to hold yet: true).
+bool hold_file(const tOutputPath& target, long long& holder);
 
 // The file `path` names as it is read (links followed); false when it
 // cannot be found.

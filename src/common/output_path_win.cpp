@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
 #include <io.h>
 
 namespace {
@@ -137,5 +138,66 @@ bool inspect_output_folder(const std::string& path, tFileId& id)
     DWORD error = ERROR_SUCCESS;
     if (!id_of_path(path, id, error))
         raise_windows_error(error);
+    return true;
+}
+
+tOpenFolder::~tOpenFolder() = default;
+
+int open_input_by_rule(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesW(wide_of(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) || is_device_name(path))
+        return -1;
+    const int fd = _wopen(wide_of(path).c_str(), _O_RDONLY | _O_BINARY);
+    if (fd < 0)
+        raise_windows_error(GetLastError());
+    return fd;
+}
+
+std::shared_ptr<tOpenFolder> open_output_folder(const std::string& path, bool create)
+{
+    tFileId id;
+    if (inspect_output_folder(path, id))
+        return std::make_shared<tOpenFolder>(-1, path);
+    if (!create)
+        return nullptr;
+    for (std::string::size_type end = path.find_first_of("/\\", 1);; end = path.find_first_of("/\\", end + 1)) {
+        const std::string part = path.substr(0, end);
+        if (!part.empty() && part.back() != ':' && !CreateDirectoryW(wide_of(part).c_str(), nullptr)
+            && GetLastError() != ERROR_ALREADY_EXISTS)
+            raise_windows_error(GetLastError());
+        if (end == std::string::npos)
+            return std::make_shared<tOpenFolder>(-1, path);
+    }
+}
+
+std::vector<std::string> names_in_folder(const tOpenFolder& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(wide_of(folder.path() + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.push_back(utf8_of(found.cFileName));
+    while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+bool remove_in_folder(const tOpenFolder& folder, const std::string& name)
+{
+    return DeleteFileW(wide_of(folder.path() + "\\" + name).c_str()) != 0;
+}
+
+bool hold_folder(const tOpenFolder&, long long&)
+{
+    // Windows' charts have no folder of their own (no SVG in that build).
+    return true;
+}
+
+bool hold_file(const tOutputPath&, long long&)
+{
+    // Windows' own sharing rules keep a file that is being replaced.
     return true;
 }

@@ -8,8 +8,11 @@
 //
 // Links are followed where the programs' link rule allows (output_path.h),
 // so the file they lead to is replaced and the link stays. A character
-// device or a pipe is written in place: it is never replaced.
+// device or a pipe of the user's (or the system's) is written in place: it
+// is never replaced. A pipe that nothing reads is an error, not a wait.
 #pragma once
+
+#include "common/output_path.h"
 
 #include <string>
 
@@ -33,7 +36,7 @@ public:
 private:
     void discard();
 
-    std::string path_;
+    tOutputPath target_;
     std::string temporary_;
     int fd_ = -1;
     int slot_ = -1; // among the temporaries a signal removes

@@ -1,7 +1,9 @@
-#include "common/replacing_file.h"
+// tReplacingFile's system calls on POSIX systems. Everything happens in the
+// target's folder as inspect_output_path opened it, by name in that folder:
+// a link planted on the path after it was looked at changes nothing.
+#include "common/replacing_file_system.h"
 
 #include "common/errors.h"
-#include "common/output_path.h"
 #include "common/temporary_files.h"
 
 #include <fcntl.h>
@@ -9,115 +11,127 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <ctime>
+#include <string>
+
+namespace replacing_file_system {
 
 namespace {
 
-// Creates a new temporary file beside `path`, exclusively, with `mode` (the
-// umask applies). The process's umask is never touched: another thread may
-// create files at the same moment. Returns the descriptor, or -1 with errno.
-int create_temporary_beside(const std::string& path, mode_t mode, std::string& temporary)
+[[noreturn]] void raise_errno(int error)
 {
-    static unsigned counter = 0;
-    const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        unsigned long seed = static_cast<unsigned long>(::getpid()) * 7919UL
-                             + static_cast<unsigned long>(std::time(nullptr)) * 31UL + ++counter * 104729UL
-                             + static_cast<unsigned long>(attempt);
-        temporary = path + ".";
-        for (int i = 0; i < 6; ++i, seed /= 36)
-            temporary += letters[seed % 36];
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    errno = EEXIST;
-    return -1;
+    throw EInOutError(std::strerror(error));
 }
 
 } // namespace
 
-tReplacingFile::tReplacingFile(const std::string& path, unsigned new_file_mode)
+int open_in_place(const tOutputPath& target)
 {
-    // Found now rather than by the rename after all the work.
-    const tOutputPath target = inspect_output_path(path);
-    path_ = target.path;
-    if (target.kind == tOutputKind::InPlace) {
-        fd_ = ::open(path_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-        if (fd_ < 0)
-            throw EInOutError(std::strerror(errno));
-        in_place_ = true;
-        return;
+    // Without waiting: a pipe that nothing reads would hold the run forever.
+    // A link to /proc's "pipe:[...]" is followed here by design (the walk
+    // has checked it); anything else is opened by its own name.
+    const int fd = ::openat(target.folder->fd(), target.name.c_str(),
+                            O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENXIO)
+            throw EInOutError("'" + target.path + "' is a pipe that nothing reads");
+        raise_errno(errno);
     }
-    // The kernel takes the umask from the mode it is given: a replaced
-    // file's own mode can only lose bits, so a file that others could read
-    // or write is not made so again against the user's umask.
-    const mode_t mode = static_cast<mode_t>(target.kind == tOutputKind::RegularFile ? target.mode : new_file_mode);
-    std::string temporary;
-    fd_ = create_temporary_beside(path_, mode, temporary);
-    if (fd_ < 0)
-        throw EInOutError(std::strerror(errno));
-    temporary_ = temporary;
-    slot_ = remember_temporary(temporary_);
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || (!S_ISCHR(info.st_mode) && !S_ISFIFO(info.st_mode))
+        || static_cast<unsigned long long>(info.st_ino) != target.id.inode) {
+        ::close(fd);
+        throw EInOutError("'" + target.path + "' changed while it was opened");
+    }
+    // Written as any file from here on: a full pipe waits for its reader.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
 }
 
-tReplacingFile::~tReplacingFile()
+std::string temporary_prefix(const tOutputPath& target)
 {
-    discard();
+    return target.name;
 }
 
-void tReplacingFile::discard()
+unsigned long long process_number()
 {
-    if (fd_ >= 0)
-        ::close(fd_);
-    if (!temporary_.empty())
-        ::unlink(temporary_.c_str());
-    forget_temporary(slot_);
-    slot_ = -1;
-    fd_ = -1;
-    temporary_.clear();
+    return static_cast<unsigned long long>(::getpid());
 }
 
-void tReplacingFile::write(const std::string& text)
+int create_unnamed(const tOutputPath& target, unsigned mode)
 {
-    if (fd_ < 0)
-        throw EInOutError("the file is already closed");
-    const char* data = text.data();
-    std::string::size_type left = text.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd_, data, left);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            const int error = errno;
-            discard();
-            throw EInOutError(std::strerror(error));
-        }
-        data += written;
-        left -= static_cast<std::string::size_type>(written);
+    const int fd = ::openat(target.folder->fd(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, static_cast<mode_t>(mode));
+    if (fd >= 0)
+        return fd;
+    // Not supported here (an older kernel, a file system without it): a
+    // named temporary. Any other reason (no permission) is the answer.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        raise_errno(errno);
+    return -1;
+}
+
+bool give_name(const tOutputPath& target, int fd, const std::string& temporary)
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), target.folder->fd(), temporary.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    if (errno != EEXIST)
+        raise_errno(errno);
+    return false;
+}
+
+int create_exclusive(const tOutputPath& target, const std::string& temporary, unsigned mode)
+{
+    const int fd = ::openat(target.folder->fd(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                            static_cast<mode_t>(mode));
+    if (fd < 0 && errno != EEXIST)
+        raise_errno(errno);
+    return fd;
+}
+
+int remember(const tOutputPath& target, const std::string& temporary)
+{
+    return remember_temporary(target.folder->fd(), temporary);
+}
+
+std::size_t write_some(int fd, const char* data, std::size_t size)
+{
+    for (;;) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written >= 0)
+            return static_cast<std::size_t>(written);
+        if (errno != EINTR)
+            raise_errno(errno);
     }
 }
 
-void tReplacingFile::commit()
+void finish(int fd, bool flush)
 {
-    if (fd_ < 0)
-        throw EInOutError("the file is already closed");
     int error = 0;
-    if (!in_place_ && ::fsync(fd_) != 0)
+    if (flush && ::fsync(fd) != 0)
         error = errno;
     // A failed close can report a write that never reached the disk.
-    if (::close(fd_) != 0 && error == 0)
+    if (::close(fd) != 0 && error == 0)
         error = errno;
-    fd_ = -1;
-    if (error == 0 && !in_place_ && std::rename(temporary_.c_str(), path_.c_str()) != 0)
-        error = errno;
-    if (error != 0) {
-        discard();
-        throw EInOutError(std::strerror(error));
-    }
-    forget_temporary(slot_);
-    slot_ = -1;
-    temporary_.clear();
+    if (error != 0)
+        raise_errno(error);
 }
+
+void close_quietly(int fd)
+{
+    ::close(fd);
+}
+
+void replace_target(const tOutputPath& target, const std::string& temporary)
+{
+    const int folder = target.folder->fd();
+    if (::renameat(folder, temporary.c_str(), folder, target.name.c_str()) != 0)
+        raise_errno(errno);
+}
+
+void remove_quietly(const tOutputPath& target, const std::string& temporary)
+{
+    ::unlinkat(target.folder->fd(), temporary.c_str(), 0);
+}
+
+} // namespace replacing_file_system

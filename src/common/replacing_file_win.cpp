@@ -1,18 +1,17 @@
-// tReplacingFile on Windows. Paths are UTF-8 and reach the system as wide
-// paths, so a user folder such as C:\Users\Zoë works whatever the ANSI code
-// page. Windows refuses rename() over an existing file: the temporary
-// replaces the target with MoveFileExW (replace existing, write through). A
-// virus scanner or an indexer that holds the target for a moment makes the
-// replacement fail with a sharing violation; it is retried for a while
-// before it is reported. The new file gets the access rights its folder
-// gives new files, as any file Windows programs save.
+// tReplacingFile's system calls on Windows. Paths are UTF-8 and reach the
+// system as wide paths, so a user folder such as C:\Users\Zoë works whatever
+// the ANSI code page. Windows refuses rename() over an existing file: the
+// temporary replaces the target with MoveFileExW (replace existing, write
+// through). A virus scanner or an indexer that holds the target for a moment
+// makes the replacement fail with a sharing violation; it is retried for a
+// while before it is reported. The new file gets the access rights its
+// folder gives new files, as any file Windows programs save.
 //
-// fd_ holds a C runtime descriptor that owns the file's handle, so the class
-// is the same on every system.
-#include "common/replacing_file.h"
+// The descriptors are C runtime descriptors that own the file's handle, so
+// the class is the same on every system.
+#include "common/replacing_file_system.h"
 
 #include "common/errors.h"
-#include "common/output_path.h"
 #include "common/temporary_files.h"
 #include "common/windows_text.h"
 
@@ -21,7 +20,7 @@
 #include <fcntl.h>
 #include <io.h>
 
-#include <ctime>
+namespace replacing_file_system {
 
 namespace {
 
@@ -46,130 +45,116 @@ bool transient(DWORD error)
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
 }
 
+int descriptor_of(HANDLE handle)
+{
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(handle);
+        raise_windows_error(ERROR_TOO_MANY_OPEN_FILES);
+    }
+    return fd;
+}
+
 } // namespace
 
-tReplacingFile::tReplacingFile(const std::string& path, unsigned) : path_(path)
+int open_in_place(const tOutputPath& target)
 {
-    if (path.empty())
-        raise_windows_error(ERROR_PATH_NOT_FOUND);
     // NUL and the console are written as they are, never replaced.
-    if (inspect_output_path(path).kind == tOutputKind::InPlace) {
-        const HANDLE device = CreateFileW(wide_of(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (device == INVALID_HANDLE_VALUE)
-            raise_windows_error(GetLastError());
-        fd_ = _open_osfhandle(reinterpret_cast<intptr_t>(device), _O_WRONLY | _O_BINARY);
-        if (fd_ < 0) {
-            CloseHandle(device);
-            raise_windows_error(ERROR_TOO_MANY_OPEN_FILES);
-        }
-        in_place_ = true;
-        return;
-    }
-
-    static unsigned counter = 0;
-    const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        unsigned long long seed = static_cast<unsigned long long>(GetCurrentProcessId()) * 7919ULL
-                                  + static_cast<unsigned long long>(std::time(nullptr)) * 31ULL
-                                  + ++counter * 104729ULL + static_cast<unsigned long long>(attempt);
-        std::string temporary = path + ".";
-        for (int i = 0; i < 6; ++i, seed /= 36)
-            temporary += letters[seed % 36];
-        // Exclusive: CREATE_NEW fails on any existing name, and no other
-        // program may open the file while it is being written.
-        const HANDLE handle = CreateFileW(wide_of(temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle == INVALID_HANDLE_VALUE) {
-            const DWORD error = GetLastError();
-            if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
-                continue;
-            raise_windows_error(error);
-        }
-        fd_ = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
-        if (fd_ < 0) {
-            CloseHandle(handle);
-            DeleteFileW(wide_of(temporary).c_str());
-            raise_windows_error(ERROR_TOO_MANY_OPEN_FILES);
-        }
-        temporary_ = temporary;
-        slot_ = remember_temporary(temporary_);
-        return;
-    }
-    raise_windows_error(ERROR_FILE_EXISTS);
+    const HANDLE device = CreateFileW(wide_of(target.path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (device == INVALID_HANDLE_VALUE)
+        raise_windows_error(GetLastError());
+    return descriptor_of(device);
 }
 
-tReplacingFile::~tReplacingFile()
+std::string temporary_prefix(const tOutputPath& target)
 {
-    discard();
+    return target.path;
 }
 
-void tReplacingFile::discard()
+unsigned long long process_number()
 {
-    if (fd_ >= 0)
-        _close(fd_);
-    if (!temporary_.empty())
-        DeleteFileW(wide_of(temporary_).c_str());
-    forget_temporary(slot_);
-    slot_ = -1;
-    fd_ = -1;
-    temporary_.clear();
+    return static_cast<unsigned long long>(GetCurrentProcessId());
 }
 
-void tReplacingFile::write(const std::string& text)
+int create_unnamed(const tOutputPath&, unsigned)
 {
-    if (fd_ < 0)
-        throw EInOutError("the file is already closed");
-    const char* data = text.data();
-    std::string::size_type left = text.size();
-    while (left > 0) {
-        const DWORD chunk = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
-        DWORD written = 0;
-        if (!WriteFile(handle_of(fd_), data, chunk, &written, nullptr)) {
-            const DWORD error = GetLastError();
-            discard();
-            raise_windows_error(error);
-        }
-        data += written;
-        left -= written;
-    }
+    return -1; // a named temporary, opened for this process alone
 }
 
-void tReplacingFile::commit()
+bool give_name(const tOutputPath&, int, const std::string&)
 {
-    if (fd_ < 0)
-        throw EInOutError("the file is already closed");
-    if (in_place_) {
-        const int fd = fd_;
-        fd_ = -1;
-        if (_close(fd) != 0)
-            raise_windows_error(ERROR_WRITE_FAULT);
-        return;
-    }
-    DWORD error = 0;
-    if (!FlushFileBuffers(handle_of(fd_)))
-        error = GetLastError();
-    if (_close(fd_) != 0 && error == 0)
-        error = ERROR_WRITE_FAULT;
-    fd_ = -1;
-    if (error == 0) {
-        const std::wstring from = wide_of(temporary_);
-        const std::wstring to = wide_of(path_);
-        for (int attempt = 1;; ++attempt) {
-            if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-                break;
-            error = GetLastError();
-            if (!transient(error) || attempt == replace_attempts)
-                break;
-            error = 0;
-            Sleep(replace_pause_ms);
-        }
-    }
-    if (error != 0) {
-        discard();
+    return false;
+}
+
+int create_exclusive(const tOutputPath&, const std::string& temporary, unsigned)
+{
+    // Exclusive: CREATE_NEW fails on any existing name, and no other program
+    // may open the file while it is being written.
+    const std::wstring wide = wide_of(temporary);
+    const HANDLE handle = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
+            return -1;
         raise_windows_error(error);
     }
-    forget_temporary(slot_);
-    slot_ = -1;
-    temporary_.clear();
+    try {
+        return descriptor_of(handle);
+    } catch (const EInOutError&) {
+        DeleteFileW(wide.c_str());
+        throw;
+    }
 }
+
+int remember(const tOutputPath&, const std::string& temporary)
+{
+    return remember_temporary(-1, temporary);
+}
+
+std::size_t write_some(int fd, const char* data, std::size_t size)
+{
+    const DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+    DWORD written = 0;
+    if (!WriteFile(handle_of(fd), data, chunk, &written, nullptr))
+        raise_windows_error(GetLastError());
+    return written;
+}
+
+void finish(int fd, bool flush)
+{
+    DWORD error = 0;
+    if (flush && !FlushFileBuffers(handle_of(fd)))
+        error = GetLastError();
+    if (_close(fd) != 0 && error == 0)
+        error = ERROR_WRITE_FAULT;
+    if (error != 0)
+        raise_windows_error(error);
+}
+
+void close_quietly(int fd)
+{
+    _close(fd);
+}
+
+void replace_target(const tOutputPath& target, const std::string& temporary)
+{
+    const std::wstring from = wide_of(temporary);
+    const std::wstring to = wide_of(target.path);
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return;
+        const DWORD error = GetLastError();
+        if (!transient(error) || attempt == replace_attempts)
+            raise_windows_error(error);
+        Sleep(replace_pause_ms);
+    }
+}
+
+void remove_quietly(const tOutputPath&, const std::string& temporary)
+{
+    DeleteFileW(wide_of(temporary).c_str());
+}
+
+} // namespace replacing_file_system

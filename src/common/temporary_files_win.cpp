@@ -9,6 +9,9 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <mutex>
 
 namespace {
@@ -30,7 +33,7 @@ BOOL WINAPI remove_on_end(DWORD)
 
 } // namespace
 
-int remember_temporary(const std::string& path)
+int remember_temporary(int, const std::string& path)
 {
     std::wstring wide;
     try {
@@ -59,4 +62,29 @@ void forget_temporary(int slot)
 void remove_temporaries_on_signals()
 {
     SetConsoleCtrlHandler(remove_on_end, TRUE);
+}
+
+int private_temporary_file(std::string& error)
+{
+    // Deleted by the system when its last handle closes, however the
+    // process ends.
+    wchar_t folder[MAX_PATH + 1];
+    wchar_t name[MAX_PATH + 1];
+    if (GetTempPathW(MAX_PATH + 1, folder) == 0 || GetTempFileNameW(folder, L"brl", 0, name) == 0) {
+        error = "cannot make a temporary file: " + windows_error_text(GetLastError());
+        return -1;
+    }
+    const HANDLE handle = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        error = "cannot make a temporary file: " + windows_error_text(GetLastError());
+        DeleteFileW(name);
+        return -1;
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDWR | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(handle);
+        error = "cannot make a temporary file";
+    }
+    return fd;
 }

@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -57,8 +58,8 @@ QByteArray results_pdf(const QString& text, const std::vector<tChartData>& chart
 
 // The same PDF written as a batch goes, report by report. The pages are
 // painted by finish(), once the number of pages is known; until then each
-// report's text is kept compressed. `device` must stay open until finish();
-// a failed write shows in the device.
+// report's text is kept compressed in a private temporary file. `device`
+// must stay open until finish(); a failed write shows in the device.
 class tResultsPdf {
 public:
     explicit tResultsPdf(QIODevice& device, const QPageLayout& layout = results_page_layout());
@@ -72,6 +73,9 @@ public:
     // The chart pages, then the file's end.
     void finish(const std::vector<tChartData>& charts);
     void finish(const std::deque<tChartData>& charts);
+    // The same, the charts coming one at a time from `next` (false after
+    // the last), so that they need not all be held at once.
+    void finish(const std::function<bool(tChartData&)>& next, int chart_count);
 
 private:
     template <typename tCharts>

@@ -1,34 +1,23 @@
-// Writing a file whole or not at all.
+// Writing a file whole or not at all, by the same rules as every file the
+// programs write (common/replacing_file.h): a temporary file beside the
+// target renamed over it, links followed only where the link rule allows, a
+// pipe or device written in place only when it is the user's own.
 #include "render/whole_file.h"
 
-#include <QSaveFile>
+#include "common/errors.h"
+#include "common/replacing_file.h"
 
-namespace {
-
-// Unbuffered, and a write that stops short is repeated for the rest, so that
-// the failing call reports the system's reason: a short write inside a
-// buffered flush can go unreported and let QSaveFile commit a cut-off file.
-bool write_all(QSaveFile& file, const QByteArray& bytes)
-{
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
-}
-
-} // namespace
+#include <QFile>
 
 bool write_whole_file(const QString& path, const QByteArray& bytes, QString& error)
 {
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && write_all(file, bytes)
-        && file.commit())
+    try {
+        tReplacingFile file(QFile::encodeName(path).toStdString());
+        file.write(std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        file.commit();
         return true;
-    error = file.errorString();
-    file.cancelWriting();
-    return false;
+    } catch (const EInOutError& failure) {
+        error = QString::fromLocal8Bit(failure.what());
+        return false;
+    }
 }

@@ -64,12 +64,18 @@ std::string worksheet_file_content(const tFieldTexts& texts);
 // system's reason on failure.
 void save_worksheet_file(const std::string& path, const tFieldTexts& texts);
 
+// The most a worksheet file may hold: eight fields of a few characters
+// each, with room to spare. A larger file is no worksheet file and is
+// refused unread, however large it is.
+constexpr long long max_worksheet_file_bytes = 4096;
+
 // Restores up to `count` numbers into fields[0..count-1], each shown with
 // "%1.6g"; a number missing from the file gives "0". Returns false, touching
 // nothing, when there is no file (anything there but a regular file, such as
 // a folder of that name, counts as none). Text that is not a number raises
 // EInOutError("Invalid numeric input"); the fields read before it keep their
-// new texts and the file is closed.
+// new texts and the file is closed. A file larger than
+// max_worksheet_file_bytes raises EInOutError naming it.
 bool load_worksheet_file(const std::string& path, int count, tFieldTexts& fields);
 // The reading step of load_worksheet_file on a file already open.
 void read_worksheet_numbers(std::FILE* file, int count, tFieldTexts& fields);

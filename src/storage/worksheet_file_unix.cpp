@@ -3,6 +3,7 @@
 #include "storage/worksheet_file.h"
 
 #include "common/errors.h"
+#include "common/output_path.h"
 #include "storage/worksheet_config.h"
 
 #include <sys/stat.h>
@@ -84,17 +85,21 @@ void create_folder_path(const std::string& folder)
 bool load_worksheet_file(const std::string& path, int count, tFieldTexts& fields)
 {
     // Only a regular file is a worksheet file: nothing there, or a folder, a
-    // device or a pipe of that name, is no file at all.
-    struct stat info;
-    if (::stat(path.c_str(), &info) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return false;
-    } else if (!S_ISREG(info.st_mode)) {
+    // device or a pipe of that name, is no file at all. It is reached as it
+    // is written: a link another user planted on the way is refused.
+    const int fd = open_input_by_rule(path);
+    if (fd < 0)
         return false;
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || info.st_size > max_worksheet_file_bytes) {
+        ::close(fd);
+        throw EInOutError("'" + path + "' is larger than a worksheet file can be; it is not read");
     }
-    tFileHandle file(std::fopen(path.c_str(), "rb"));
-    if (!file)
+    tFileHandle file(::fdopen(fd, "rb"));
+    if (!file) {
+        ::close(fd);
         raise_system_error(errno);
+    }
     read_worksheet_numbers(file.get(), count, fields);
     return true;
 }

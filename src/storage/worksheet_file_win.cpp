@@ -13,6 +13,8 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
+#include <io.h>
+
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -175,6 +177,8 @@ bool load_worksheet_file(const std::string& path, int count, tFieldTexts& fields
     tFileHandle file(_wfopen(wide.c_str(), L"rb"));
     if (!file)
         raise_windows_error(GetLastError());
+    if (_filelengthi64(_fileno(file.get())) > max_worksheet_file_bytes)
+        throw EInOutError("'" + path + "' is larger than a worksheet file can be; it is not read");
     read_worksheet_numbers(file.get(), count, fields);
     return true;
 }

@@ -422,7 +422,7 @@ TEST_F(OutputWindow, SavingOntoADirectoryShowsTheGeneralErrorAndLeavesItAlone)
     EXPECT_EQ(error.icon, QMessageBox::Critical);
     EXPECT_EQ(error.title, QString::fromStdString(AppTitle));
     EXPECT_TRUE(error.text.endsWith('.'));
-    EXPECT_EQ(error.text, "Filename refers to a directory."); // the reason Qt gives
+    EXPECT_EQ(error.text, "Is a directory."); // the reason the system gives
     EXPECT_TRUE(QFileInfo(target).isDir());
     EXPECT_EQ(file_bytes(target + "/kept.txt"), QByteArray("kept"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"folder.txt"});

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -34,11 +35,11 @@ protected:
         name = single_instance_name(folder + "/orvane_index.txt");
     }
 
-    void start(QProcess& process)
+    void start(QProcess& process, QProcessEnvironment env = QProcessEnvironment::systemEnvironment())
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        if (!env.contains(QStringLiteral("XDG_RUNTIME_DIR")) && !env.contains(QStringLiteral("BRENLOW_NO_RUNTIME")))
+            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
         process.setProcessEnvironment(env);
         process.start(program, {});
         ASSERT_TRUE(process.waitForStarted(kPatienceMs));
@@ -103,6 +104,51 @@ TEST_F(tSingleInstanceTest, WhatAKilledProgramLeftDoesNotBlockTheNextStart)
     EXPECT_TRUE(QTest::qWaitFor([this] { return answering(); }, kPatienceMs));
     EXPECT_EQ(next.state(), QProcess::Running);
     stop(next);
+}
+
+// Without XDG_RUNTIME_DIR (as under cron) the guard lives in a private
+// folder of the user's own cache folder: a live lock that another user
+// planted in the shared temporary folder stops nothing, the guard still
+// holds, and where no private folder can be had the program starts without
+// the guard and says so.
+TEST_F(tSingleInstanceTest, WithoutARuntimeFolderTheGuardStaysPrivateAndNeverStopsTheProgram)
+{
+    QTemporaryDir home, shared_tmp;
+    ASSERT_TRUE(home.isValid() && shared_tmp.isValid());
+    QFile planted(shared_tmp.filePath(name + QStringLiteral(".lock")));
+    ASSERT_TRUE(planted.open(QIODevice::WriteOnly));
+    planted.write(QByteArray::number(QCoreApplication::applicationPid()) + "\nbrenlow\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    planted.close();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    env.remove(QStringLiteral("XDG_CACHE_HOME"));
+    env.insert(QStringLiteral("BRENLOW_NO_RUNTIME"), QStringLiteral("1"));
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("TMPDIR"), shared_tmp.path());
+    const QString guard = home.filePath(QStringLiteral(".cache/brenlow/") + name + QStringLiteral(".socket"));
+    const auto answering_in_home = [&guard] {
+        QLocalSocket socket;
+        socket.connectToServer(guard);
+        return socket.waitForConnected(100);
+    };
+    QProcess first;
+    start(first, env);
+    ASSERT_TRUE(QTest::qWaitFor(answering_in_home, kPatienceMs)) << first.readAllStandardError().toStdString();
+    EXPECT_EQ(QFileInfo(home.filePath(QStringLiteral(".cache/brenlow"))).permissions() & 0x0077, 0);
+    QProcess second;
+    start(second, env);
+    ASSERT_TRUE(second.waitForFinished(kPatienceMs));
+    EXPECT_EQ(first.state(), QProcess::Running);
+    stop(first);
+
+    // No home: no private folder to be had.
+    env.remove(QStringLiteral("HOME"));
+    QProcess unguarded;
+    start(unguarded, env);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&unguarded] { return unguarded.readAllStandardError().contains("starting without it"); }, kPatienceMs));
+    EXPECT_EQ(unguarded.state(), QProcess::Running);
+    stop(unguarded);
 }
 
 TEST(tSingleInstanceName, OneFileOneNameWhateverTheSpelling)

@@ -6,6 +6,7 @@
 
 #include <dirent.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/stat.h>
@@ -47,6 +48,9 @@ std::string slurp(const std::string& path)
 class ReportTool : public ::testing::Test {
 protected:
     std::string dir;
+    uid_t run_as = 0;       // another user than root, when not 0
+    rlim_t file_limit = 0;  // the largest file the tool may write (ulimit -f), when not 0
+    bool close_streams = false; // standard output and error closed, as `>&- 2>&-`
 
     void SetUp() override
     {
@@ -82,10 +86,17 @@ protected:
         if (pid == 0) {
             // The tool's own handling of these signals is under test: it
             // starts from their default actions whatever the test runner set.
-            for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+            for (int signal_number = 1; signal_number < NSIG; ++signal_number)
                 signal(signal_number, SIG_DFL);
             if (dup2(out, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0 || chdir(dir.c_str()) != 0)
                 _exit(126);
+            const rlimit limit{file_limit, file_limit}, no_core{0, 0};
+            if (setrlimit(RLIMIT_CORE, &no_core) != 0 || (file_limit && setrlimit(RLIMIT_FSIZE, &limit) != 0) || (run_as && (setgid(run_as) || setuid(run_as))))
+                _exit(126);
+            if (close_streams) {
+                close(STDOUT_FILENO);
+                close(STDERR_FILENO);
+            }
             execv(argv[0], argv.data());
             _exit(127);
         }
@@ -724,39 +735,123 @@ TEST_F(ReportTool, UnwritableOutputsAreFoundBeforeTheFirstCaseAndDrawingNeedsNoD
     EXPECT_EQ(slurp(dir + "/out.pdf").rfind("%PDF", 0), 0u);
 }
 
-TEST_F(ReportTool, ASignalRemovesTheTemporaryFilesAndEndsTheToolWithIt)
+// Every signal whose default action ends the process, a file size limit
+// (ulimit -f) reached, and a folder made read-only in the middle of a run:
+// the tool ends as the signal or the failure says, and no temporary file
+// with the cases' data is left.
+TEST_F(ReportTool, NoEndingOfARunLeavesATemporaryFile)
 {
     const std::string first = run(kScores70).out;
     write("cases.csv", cases_text(20));
-    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
-        SCOPED_TRACE(signal_number);
+    const int by_limit = 0, read_only = -1;
+    for (const int ending : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM,
+                             SIGPROF, SIGXCPU, SIGXFSZ, SIGRTMIN, by_limit, read_only}) {
+        SCOPED_TRACE(ending);
+        file_limit = ending == by_limit ? 6000 : 0; // the CSV file passes it in the second case
+        run_as = ending == read_only ? 65534 : 0;   // root would write into a read-only folder
+        ASSERT_EQ(chown(dir.c_str(), run_as, run_as), 0);
         // Standard output holds less than a report: the tool is held up
         // writing the second one while the test looks.
         int out[2];
         ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
         ASSERT_GT(fcntl(out[0], F_SETPIPE_SZ, 4096), 0);
-        const int err = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        const int err = open((dir + "/../" + basename(dir.c_str()) + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
         const pid_t pid = start({"--cases", "cases.csv", "--csv", "out.csv", "--pdf", "out.pdf", "--chart-dir",
                                  "charts", "--overwrite", "--quiet"},
                                 out[1], err);
         close(out[1]);
         close(err);
-        // The second report has begun: the first case's chart is written.
-        EXPECT_EQ(read_from(out[0], first.size() + 1).size(), first.size() + 1);
-        EXPECT_EQ(listing(dir + "/charts").rfind("case-0001.svg ", 0), 0u);
-        if (signal_number == SIGPIPE)
+        if (ending > 0) {
+            // The second report has begun: the first case's chart is written.
+            EXPECT_EQ(read_from(out[0], first.size() + 1).size(), first.size() + 1);
+            EXPECT_EQ(listing(dir + "/charts").rfind("case-0001.svg ", 0), 0u);
+        }
+        if (ending == read_only) {
+            EXPECT_EQ(read_from(out[0], first.size() + 1).size(), first.size() + 1);
+            ASSERT_EQ(chmod(dir.c_str(), 0555), 0);
+            ASSERT_EQ(chmod((dir + "/charts").c_str(), 0555), 0);
+        }
+        if (ending == SIGPIPE)
             close(out[0]);
-        else
-            kill(pid, signal_number);
+        else if (ending > 0)
+            kill(pid, ending);
+        const std::string rest = ending > 0 && ending != SIGPIPE ? "" : read_from(out[0]);
         int status = 0;
         ASSERT_EQ(waitpid(pid, &status, 0), pid);
-        if (signal_number != SIGPIPE)
+        if (ending != SIGPIPE)
             close(out[0]);
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal_number) << "status " << status;
+        const int expected = ending == by_limit ? SIGXFSZ : ending;
+        if (ending == read_only)
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << "status " << status;
+        else
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == expected) << "status " << status;
+        chmod(dir.c_str(), 0700);
+        chmod((dir + "/charts").c_str(), 0700);
         EXPECT_EQ(listing(dir), "cases.csv charts ") << "a temporary file is left";
         const std::string charts = listing(dir + "/charts");
         EXPECT_EQ(charts.find(".svg."), std::string::npos) << charts;
+        ASSERT_EQ(chown(dir.c_str(), 0, 0), 0);
+        EXPECT_EQ(std::system(("rm -rf '" + dir + "/charts' '" + dir + "/../" + basename(dir.c_str()) + ".err'").c_str()), 0);
     }
+}
+
+// A second run on a chart folder (or an existing output file) that a run is
+// writing is refused, naming it and the run that holds it; the first run's
+// charts stay its own.
+TEST_F(ReportTool, ASecondRunOnTheSameChartFolderOrFileIsRefused)
+{
+    const std::string first = run(kScores70).out;
+    write("cases.csv", cases_text(5));
+    int out[2];
+    ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
+    ASSERT_GT(fcntl(out[0], F_SETPIPE_SZ, 4096), 0);
+    const int err = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    write("out.csv", "");
+    const pid_t holder = start({"--cases", "cases.csv", "--chart-dir", "charts", "--csv", "out.csv", "--quiet"}, out[1], err);
+    close(out[1]);
+    close(err);
+    EXPECT_EQ(read_from(out[0], first.size() + 1).size(), first.size() + 1); // held up in its second case
+    const tToolRun second = run({"--cases", "cases.csv", "--chart-dir", "./charts/", "--overwrite"});
+    EXPECT_EQ(second.status, 1);
+    EXPECT_TRUE(has(second.err, "the chart folder './charts/' is in use by another run of brenlow-report (process "
+                                    + std::to_string(holder) + ")"))
+        << second.err;
+    EXPECT_TRUE(second.out.empty());
+    const tToolRun third = run({"--cases", "cases.csv", "--csv", "out.csv", "--no-report"});
+    EXPECT_EQ(third.status, 1);
+    EXPECT_TRUE(has(third.err, "the CSV file 'out.csv' is being written by another run of brenlow-report (process "
+                                   + std::to_string(holder) + ")"))
+        << third.err;
+    read_from(out[0]);
+    close(out[0]);
+    EXPECT_EQ(wait_for(holder), 0);
+    EXPECT_EQ(listing(dir + "/charts"), "case-0001.svg case-0002.svg case-0003.svg case-0004.svg case-0005.svg ");
+}
+
+// Standard output and error closed at start: neither the --csv file nor
+// any other file takes their place, and Qt has nothing to say where
+// XDG_RUNTIME_DIR is not set (as under cron).
+TEST_F(ReportTool, ClosedStandardStreamsAndNoRuntimeFolderChangeNoFile)
+{
+    close_streams = true;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string saved = runtime ? runtime : "";
+    unsetenv("XDG_RUNTIME_DIR");
+    const tToolRun r = run(with(kScores70, {"--csv", "out.csv", "--chart-dir", "charts"}));
+    if (runtime)
+        setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    EXPECT_EQ(r.status, 0);
+    const std::string csv = slurp(dir + "/out.csv");
+    EXPECT_EQ(csv.rfind("vc,pr,wm,ps,", 0), 0u);
+    EXPECT_FALSE(has(csv, "Index")) << "the report went into the CSV file";
+    EXPECT_FALSE(has(csv, "XDG_RUNTIME_DIR"));
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 2);
+    close_streams = false;
+    unsetenv("XDG_RUNTIME_DIR");
+    const tToolRun warned = run(with(kScores70, {"--pdf", "out.pdf", "--no-report"}));
+    if (runtime)
+        setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+    EXPECT_EQ(warned.err, "");
 }
 
 // --- What goes into the files ------------------------------------------------
@@ -788,6 +883,10 @@ TEST_F(ReportTool, Utf16FilesAreNamedAsSuch)
         const tToolRun r = run({"--cases", "u16.csv"});
         expect_refused(r, "u16.csv: the file is UTF-16 text");
         EXPECT_FALSE(has(r.err, "missing column")) << r.err;
+    }
+    for (const std::string& mark : {"\xFF\xFE\0\0"s, "\0\0\xFE\xFF"s}) {
+        write("u32.csv", mark + "v\0\0\0c\0\0\0"s);
+        expect_refused(run({"--cases", "u32.csv"}), "u32.csv: the file is UTF-32 text");
     }
 }
 

@@ -37,6 +37,11 @@ TEST(NotesRules, ControlCharactersAndInvalidUtf8AreRefused)
     EXPECT_TRUE(refused("tab\there", "U+0009"));
     EXPECT_TRUE(refused("lone\rreturn", "U+000D"));
     EXPECT_TRUE(refused("next \xC2\x85 line", "U+0085")); // a C1 control
+    // Text turned round or broken out of sight: "001" shown for "100".
+    for (const char* hidden : {"\u202E001", "\u202A", "\u2066", "\u2069", "\u200E", "\u200F", "\u061C", "\u2028",
+                               "\u2029"})
+        EXPECT_TRUE(refused(std::string("score ") + hidden, "control character U+")) << hidden;
+    EXPECT_EQ(notes_problem("\u2010\u2030\u2065 fine"), "");
     for (const char* bad : {"\xC3", "\xC0\x80", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF"})
         EXPECT_TRUE(refused(std::string("x") + bad, "not valid UTF-8")) << bad;
 }

@@ -339,3 +339,21 @@ TEST_F(WorksheetFile, DeleteRemovesTheFileAndIgnoresFailures)
     delete_worksheet_file(path); // a folder of that name stays
     EXPECT_TRUE(fs::is_directory(path));
 }
+
+// A file of a gigabyte in the worksheet file's place is refused unread, at
+// once, with its name; the fields keep what they held.
+TEST_F(WorksheetFile, AFileLargerThanTheFormatHoldsIsRefusedUnread)
+{
+    write_file("100 95 110.5 87 ");
+    fs::resize_file(path, 1ULL << 30);
+    tFieldTexts fields = {"a", "b", "c", "d", "e", "f", "g", "h"};
+    try {
+        load_worksheet_file(path, 4, fields);
+        ADD_FAILURE() << "read";
+    } catch (const EInOutError& error) {
+        EXPECT_NE(std::string(error.what()).find(path), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(fields[0], "a");
+    fs::resize_file(path, max_worksheet_file_bytes);
+    EXPECT_EQ(restore()[0], "100");
+}
