@@ -29,6 +29,8 @@ ManifestDPIAware true
 !define MULTIUSER_INSTALLMODE_INSTDIR_REGISTRY_VALUENAME "InstallLocation"
 !define MULTIUSER_INSTALLMODE_DEFAULT_REGISTRY_KEY "${UNINSTALL_KEY}"
 !define MULTIUSER_INSTALLMODE_DEFAULT_REGISTRY_VALUENAME "InstallLocation"
+!define MULTIUSER_INSTALLMODEPAGE_TEXT_ALLUSERS "Install for &anyone using this computer"
+!define MULTIUSER_INSTALLMODEPAGE_TEXT_CURRENTUSER "Install just for &me (no administrator rights needed)"
 !include "MultiUser.nsh"
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
