@@ -30,6 +30,7 @@ int main(int argc, char** argv)
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
     set_program_strings();
+    choose_font_engine();
     // Qt sees the program name only.
     int qt_argc = 1;
     QApplication app(qt_argc, argv);
