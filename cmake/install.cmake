@@ -16,6 +16,25 @@ set(_docdir ${CMAKE_INSTALL_DATADIR}/doc/brenlow)
 
 configure_file(${_data}/${BRENLOW_APP_ID}.metainfo.xml.in ${_out}/${BRENLOW_APP_ID}.metainfo.xml @ONLY)
 
+# brenlow-report's manual page names the drawn outputs this build has.
+set(BRENLOW_MAN_DRAWN "")
+set(BRENLOW_MAN_NO_REPORT ".BR \\-\\-csv )")
+set(BRENLOW_MAN_WHOLE "the CSV file is")
+if(BRENLOW_DRAWN_OUTPUTS)
+  string(APPEND BRENLOW_MAN_DRAWN
+         ".TP\n.BI \\-\\-pdf \" FILE\"\nAlso write the reports as a PDF file, laid out as the desktop program prints\n"
+         "them, followed by one page with the profile chart of each case.\n")
+  set(BRENLOW_MAN_NO_REPORT ".BR \\-\\-csv \" or \" \\-\\-pdf )")
+  set(BRENLOW_MAN_WHOLE "the CSV file and the PDF are")
+  if(BRENLOW_WITH_SVG)
+    string(APPEND BRENLOW_MAN_DRAWN
+           ".TP\n.BI \\-\\-chart\\-dir \" DIR\"\nAlso write the profile chart of each case as an SVG drawing,\n"
+           ".IR DIR /case\\-0001.svg,\ncase\\-0002.svg, ...\n")
+    set(BRENLOW_MAN_NO_REPORT ".BR \\-\\-csv \", \" \\-\\-pdf \" or \" \\-\\-chart\\-dir )")
+    set(BRENLOW_MAN_WHOLE "the CSV file, the PDF and each chart are")
+  endif()
+endif()
+
 # Manual pages and the changelog are installed compressed, as Debian keeps them.
 set(_gzipped)
 foreach(_page brenlow.1 brenlow-report.1 changelog)

@@ -94,6 +94,12 @@ foreach(_family Mono Sans)
   endforeach()
 endforeach()
 install(FILES ${BRENLOW_FONTS_LICENSE} DESTINATION fonts RENAME LICENSE.txt)
-install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION . RENAME README.txt)
+# The user's readme and the licences as plain text, with Windows' line ends
+# (the developers' README and Debian's machine-readable copyright file are
+# for those who build the program).
+foreach(_text README COPYING)
+  configure_file(${CMAKE_SOURCE_DIR}/data/windows/${_text}.txt.in ${CMAKE_BINARY_DIR}/windows/${_text}.txt
+                 @ONLY NEWLINE_STYLE CRLF)
+  install(FILES ${CMAKE_BINARY_DIR}/windows/${_text}.txt DESTINATION .)
+endforeach()
 install(FILES ${CMAKE_SOURCE_DIR}/data/user-guide.html DESTINATION .)
-install(FILES ${CMAKE_SOURCE_DIR}/data/copyright DESTINATION . RENAME COPYING.txt)

@@ -38,7 +38,7 @@ const tChartFileType all_chart_file_types[] = {
     {"PDF document (*.pdf)", "pdf", tChartFormat::Pdf},
 };
 
-// The types this build writes: SVG only where QtSvg is part of it.
+// The types this build writes.
 std::vector<tChartFileType> chart_file_types()
 {
     std::vector<tChartFileType> types;
@@ -63,8 +63,7 @@ QPushButton* make_button(QWidget* parent, const QString& caption, int left)
 
 tChartSaveTarget chart_save_target(const QString& chosen, tChartFormat chosen_type)
 {
-    // Only the types this build writes: without SVG, "a.svg" is an unknown
-    // extension like any other.
+    // Only the types this build writes.
     const std::vector<tChartFileType> types = chart_file_types();
     const QString typed = QFileInfo(chosen).suffix();
     for (const tChartFileType& type : types)

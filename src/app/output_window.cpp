@@ -427,7 +427,10 @@ bool tOutputWindow::print_text(const QString& text)
 {
     const QPrinterInfo default_printer = QPrinterInfo::defaultPrinter();
     if (default_printer.isNull()) {
-        show_general_error(QStringLiteral("There is no default printer currently selected."));
+        // The system's words, then where to turn without a printer.
+        show_general_error(QStringLiteral("There is no default printer currently selected.\n\n"
+                                          "Save as PDF... in the Printer options... menu needs no printer: "
+                                          "it writes the text to a PDF file, laid out as Print All prints it."));
         return false;
     }
     QPrinter printer(default_printer, QPrinter::HighResolution);

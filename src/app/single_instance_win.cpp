@@ -58,6 +58,33 @@ void ask_holder_to_come_forward(const QString& name)
         SetEvent(raise.handle);
 }
 
+// Restores this program's windows that are shown but minimised, and puts
+// the first of them in the foreground. Qt may not know that Windows
+// minimised a window (from the task bar, or with Windows+D), and a window
+// that Windows keeps minimised stays so however it is raised; Windows
+// restores it when asked in its own terms.
+BOOL CALLBACK restore_if_minimised(HWND window, LPARAM foreground)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process != GetCurrentProcessId() || !IsWindowVisible(window))
+        return TRUE;
+    if (IsIconic(window)) {
+        ShowWindow(window, SW_RESTORE);
+        if (!*reinterpret_cast<HWND*>(foreground))
+            *reinterpret_cast<HWND*>(foreground) = window;
+    }
+    return TRUE;
+}
+
+void restore_minimised_windows()
+{
+    HWND foreground = nullptr;
+    EnumWindows(restore_if_minimised, reinterpret_cast<LPARAM>(&foreground));
+    if (foreground)
+        SetForegroundWindow(foreground); // allowed: the later start handed the foreground on
+}
+
 } // namespace
 
 struct tSingleInstance::tPrivate {
@@ -118,6 +145,7 @@ bool tSingleInstance::claim(std::function<void()> bring_to_front)
                          [bring_to_front](HANDLE) {
                              if (bring_to_front)
                                  bring_to_front();
+                             restore_minimised_windows();
                          });
     }
     return true;

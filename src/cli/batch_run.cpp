@@ -6,6 +6,7 @@
 #include "common/errors.h"
 #include "common/output_path.h"
 #include "common/replacing_file.h"
+#include "cli_system.h"
 #include "cli_text.h"
 #include "common/user_messages.h"
 #include "storage/worksheet_config.h"
@@ -84,17 +85,15 @@ std::string clock_text(std::chrono::seconds time)
 
 void print_error(const std::string& text)
 {
-    const std::string line = std::string(program_name) + ": " + visible_lines(text) + "\n";
-    std::fwrite(line.data(), 1, line.size(), stderr);
+    write_text(stderr, std::string(program_name) + ": " + visible_lines(text) + "\n");
 }
 
 void tReportOutput::write_case(const tCaseResult& result)
 {
-    for (const std::string& line : result.report_lines) {
-        std::fwrite(line.data(), 1, line.size(), file_);
-        std::fputc('\n', file_);
-    }
-    if (std::fflush(file_) != 0 || std::ferror(file_))
+    std::string text;
+    for (const std::string& line : result.report_lines)
+        text += line + '\n';
+    if (!write_text(file_, text) || std::fflush(file_) != 0 || std::ferror(file_))
         throw tOutputError("cannot write the report to " + name_ + ": " + std::strerror(errno));
 }
 
@@ -113,12 +112,12 @@ void hold_output(const std::string& what, const std::string& path)
                            + "; one of them would replace the other's");
 }
 
-tCsvOutput::tCsvOutput(std::string path) : path_(std::move(path))
+tCsvOutput::tCsvOutput(std::string path, bool byte_order_mark) : path_(std::move(path))
 {
     hold_output("the CSV file", path_);
     step([&] {
         file_ = std::make_unique<tReplacingFile>(path_);
-        file_->write(figures_csv_header());
+        file_->write((byte_order_mark ? "\xEF\xBB\xBF" : "") + figures_csv_header());
     });
 }
 
@@ -170,7 +169,7 @@ void tProgressLine::draw(long long done, tClock::time_point now)
     const size_t length = text.size();
     if (length < shown_)
         text.append(shown_ - length, ' ');
-    std::fputs(("\r" + text).c_str(), terminal_);
+    write_text(terminal_, "\r" + text);
     std::fflush(terminal_);
     shown_ = length;
     drawn_at_ = now;
@@ -180,7 +179,7 @@ void tProgressLine::hide()
 {
     if (shown_ == 0)
         return;
-    std::fputs(("\r" + std::string(shown_, ' ') + "\r").c_str(), terminal_);
+    write_text(terminal_, "\r" + std::string(shown_, ' ') + "\r");
     std::fflush(terminal_);
     shown_ = 0;
 }

@@ -72,7 +72,9 @@ void hold_output(const std::string& what, const std::string& path);
 // that replaces `path` only after the last case.
 class tCsvOutput final : public tCaseOutput {
 public:
-    explicit tCsvOutput(std::string path);
+    // With `byte_order_mark` the file begins with UTF-8's byte-order mark,
+    // which Excel needs to read it as UTF-8.
+    explicit tCsvOutput(std::string path, bool byte_order_mark = false);
     ~tCsvOutput() override;
     void write_case(const tCaseResult& result) override;
     void finish() override;

@@ -91,10 +91,12 @@ private:
 
 int write_help()
 {
-    std::fputs(help_text(), stdout);
-    std::fputs(figures_csv_columns_help, stdout);
-    std::fputs(render_outputs_note(), stdout);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    tHelpFacts facts;
+    facts.pdf = pdf_output_built();
+    facts.charts = chart_output_built();
+    facts.output_files = output_files_help();
+    if (!write_text(stdout, help_text(facts) + figures_csv_columns_help) || std::fflush(stdout) != 0
+        || std::ferror(stdout)) {
         print_error(std::string("cannot write to standard output: ") + std::strerror(errno));
         return exit_failure;
     }
@@ -305,7 +307,7 @@ int run(const tOptions& options, const char* argv0)
         if (!options.no_report)
             owned.push_back(std::make_unique<tReportOutput>(stdout));
         if (options.csv_path)
-            owned.push_back(std::make_unique<tCsvOutput>(*options.csv_path));
+            owned.push_back(std::make_unique<tCsvOutput>(*options.csv_path, options.csv_byte_order_mark));
         if (drawn.wanted())
             owned.push_back(make_drawn_output(drawn, total, argv0));
         std::vector<tCaseOutput*> outputs;
@@ -345,14 +347,14 @@ int main(int argc, char** argv)
         const tCommandLine command_line = parse_command_line(program_arguments(argc, argv));
         if (!command_line.error.empty()) {
             print_error(command_line.error);
-            std::fputs("Try 'brenlow-report --help' for more information.\n", stderr);
+            write_text(stderr, "Try 'brenlow-report --help' for more information.\n");
             return exit_bad_input;
         }
         if (command_line.options.help)
             return write_help();
         if (command_line.options.version) {
-            std::fputs("brenlow-report " BRENLOW_VERSION "\n", stdout);
-            if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            if (!write_text(stdout, "brenlow-report " BRENLOW_VERSION "\n") || std::fflush(stdout) != 0
+                || std::ferror(stdout)) {
                 print_error(std::string("cannot write to standard output: ") + std::strerror(errno));
                 return exit_failure;
             }

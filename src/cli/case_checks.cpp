@@ -38,7 +38,7 @@ std::string trimmed(const std::string& text)
 }
 
 // What the keystroke filter lets into the field and stays there as typed
-// (a comma would have become a point).
+// (a comma has become a point by then).
 bool field_can_hold(char c) { return (c >= '0' && c <= '9') || c == '.' || c == '-'; }
 
 // The six-character check as the field would make it.
@@ -97,7 +97,10 @@ tCase tCaseList::at(std::size_t index) const
 std::optional<std::string> check_score_text(const std::string& text, int k, std::string& message)
 {
     const std::string label = field_captions[static_cast<size_t>(k)];
-    const std::string score = trimmed(text);
+    // A comma is the decimal point to many users: typed into the field it
+    // becomes a point, and so it does here.
+    std::string score = trimmed(text);
+    std::replace(score.begin(), score.end(), ',', '.');
     // Characters, not bytes: "１００" is three characters the field refuses.
     if (utf8_length(score) > field_capacity) {
         message = length_message(score);

@@ -61,7 +61,8 @@ private:
 // Receives each problem as one message (its line breaks as line feeds).
 using tProblemReport = std::function<void(const std::string& message)>;
 
-// The score check of one field. Blanks at either end are dropped; then the
+// The score check of one field. Blanks at either end are dropped and a
+// comma becomes a point, as the field's keystroke filter makes it; then the
 // text must fit the worksheet's field (at most six characters, only what its
 // keystroke filter lets through), parse as ParseScoreText parses and pass
 // CheckScoreRange. Returns the checked text, or nothing with the worksheet's

@@ -19,6 +19,16 @@ std::vector<std::string> program_arguments(int argc, char** argv);
 // Whether the stream is a terminal (a console window on Windows).
 bool is_terminal(std::FILE* stream);
 
+// Writes UTF-8 text to a standard stream. Files and pipes get the bytes as
+// they are; a Windows console gets the text as Unicode, whatever its code
+// page (bytes would be shown in the console's code page, "Müller" as
+// "M├╝ller"). False on failure, with errno set.
+bool write_text(std::FILE* stream, const std::string& text);
+
+// What --help says of the output files on this system: how one is replaced,
+// what is written in place, and when temporary files are removed.
+const char* output_files_help();
+
 // Whether the two paths name one existing file.
 bool same_file(const std::string& a, const std::string& b);
 

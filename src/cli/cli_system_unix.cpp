@@ -17,6 +17,21 @@ bool is_terminal(std::FILE* stream)
     return ::isatty(::fileno(stream)) != 0;
 }
 
+bool write_text(std::FILE* stream, const std::string& text)
+{
+    return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+}
+
+const char* output_files_help()
+{
+    return "A file that exists is replaced whole at the end, keeping its permissions under the umask; a "
+           "character device or pipe (such as /dev/stdout) is written in place; a folder or socket is an "
+           "error. A symbolic link is followed only where the system's protected-symlinks rule allows: not a "
+           "link of another user in a folder that is sticky and writable by everyone. Temporary files are "
+           "made before the first case and removed on SIGINT, SIGTERM, SIGHUP and SIGPIPE, after which the "
+           "tool ends with that signal.";
+}
+
 bool same_file(const std::string& a, const std::string& b)
 {
     struct stat sa, sb;

@@ -5,6 +5,7 @@
 #include "cli_text.h"
 
 #include <stdexcept>
+#include <vector>
 
 const std::array<const char*, 4> score_options = {"--vc", "--pr", "--wm", "--ps"};
 const std::array<const char*, 4> score_columns = {"vc", "pr", "wm", "ps"};
@@ -63,6 +64,7 @@ const tOptionEntry option_entries[] = {
     {"--help", "-h", &tOptions::help, nullptr, -1},
     {"--version", nullptr, &tOptions::version, nullptr, -1},
     {"--csv", nullptr, nullptr, &tOptions::csv_path, -1},
+    {"--csv-excel", nullptr, nullptr, &tOptions::csv_excel_path, -1},
     {"--no-report", nullptr, &tOptions::no_report, nullptr, -1},
     {"--pdf", nullptr, nullptr, &tOptions::pdf_path, -1},
     {"--chart-dir", nullptr, nullptr, &tOptions::chart_dir, -1},
@@ -147,6 +149,12 @@ tOptions parse_options(const std::vector<std::string>& args)
         }
         apply(*entry, options, name, value.value_or(std::string()));
     }
+    if (options.csv_excel_path) {
+        if (options.csv_path)
+            throw tUsageError("--csv and --csv-excel cannot be combined");
+        options.csv_path = options.csv_excel_path;
+        options.csv_byte_order_mark = true;
+    }
     if (!options.help && !options.version)
         check_case_options(options);
     if (options.no_report && !options.csv_path && !options.pdf_path && !options.chart_dir)
@@ -169,130 +177,186 @@ tCommandLine parse_command_line(const std::vector<std::string>& args)
     return result;
 }
 
-const char* help_text()
+namespace {
+
+// "a, b or c"
+std::string listed(const std::vector<std::string>& names, const char* last_joint)
 {
-    static const std::string text = [] {
-        const tCsvLimits limits;
-        return std::string(
-                   "Usage:\n"
-                   "  brenlow-report --vc SCORE --pr SCORE --wm SCORE --ps SCORE [options] [--notes TEXT]\n"
-                   "  brenlow-report --cases FILE.csv [options]\n"
-                   "  brenlow-report --help | --version\n"
-                   "\n"
-                   "Analyses the four Orvane Index scores of a case (Verbal Comprehension,\n"
-                   "Perceptual Reasoning, Working Memory, Processing Speed; valid from 50 to 150)\n"
-                   "and writes the fixed-width report of the desktop program to standard output.\n"
-                   "\n"
-                   "Scores:\n"
-                   "  --vc SCORE        Verbal Comprehension Index score\n"
-                   "  --pr SCORE        Perceptual Reasoning Index score\n"
-                   "  --wm SCORE        Working Memory Index score\n"
-                   "  --ps SCORE        Processing Speed Index score\n"
-                   "  --notes TEXT      user's notes; each line feed starts a new note line.\n"
-                   "                    As in the worksheet: at most 250 characters (a line\n"
-                   "                    break counts as two), no control character but line\n"
-                   "                    feeds (CR LF counts as one line break), UTF-8 text\n"
-                   "\n"
-                   "  A score is written as in the worksheet's fields: at most 6 characters\n"
-                   "  (blanks at either end do not count), digits with at most one point (.)\n"
-                   "  and an optional leading minus, e.g. 100, 99.5 or 110.25.\n"
-                   "\n"
-                   "Batch:\n"
-                   "  --cases FILE      analyse every row of a CSV file, in order, in one process\n"
-                   "                    (as successive Computes: the reports follow one another,\n"
-                   "                    each after a separator but the first, and the Monte Carlo\n"
-                   "                    generator carries on from row to row). The first row is a\n"
-                   "                    header naming the columns vc, pr, wm and ps (any order, any\n"
-                   "                    case) and optionally notes; other columns are ignored.\n"
-                   "                    Fields may be quoted (\"...\") to hold commas, line feeds\n"
-                   "                    and doubled quotes (\"\"); a line feed inside a notes field\n"
-                   "                    starts a new note line; notes follow the rules of --notes.\n"
-                   "                    Cannot be combined with --vc, --pr, --wm, --ps or --notes.\n"
-                   "                    A UTF-16 file (with its byte-order mark) is refused: save\n"
-                   "                    it as UTF-8. A regular file is read twice (checked, then\n"
-                   "                    computed) rather than held in memory.\n"
-                   "                    Limits: a row may hold at most ")
-               + std::to_string(limits.max_row_bytes)
-               + " bytes (line feeds\n"
-                 "                    inside its quoted fields included) and a field at most "
-               + std::to_string(limits.max_field_bytes)
-               + "\n"
-                 "                    bytes; a longer one is an error naming its row, found as\n"
-                 "                    soon as it is read.\n"
-                 "                    Every row is checked before the first case is computed\n"
-                 "                    (the problems of the first 100 bad rows are listed, then\n"
-                 "                    how many more rows have problems); then each case's\n"
-                 "                    report is written as soon as it is done.\n"
-                 "\n"
-                 "Options:\n"
-                 "  --pairwise        analyse pairwise differences (default: deviations from\n"
-                 "                    the case's mean Index score)\n"
-                 "  --bonferroni      apply the sequential Bonferroni correction (default: not)\n"
-                 "  --criterion PCT   abnormality criterion, per cent of the normative\n"
-                 "                    population: 25, 15.87, 15, 10, 5, 2 or 1 (default 5)\n"
-                 "  --norms FILE      use the normative data in FILE (a set as the desktop\n"
-                 "                    program exports it: name, four reliabilities and the\n"
-                 "                    correlations' lower triangle; brenlow-report(1)) instead\n"
-                 "                    of the built-in set; a bad file is refused with its\n"
-                 "                    line (exit status 2)\n"
-                 "  --quiet, -q       no progress display (it is shown on standard error only\n"
-                 "                    when that is a terminal: cases done of all, time taken\n"
-                 "                    and time left)\n"
-                 "  --help, -h        show this text\n"
-                 "  --version         show the version\n"
-                 "\n"
-                 "Drawn outputs (always drawn offscreen: they need no display, whatever\n"
-                 "QT_QPA_PLATFORM says):\n"
-                 "  --pdf FILE        also write the reports as a PDF file, laid out as the\n"
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == names.size() ? last_joint : ", ") + names[i];
+    return text;
+}
+
+// `words` broken into lines of at most 79 characters, each line after the
+// first indented by `indent` blanks; `column` is where the first one starts.
+std::string wrapped(const std::string& words, size_t indent, size_t column = 0)
+{
+    constexpr size_t width = 79;
+    std::string text;
+    size_t at = 0;
+    while (at < words.size()) {
+        size_t end = words.find(' ', at);
+        if (end == std::string::npos)
+            end = words.size();
+        const std::string word = words.substr(at, end - at);
+        if (column > indent && column + 1 + word.size() > width) {
+            text += "\n" + std::string(indent, ' ');
+            column = indent;
+        } else if (!text.empty() || column > indent) {
+            text += ' ';
+            ++column;
+        }
+        text += word;
+        column += word.size();
+        at = end + 1;
+    }
+    return text;
+}
+
+} // namespace
+
+std::string help_text(const tHelpFacts& facts)
+{
+    const tCsvLimits limits;
+    std::vector<std::string> no_report_needs{"--csv"};
+    std::vector<std::string> distinct{"the case file", "standard output (unless --no-report)", "--csv"};
+    std::vector<std::string> whole{"the CSV file"};
+    std::string drawn;
+    if (facts.pdf) {
+        no_report_needs.push_back("--pdf");
+        distinct.push_back("--pdf");
+        whole.push_back("the PDF");
+        drawn += "  --pdf FILE        also write the reports as a PDF file, laid out as the\n"
                  "                    output window prints them, followed by one page with the\n"
                  "                    profile chart of each case (A4, or Letter where the\n"
                  "                    locale uses it); the report pages are drawn as each case\n"
-                 "                    is done into FILE.XXXXXX, which replaces FILE at the end\n"
-                 "  --chart-dir DIR   also write the profile chart of each case as an SVG\n"
+                 "                    is done into FILE.XXXXXX, which replaces FILE at the end\n";
+    }
+    if (facts.charts) {
+        no_report_needs.push_back("--chart-dir");
+        distinct.push_back("the charts");
+        whole.push_back("each chart");
+        drawn += "  --chart-dir DIR   also write the profile chart of each case as an SVG\n"
                  "                    drawing, DIR/case-0001.svg, case-0002.svg, ..., each as\n"
                  "                    its case is done (DIR is created when missing). A DIR\n"
                  "                    that already holds such charts is refused, so that the\n"
                  "                    charts of two runs are never mixed, unless --overwrite\n"
                  "                    is given\n"
                  "  --overwrite       remove the charts (case-*.svg) already in DIR before the\n"
-                 "                    first case; other files in DIR are left alone\n"
-                 "\n"
-                 "Research data:\n"
-                 "  --csv FILE        also write every figure of each case to FILE, one CSV\n"
-                 "                    record per case after a header record (columns below).\n"
-                 "                    Each record is written as its case is done, into a\n"
-                 "                    temporary file beside FILE (FILE.XXXXXX) that replaces\n"
-                 "                    FILE after the last case; an existing FILE is replaced\n"
-                 "                    only then. A text cell that a spreadsheet would read\n"
-                 "                    as a formula (first character =, +, -, @, tab or\n"
-                 "                    carriage return, as in notes like =HYPERLINK(...)) is\n"
-                 "                    written with a leading apostrophe ('); numbers are\n"
-                 "                    written as they are.\n"
-                 "  --no-report       write no report to standard output (needs --csv, --pdf\n"
-                 "                    or --chart-dir)\n"
-                 "\n"
-                 "An option's value may also be given as --option=VALUE; -- ends the options.\n"
-                 "\n"
-                 "Output files: no two of the case file, standard output (unless --no-report),\n"
-                 "--csv, --pdf and the charts may be the same file (exit status 2). A file that\n"
-                 "exists is replaced whole at the end, keeping its permissions under the umask;\n"
-                 "a character device or pipe (such as /dev/stdout) is written in place; a\n"
-                 "folder or socket is an error. A symbolic link is followed only where the\n"
-                 "system's protected-symlinks rule allows: not a link of another user in a\n"
-                 "folder that is sticky and writable by everyone. Temporary files are made\n"
-                 "before the first case and removed on SIGINT, SIGTERM, SIGHUP and SIGPIPE,\n"
-                 "after which the tool ends with that signal.\n"
-                 "\n"
-                 "Every case is checked before anything is computed, with the worksheet's own\n"
-                 "messages. If any score is empty, not a number as above or outside 50 to 150,\n"
-                 "every such field is listed on standard error (with its row for a CSV file)\n"
-                 "and no report is written.\n"
-                 "\n"
-                 "Exit status: 0 report written; 2 bad options, case file, scores or notes, or\n"
-                 "outputs that are the same file (nothing written, no file created or\n"
-                 "changed); 1 an output could not be written (the\n"
-                 "reports of the cases finished before stay written; the CSV file, the PDF\n"
-                 "and each chart are written whole or not at all).\n";
-    }();
-    return text.c_str();
+                 "                    first case; other files in DIR are left alone\n";
+    }
+    if (!drawn.empty())
+        drawn = "Drawn outputs (always drawn offscreen: they need no display, whatever\n"
+                "QT_QPA_PLATFORM says):\n"
+                + drawn + "\n";
+    return std::string(
+               "Usage:\n"
+               "  brenlow-report --vc SCORE --pr SCORE --wm SCORE --ps SCORE [options] [--notes TEXT]\n"
+               "  brenlow-report --cases FILE.csv [options]\n"
+               "  brenlow-report --help | --version\n"
+               "\n"
+               "Analyses the four Orvane Index scores of a case (Verbal Comprehension,\n"
+               "Perceptual Reasoning, Working Memory, Processing Speed; valid from 50 to 150)\n"
+               "and writes the fixed-width report of the desktop program to standard output.\n"
+               "\n"
+               "Scores:\n"
+               "  --vc SCORE        Verbal Comprehension Index score\n"
+               "  --pr SCORE        Perceptual Reasoning Index score\n"
+               "  --wm SCORE        Working Memory Index score\n"
+               "  --ps SCORE        Processing Speed Index score\n"
+               "  --notes TEXT      user's notes; each line feed starts a new note line.\n"
+               "                    As in the worksheet: at most 250 characters (a line\n"
+               "                    break counts as two), no control character but line\n"
+               "                    feeds (CR LF counts as one line break), UTF-8 text\n"
+               "\n"
+               "  A score is written as in the worksheet's fields: at most 6 characters\n"
+               "  (blanks at either end do not count), digits with at most one point (.)\n"
+               "  and an optional leading minus, e.g. 100, 99.5 or 110.25. A comma is read\n"
+               "  as the point, as the worksheet's field reads it (99,5 is 99.5; in a case\n"
+               "  file such a field is quoted: \"99,5\").\n"
+               "\n"
+               "Batch:\n"
+               "  --cases FILE      analyse every row of a CSV file, in order, in one process\n"
+               "                    (as successive Computes: the reports follow one another,\n"
+               "                    each after a separator but the first, and the Monte Carlo\n"
+               "                    generator carries on from row to row). The first row is a\n"
+               "                    header naming the columns vc, pr, wm and ps (any order, any\n"
+               "                    case) and optionally notes; other columns are ignored.\n"
+               "                    Fields may be quoted (\"...\") to hold commas, line feeds\n"
+               "                    and doubled quotes (\"\"); a line feed inside a notes field\n"
+               "                    starts a new note line; notes follow the rules of --notes.\n"
+               "                    Cannot be combined with --vc, --pr, --wm, --ps or --notes.\n"
+               "                    A UTF-16 file (with its byte-order mark) is refused: save\n"
+               "                    it as UTF-8. A regular file is read twice (checked, then\n"
+               "                    computed) rather than held in memory.\n"
+               "                    Limits: a row may hold at most ")
+           + std::to_string(limits.max_row_bytes)
+           + " bytes (line feeds\n"
+             "                    inside its quoted fields included) and a field at most "
+           + std::to_string(limits.max_field_bytes)
+           + "\n"
+             "                    bytes; a longer one is an error naming its row, found as\n"
+             "                    soon as it is read.\n"
+             "                    Every row is checked before the first case is computed\n"
+             "                    (the problems of the first 100 bad rows are listed, then\n"
+             "                    how many more rows have problems); then each case's\n"
+             "                    report is written as soon as it is done.\n"
+             "\n"
+             "Options:\n"
+             "  --pairwise        analyse pairwise differences (default: deviations from\n"
+             "                    the case's mean Index score)\n"
+             "  --bonferroni      apply the sequential Bonferroni correction (default: not)\n"
+             "  --criterion PCT   abnormality criterion, per cent of the normative\n"
+             "                    population: 25, 15.87, 15, 10, 5, 2 or 1 (default 5)\n"
+             "  --norms FILE      use the normative data in FILE (a set as the desktop\n"
+             "                    program exports it: name, four reliabilities and the\n"
+             "                    correlations' lower triangle; brenlow-report(1)) instead\n"
+             "                    of the built-in set; a bad file is refused with its\n"
+             "                    line (exit status 2)\n"
+             "  --quiet, -q       no progress display (it is shown on standard error only\n"
+             "                    when that is a terminal: cases done of all, time taken\n"
+             "                    and time left)\n"
+             "  --help, -h        show this text\n"
+             "  --version         show the version\n"
+             "\n"
+           + drawn
+           + "Research data:\n"
+             "  --csv FILE        also write every figure of each case to FILE, one CSV\n"
+             "                    record per case after a header record (columns below).\n"
+             "                    Each record is written as its case is done, into a\n"
+             "                    temporary file beside FILE (FILE.XXXXXX) that replaces\n"
+             "                    FILE after the last case; an existing FILE is replaced\n"
+             "                    only then. A text cell that a spreadsheet would read\n"
+             "                    as a formula (first character =, +, -, @, tab or\n"
+             "                    carriage return, as in notes like =HYPERLINK(...)) is\n"
+             "                    written with a leading apostrophe ('); numbers are\n"
+             "                    written as they are.\n"
+             "  --csv-excel FILE  as --csv FILE, the file beginning with a UTF-8 byte-order\n"
+             "                    mark, by which Microsoft Excel knows it is UTF-8 (opened\n"
+             "                    without it, accented names and notes come out garbled).\n"
+             "                    Not together with --csv\n"
+             "  --no-report       "
+           + wrapped("write no report to standard output (needs " + listed(no_report_needs, " or ") + ")", 20, 20)
+           + "\n"
+             "\n"
+             "An option's value may also be given as --option=VALUE; -- ends the options.\n"
+             "\n"
+           + wrapped("Output files: no two of " + listed(distinct, " and ")
+                         + " may be the same file (exit status 2). " + facts.output_files,
+                     0)
+           + "\n"
+             "\n"
+             "Every case is checked before anything is computed, with the worksheet's own\n"
+             "messages. If any score is empty, not a number as above or outside 50 to 150,\n"
+             "every such field is listed on standard error (with its row for a CSV file)\n"
+             "and no report is written.\n"
+             "\n"
+           + wrapped("Exit status: 0 report written; 2 bad options, case file, scores or notes, or "
+                     "outputs that are the same file (nothing written, no file created or changed); 1 an "
+                     "output could not be written (the reports of the cases finished before stay written; "
+                         + listed(whole, " and ") + (whole.size() == 1 ? " is" : " are")
+                         + " written whole or not at all).",
+                     0)
+           + "\n";
 }

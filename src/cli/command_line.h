@@ -18,6 +18,8 @@ struct tOptions {
     std::optional<int> criterion_item; // item of the criterion group, 0 "25%" .. 6 "1%"
     bool version = false;
     std::optional<std::string> csv_path;  // every figure of each case as data
+    std::optional<std::string> csv_excel_path; // the same for Excel; parsing moves it to csv_path
+    bool csv_byte_order_mark = false;          // the CSV begins with UTF-8's byte-order mark
     bool no_report = false;               // nothing on standard output
     std::optional<std::string> pdf_path;  // the reports and their charts
     std::optional<std::string> chart_dir; // one SVG chart per case
@@ -34,8 +36,17 @@ struct tCommandLine {
 // still parsed, but need not make a whole case.
 tCommandLine parse_command_line(const std::vector<std::string>& args);
 
+// What the help says that depends on the build and the system.
+struct tHelpFacts {
+    bool pdf = false;    // --pdf is built in
+    bool charts = false; // --chart-dir (SVG) is built in
+    // How output files are replaced and removed on this system: sentences
+    // of one paragraph, which the help breaks into lines.
+    std::string output_files;
+};
+
 // The text of --help.
-const char* help_text();
+std::string help_text(const tHelpFacts& facts);
 
 // The option names of the four scores and the case file's column names,
 // slot order VC, PR, WM, PS.

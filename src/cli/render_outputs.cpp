@@ -257,9 +257,14 @@ private:
 
 } // namespace
 
-const char* render_outputs_note()
+bool pdf_output_built()
 {
-    return "";
+    return true;
+}
+
+bool chart_output_built()
+{
+    return chart_svg_available();
 }
 
 std::string render_outputs_problem(const tRenderOutputs& outputs)

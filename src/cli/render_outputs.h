@@ -17,9 +17,9 @@ struct tRenderOutputs {
     bool wanted() const { return pdf_path || chart_dir; }
 };
 
-// What --help adds about the drawn outputs: nothing when they are built in,
-// otherwise that they are not.
-const char* render_outputs_note();
+// Which drawn outputs this build has: --pdf, and --chart-dir (SVG).
+bool pdf_output_built();
+bool chart_output_built();
 
 // Refuses, before anything is computed, outputs that cannot be written
 // where they are asked for. Returns the problem, or "" when there is none.

@@ -2,10 +2,14 @@
 // drawn outputs are not there, and asking for one is a usage error.
 #include "render_outputs.h"
 
-const char* render_outputs_note()
+bool pdf_output_built()
 {
-    return "\nThis brenlow-report was built without the drawn outputs: --pdf and\n"
-           "--chart-dir are not available.\n";
+    return false;
+}
+
+bool chart_output_built()
+{
+    return false;
 }
 
 std::string render_outputs_problem(const tRenderOutputs& outputs)

@@ -104,8 +104,11 @@ bool may_create_files_in(const std::string& folder)
 bool is_installed_programs_folder(const std::string& program_folder)
 {
     const std::string folder = comparable(program_folder);
+    // The user's own programs folder (%LOCALAPPDATA%\Programs) holds what
+    // the setup program installs for one user only.
     std::vector<std::string> roots = {known_folder(FOLDERID_ProgramFiles), known_folder(FOLDERID_ProgramFilesX86),
-                                      known_folder(FOLDERID_ProgramFilesX64)};
+                                      known_folder(FOLDERID_ProgramFilesX64),
+                                      known_folder(FOLDERID_UserProgramFiles)};
     for (const wchar_t* variable : {L"ProgramFiles", L"ProgramFiles(x86)", L"ProgramW6432"}) {
         wchar_t value[MAX_PATH];
         const DWORD length = GetEnvironmentVariableW(variable, value, MAX_PATH);

@@ -484,7 +484,9 @@ TEST_F(OutputWindow, PrintingWithoutADefaultPrinterShowsTheGeneralError)
     window.mnuPrint->trigger();
     ASSERT_TRUE(error.seen);
     EXPECT_EQ(error.title, QString::fromStdString(AppTitle));
-    EXPECT_EQ(error.text, "There is no default printer currently selected.");
+    EXPECT_TRUE(error.text.startsWith("There is no default printer currently selected.\n\nSave as PDF..."))
+        << error.text.toStdString();
+    EXPECT_TRUE(error.text.contains("needs no printer")) << error.text.toStdString();
     EXPECT_EQ(error.icon, QMessageBox::Critical);
 }
 

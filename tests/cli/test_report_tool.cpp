@@ -206,7 +206,8 @@ TEST_F(ReportTool, HelpExplainsEveryOption)
                              "default 5", "header", "notes", "Exit status", "--quiet",
                              "at most 65536 bytes", "at most 4096", "at most 6 characters", "--csv FILE",
                              "--no-report", "S_percentile_lower", "D_bonf_two", "n_pair_abnormal_base_rate",
-                             "chi_square_df", "--pdf FILE", "--chart-dir DIR", "--version"})
+                             "chi_square_df", "--pdf FILE", "--chart-dir DIR", "--version", "--csv-excel FILE",
+                             "(such as /dev/stdout)", "SIGHUP"})
         EXPECT_TRUE(has(r.out, part)) << part;
 }
 
@@ -306,10 +307,20 @@ TEST_F(ReportTool, ScoresAreWhatTheWorksheetFieldCanHold)
     // Blanks at either end are dropped, as if never typed.
     EXPECT_EQ(run({"--vc", " 70 ", "--pr", "100", "--wm", "100  ", "--ps", "100"}).out, run(kScores70).out);
 
-    const tToolRun r = run({"--vc", "10 5", "--pr", "49.99999999999999999", "--wm", "99,5", "--ps", "1000000"});
+    // A comma is read as the point the worksheet's field turns it into, also
+    // in a quoted cell of a case file; the CSV keeps the score as the field holds it.
+    const tToolRun point = run({"--vc", "97.5", "--pr", "100", "--wm", "100", "--ps", "100", "--csv", dir + "/p.csv"});
+    EXPECT_EQ(point.status, 0) << point.err;
+    EXPECT_EQ(run({"--vc", "97,5", "--pr", "100", "--wm", "100", "--ps", "100", "--csv", dir + "/c.csv"}).out,
+              point.out);
+    EXPECT_EQ(slurp(dir + "/c.csv"), slurp(dir + "/p.csv"));
+    write("comma.csv", "vc,pr,wm,ps\n\"97,5\",100,100,100\n");
+    EXPECT_EQ(run({"--cases", "comma.csv"}).out, point.out);
+
+    const tToolRun r = run({"--vc", "10 5", "--pr", "49.99999999999999999", "--wm", "9,5,5", "--ps", "1000000"});
     expect_refused(r, "--vc:\nINPUT ERROR\n(  Verbal Comprehension Index score:  10 5  )\n\nEnter numeric data only.\n");
     EXPECT_TRUE(has(r.err, "--pr:\nMaximum length of input is 6 characters.\n"));
-    EXPECT_TRUE(has(r.err, "--wm:\nINPUT ERROR\n(  Working Memory Index score:  99,5  )\n\nEnter numeric data only.\n"));
+    EXPECT_TRUE(has(r.err, "--wm:\nINPUT ERROR\n(  Working Memory Index score:  9.5.5  )\n\nEnter numeric data only.\n"));
     EXPECT_TRUE(has(r.err, "--ps:\nMaximum length of input is 6 characters.\n"));
     EXPECT_TRUE(has(r.err, "4 invalid scores; no report written"));
 
@@ -514,6 +525,12 @@ TEST_F(ReportTool, CsvBesideOrInsteadOfTheReport)
     EXPECT_EQ(two.rfind(one, 0), 0u);
     EXPECT_EQ(std::count(two.begin(), two.end(), '\n'), 3);
     EXPECT_EQ(listing(dir), "cases.csv out.csv ");
+
+    // For Excel: the same bytes after UTF-8's byte-order mark; never both.
+    EXPECT_EQ(run({"--cases", "cases.csv", "--csv-excel", "excel.csv", "--no-report"}).status, 0);
+    EXPECT_EQ(slurp(dir + "/excel.csv"), "\xEF\xBB\xBF" + two);
+    expect_refused(run(with(kScores70, {"--csv", "a.csv", "--csv-excel", "b.csv"})),
+                   "--csv and --csv-excel cannot be combined");
 }
 
 TEST_F(ReportTool, CsvIsNeitherCreatedNorChangedOnFailure)

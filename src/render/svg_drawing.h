@@ -1,0 +1,37 @@
+// A paint device that records what a QPainter draws as an SVG drawing, for
+// builds without QtSvg (Debian has none for Windows). It knows what the
+// profile chart draws: lines, rectangles, ellipses, polygons and paths with
+// solid or hatched fills, text in the font asked for (as text, not as
+// outlines), rotation and scaling, and rectangular or any clip; images are
+// embedded as PNG. Gradients are filled with their first colour.
+#pragma once
+
+#include <QByteArray>
+#include <QPaintDevice>
+#include <QSize>
+#include <QString>
+
+#include <memory>
+
+class tSvgPaintEngine;
+
+class tSvgDrawing final : public QPaintDevice {
+public:
+    // A drawing of `size` pixels at 72 pixels per inch, as QSvgGenerator
+    // makes it (a point of a font is a pixel), titled `title`.
+    tSvgDrawing(const QSize& size, const QString& title);
+    ~tSvgDrawing() override;
+    tSvgDrawing(const tSvgDrawing&) = delete;
+    tSvgDrawing& operator=(const tSvgDrawing&) = delete;
+
+    QPaintEngine* paintEngine() const override;
+    // The whole file, once the painter has ended.
+    QByteArray bytes() const;
+
+protected:
+    int metric(PaintDeviceMetric metric) const override;
+
+private:
+    QSize size_;
+    std::unique_ptr<tSvgPaintEngine> engine_;
+};
