@@ -38,7 +38,6 @@ int main(int argc, char** argv)
     // Qt's runtime files and the one-program guard in a folder of the
     // user's alone, also where XDG_RUNTIME_DIR is not set (under cron).
     private_runtime_folder();
-    choose_font_engine();
     // Qt sees the program name only.
     int qt_argc = 1;
     QApplication app(qt_argc, argv);
