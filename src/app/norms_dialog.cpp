@@ -1,4 +1,5 @@
 #include "app/norms_dialog.h"
+#include "app/window_fonts.h"
 
 #include "app/matrix_dialog.h"
 #include "app/push_button_keys.h"
@@ -35,16 +36,6 @@ std::string utf8(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
-
-QFont dialog_font(bool bold = false)
-{
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(13);
-    font.setBold(bold);
-    return font;
 }
 
 QPushButton* button(const QString& caption, QWidget* parent, const QRect& geometry,
@@ -203,17 +194,17 @@ tNormsSetDialog::tNormsSetDialog(const tNormativeSet& start, std::vector<std::st
 {
     setObjectName(QStringLiteral("normsSetDialog"));
     setWindowTitle(QStringLiteral("Normative Data Set"));
-    setFont(dialog_font());
+    setFont(sans_font(false));
     setFixedSize(460, 390);
 
-    label(QStringLiteral("Name:"), this, QRect(12, 16, 90, 20))->setFont(dialog_font(true));
+    label(QStringLiteral("Name:"), this, QRect(12, 16, 90, 20))->setFont(sans_font(true));
     txtName = new QLineEdit(utf8(start.name), this);
     txtName->setObjectName(QStringLiteral("txtName"));
     txtName->setGeometry(110, 12, 338, 26);
     txtName->setMaxLength(norms_name_max_length);
 
     label(QStringLiteral("Reliabilities (strictly between 0 and 1):"), this, QRect(12, 52, 400, 20))
-        ->setFont(dialog_font(true));
+        ->setFont(sans_font(true));
     for (int k = 0; k < 4; ++k) {
         label(QString::fromLatin1(score_captions[k]), this, QRect(24, 82 + 32 * k, 220, 20));
         QLineEdit* field = new QLineEdit(QString::fromStdString(norms_number_text(start.rels[k])), this);
@@ -226,7 +217,7 @@ tNormsSetDialog::tNormsSetDialog(const tNormativeSet& start, std::vector<std::st
 
     label(QStringLiteral("Correlations (lower triangle; VC, PR, WM, PS):"), this,
           QRect(12, 216, 430, 20))
-        ->setFont(dialog_font(true));
+        ->setFont(sans_font(true));
     lblCorrelations = label(QString(), this, QRect(24, 242, 290, 84));
     lblCorrelations->setObjectName(QStringLiteral("lblCorrelations"));
     QFont mono(QStringLiteral("Liberation Mono"));
@@ -327,11 +318,11 @@ tNormsDialog::tNormsDialog(tNormsStore& store, QWidget* owner) : QDialog(owner),
 {
     setObjectName(QStringLiteral("normsDialog"));
     setWindowTitle(QStringLiteral("Normative Data"));
-    setFont(dialog_font());
+    setFont(sans_font(false));
     setFixedSize(540, 340);
 
     label(QStringLiteral("Sets of normative data (means 100, SDs 15):"), this, QRect(12, 10, 320, 20))
-        ->setFont(dialog_font(true));
+        ->setFont(sans_font(true));
     lstSets = new QListWidget(this);
     lstSets->setObjectName(QStringLiteral("lstSets"));
     lstSets->setGeometry(12, 34, 320, 250);

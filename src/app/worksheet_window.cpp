@@ -1,4 +1,5 @@
 #include "app/worksheet_window.h"
+#include "app/window_fonts.h"
 
 #include "analysis/analysis_run.h"
 #include "app/accessibility.h"
@@ -99,16 +100,6 @@ QString spoken_caption(QString caption)
     if (caption.endsWith(QLatin1Char(':')))
         caption.chop(1);
     return caption.trimmed();
-}
-
-QFont sans_font(bool bold)
-{
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(13);
-    font.setBold(bold);
-    return font;
 }
 
 QFont mono_font()
