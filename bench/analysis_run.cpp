@@ -31,7 +31,6 @@ std::shared_ptr<const tNormativeData> user_norms()
 
 void BM_run_analysis(benchmark::State& state)
 {
-    set_worksheet_configuration();
     tAnalysisInputs inputs;
     inputs.score_texts = {"70", "100", "110.5", "87"};
     inputs.label_captions = {"Verbal Comprehension Index score:", "Perceptual Reasoning Index score:",

@@ -39,7 +39,6 @@ int main(int argc, char** argv)
     const long long cases = std::atoll(argv[1]);
     const std::string folder = argv[2];
     try {
-        set_worksheet_configuration();
         tAnalysisInputs inputs;
         for (size_t k = 0; k < field_captions.size(); ++k)
             inputs.label_captions[k] = field_captions[k];

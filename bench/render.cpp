@@ -27,7 +27,6 @@ struct tTenReports {
 const tTenReports& ten_reports()
 {
     static const tTenReports reports = [] {
-        set_worksheet_configuration();
         tTenReports out;
         tLineSink sink;
         for (int i = 0; i < 10; ++i) {

@@ -49,24 +49,24 @@ int validate_scores(const tAnalysisInputs& inputs, tVector& scores)
 }
 
 // The matrix-entry branch. Returns true when the user abandoned the run.
-// The dialog edits a fresh copy: [column][row] there, [row][column] in
-// EnteredMatrix.
-bool enter_matrix(const tAnalysisHooks& hooks)
+// The dialog edits a fresh copy: [column][row] there, [row][column] in the
+// worksheet's entered matrix.
+bool enter_matrix(tMatrixEntry& entry, const tAnalysisHooks& hooks)
 {
     auto matrix = std::make_unique<tEntryMatrix>();
-    // The diagonal of a correlation matrix is 1 whatever EnteredMatrix holds:
-    // the worksheet file keeps no matrix, so after a restore EnteredMatrix is
+    // The diagonal of a correlation matrix is 1 whatever the entered matrix
+    // holds: the worksheet file keeps no matrix, so after a restore it is
     // still all zeros, and the dialog's diagonal cells cannot be edited.
     for (int row = 1; row <= index_count; ++row)
         for (int column = 1; column <= index_count; ++column)
             (*matrix)[column][row] = row == column ? 1.0
-                                     : WorksheetRestoredFromFile ? EnteredMatrix[row][column]
-                                                                 : 0.0;
+                                     : entry.restored_from_file ? entry.entered[row][column]
+                                                                : 0.0;
     if (hooks.matrix_entry && hooks.matrix_entry(*matrix, index_count, index_count))
         return true;
     for (int row = 1; row <= index_count; ++row)
         for (int column = 1; column <= index_count; ++column)
-            EnteredMatrix[row][column] = (*matrix)[column][row];
+            entry.entered[row][column] = (*matrix)[column][row];
     return false;
 }
 
@@ -99,7 +99,8 @@ tAnalysisOutcome run_analysis(const tAnalysisInputs& inputs, tReportSink& sink,
 
     // The entered matrix is kept for the worksheet; the analysis itself
     // uses the normative data of the inputs.
-    if (MatrixEntryEnabled && enter_matrix(hooks))
+    if (inputs.matrix_entry && inputs.matrix_entry->enabled
+        && enter_matrix(*inputs.matrix_entry, hooks))
         return {tRunResult::Abandoned, 0, nullptr};
 
     call(hooks.save_worksheet);

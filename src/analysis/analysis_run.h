@@ -30,6 +30,26 @@ public:
 
 struct tNormativeData;
 
+// A worksheet's matrix entry: whether Compute first asks for a correlation
+// matrix (configured off), the matrix entered last, and whether the
+// worksheet's scores came from its file. The worksheet owns it.
+struct tMatrixEntry {
+    bool enabled = false;
+    // [row][column] from 1 (index 0 unused); all zeros at start-up and after
+    // Clear Data.
+    double entered[21][21] = {};
+    // True when the scores were restored from the worksheet file at start-up:
+    // the entry then starts from `entered` rather than the identity.
+    bool restored_from_file = false;
+
+    void clear_entered()
+    {
+        for (auto& row : entered)
+            for (double& cell : row)
+                cell = 0.0;
+    }
+};
+
 struct tAnalysisInputs {
     std::array<std::string, 4> score_texts;    // txtInput1..txtInput4
     std::array<std::string, 4> label_captions; // Label1..Label4
@@ -42,6 +62,9 @@ struct tAnalysisInputs {
     // The normative data chosen for the run, prepared once (null: the
     // built-in set).
     std::shared_ptr<const tNormativeData> norms;
+    // The worksheet's matrix entry, read and written by the run (null: none,
+    // as in the batch tool).
+    tMatrixEntry* matrix_entry = nullptr;
 };
 
 // The caller's matrix for the matrix-entry dialog: [column][row] from 1.
@@ -57,7 +80,7 @@ struct tAnalysisHooks {
     // Called after the computation, before the first report line (the window
     // shows the output window, hides the worksheet and sets the caption).
     std::function<void()> hand_over;
-    // Only when MatrixEntryEnabled: opens the matrix-entry dialog on a fresh
+    // Only when the inputs' matrix entry is enabled: opens the matrix-entry dialog on a fresh
     // matrix (columns = rows = 4). Returns true when the user chose to return
     // to the worksheet, which abandons the run.
     std::function<bool(tEntryMatrix& matrix, int columns, int rows)> matrix_entry;

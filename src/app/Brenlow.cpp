@@ -49,16 +49,16 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("brenlow"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.brenlow.brenlow"));
     QApplication::setWindowIcon(brenlow_icon());
-    choose_worksheet_folder(GetProgramFolder());
+    const tWorksheetLocation location = choose_worksheet_location(GetProgramFolder());
     // A second start on the same worksheet file shows the running program
     // and ends.
     tWorksheetWindow* worksheet = nullptr;
     tOutputWindow* output = nullptr;
-    tSingleInstance instance(single_instance_name(worksheet_path()));
+    tSingleInstance instance(single_instance_name(location.path()));
     if (!instance.claim([&worksheet, &output] { bring_program_to_front(worksheet, output); }))
         return 0;
 
-    worksheet = new tWorksheetWindow;
+    worksheet = new tWorksheetWindow(location);
     output = new tOutputWindow;
     output->set_worksheet(worksheet); // Return to Worksheet shows it
     worksheet->set_output_window(output); // Compute reports there

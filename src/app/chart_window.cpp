@@ -94,7 +94,8 @@ void tChartView::paintEvent(QPaintEvent*)
     draw_profile_chart(painter, QRectF(rect()), data_);
 }
 
-tChartWindow::tChartWindow(QWidget* parent) : QDialog(parent)
+tChartWindow::tChartWindow(tSaveFolder& save_folder, QWidget* parent)
+    : QDialog(parent), save_folder_(save_folder)
 {
     setWindowTitle(QStringLiteral("Profile Chart"));
     setFixedSize(ChartWidth, ChartHeight + ButtonRow);
@@ -151,7 +152,7 @@ void tChartWindow::cmdSaveChartClick()
         if (proposed.endsWith(QLatin1Char('.') + QLatin1String(type.suffix), Qt::CaseInsensitive))
             proposed_filter = filters.back();
     }
-    prepare_save_dialog(dialog, filters, proposed, proposed_filter);
+    prepare_save_dialog(dialog, save_folder_, filters, proposed, proposed_filter);
     const auto suffix_of = [types](const QString& filter) {
         for (const tChartFileType& type : types)
             if (filter == QLatin1String(type.filter))
@@ -161,7 +162,7 @@ void tChartWindow::cmdSaveChartClick()
     dialog.setDefaultSuffix(suffix_of(dialog.selectedNameFilter()));
     connect(&dialog, &QFileDialog::filterSelected, &dialog,
             [&dialog, suffix_of](const QString& filter) { dialog.setDefaultSuffix(suffix_of(filter)); });
-    const QString file_name = chosen_save_file(dialog);
+    const QString file_name = chosen_save_file(dialog, save_folder_);
     if (file_name.isEmpty())
         return;
     last_saved_file_ = file_name;

@@ -3,6 +3,7 @@
 // type) and Close. Opened modally from the output window's Chart menu.
 #pragma once
 
+#include "app/save_dialog.h"
 #include "render/chart_data.h"
 #include "render/documents.h"
 
@@ -39,7 +40,8 @@ class tChartWindow : public QDialog {
     Q_OBJECT
 
 public:
-    explicit tChartWindow(QWidget* parent = nullptr);
+    // Its Save Chart... starts in, and keeps, `save_folder`.
+    explicit tChartWindow(tSaveFolder& save_folder, QWidget* parent = nullptr);
 
     tChartView* pnlChart;
     QPushButton* cmdSaveChart;
@@ -58,4 +60,5 @@ public slots:
 
 private:
     QString last_saved_file_; // proposed by the next Save Chart...
+    tSaveFolder& save_folder_;
 };

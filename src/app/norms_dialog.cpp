@@ -314,7 +314,8 @@ void tNormsSetDialog::cmdOKClick()
 
 // --- The sets and the choice ---------------------------------------------------------
 
-tNormsDialog::tNormsDialog(tNormsStore& store, QWidget* owner) : QDialog(owner), store_(store)
+tNormsDialog::tNormsDialog(tNormsStore& store, tSaveFolder& save_folder, QWidget* owner)
+    : QDialog(owner), store_(store), save_folder_(save_folder)
 {
     setObjectName(QStringLiteral("normsDialog"));
     setWindowTitle(QStringLiteral("Normative Data"));
@@ -524,9 +525,9 @@ bool tNormsDialog::export_to(const QString& file)
 void tNormsDialog::cmdExportClick()
 {
     QFileDialog dialog(this, QStringLiteral("Export Normative Data"));
-    prepare_save_dialog(dialog, {QStringLiteral("Normative data (*.txt)")},
+    prepare_save_dialog(dialog, save_folder_, {QStringLiteral("Normative data (*.txt)")},
                         QStringLiteral("normative_data.txt"));
-    const QString file = chosen_save_file(dialog);
+    const QString file = chosen_save_file(dialog, save_folder_);
     if (!file.isEmpty())
         export_to(file);
 }

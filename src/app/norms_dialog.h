@@ -8,6 +8,7 @@
 #pragma once
 
 #include "analysis/normative_data.h"
+#include "app/save_dialog.h"
 
 #include <QDialog>
 #include <QString>
@@ -90,7 +91,8 @@ private:
 // The sets and the choice.
 class tNormsDialog final : public QDialog {
 public:
-    tNormsDialog(tNormsStore& store, QWidget* owner);
+    // Export... starts in, and keeps, `save_folder`.
+    tNormsDialog(tNormsStore& store, tSaveFolder& save_folder, QWidget* owner);
 
     QListWidget* lstSets;
     QLabel* lblChosen;
@@ -123,4 +125,5 @@ private:
     bool keep(const tNormativeSet& set, const std::string& replacing);
 
     tNormsStore& store_;
+    tSaveFolder& save_folder_;
 };

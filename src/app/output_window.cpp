@@ -355,9 +355,9 @@ void tOutputWindow::cmdSaveOutputClick()
 bool tOutputWindow::save_output()
 {
     QFileDialog dialog(this);
-    prepare_save_dialog(dialog, {QStringLiteral("*.txt")},
+    prepare_save_dialog(dialog, *save_folder_, {QStringLiteral("*.txt")},
                         last_saved_file_.isEmpty() ? QStringLiteral("results.txt") : last_saved_file_);
-    const QString file_name = chosen_save_file_of_type(dialog, QStringLiteral("txt"));
+    const QString file_name = chosen_save_file_of_type(dialog, *save_folder_, QStringLiteral("txt"));
     if (file_name.isEmpty())
         return false;
     last_saved_file_ = file_name;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "analysis/analysis_run.h"
+#include "app/save_dialog.h"
 #include "render/chart_data.h"
 
 #include <QMainWindow>
@@ -75,6 +76,8 @@ public:
 
     // The window that Return to Worksheet shows (the worksheet, set at start-up).
     void set_worksheet(QWidget* worksheet) { worksheet_ = worksheet; }
+    // The last save folder, shared with the worksheet (by default its own).
+    void share_save_folder(tSaveFolder& folder) { save_folder_ = &folder; }
 
     // The memo's whole text: its lines separated by carriage return and line
     // feed. Save Output writes it in UTF-8.
@@ -117,6 +120,8 @@ protected:
 private:
     std::unique_ptr<tMemoReportSink> sink_;
     QWidget* worksheet_ = nullptr;
+    tSaveFolder own_save_folder_;
+    tSaveFolder* save_folder_ = &own_save_folder_;
     QString last_saved_file_; // proposed by the next Save Output
     bool unsaved_ = false;
     bool shown_before_ = false;

@@ -52,9 +52,9 @@ void tOutputWindow::mnuSaveAsPdfClick()
 bool tOutputWindow::save_pdf()
 {
     QFileDialog dialog(this);
-    prepare_save_dialog(dialog, {QStringLiteral("*.pdf")},
+    prepare_save_dialog(dialog, *save_folder_, {QStringLiteral("*.pdf")},
                         last_pdf_file_.isEmpty() ? QStringLiteral("results.pdf") : last_pdf_file_);
-    const QString file_name = chosen_save_file_of_type(dialog, QStringLiteral("pdf"));
+    const QString file_name = chosen_save_file_of_type(dialog, *save_folder_, QStringLiteral("pdf"));
     if (file_name.isEmpty())
         return false;
     last_pdf_file_ = file_name;
@@ -80,7 +80,7 @@ void tOutputWindow::mnuProfileChartClick()
     if (!last_chart_)
         return;
     if (!chart_window_)
-        chart_window_ = new tChartWindow(this);
+        chart_window_ = new tChartWindow(*save_folder_, this);
     chart_window_->set_chart(*last_chart_);
     chart_window_->exec();
 }

@@ -8,17 +8,10 @@
 
 namespace {
 
-// The folder of the last file chosen in any save dialog of this run.
-QString& last_save_folder()
+QString first_save_folder(const tSaveFolder& folder)
 {
-    static QString folder;
-    return folder;
-}
-
-QString first_save_folder()
-{
-    if (!last_save_folder().isEmpty() && QFileInfo(last_save_folder()).isDir())
-        return last_save_folder();
+    if (!folder.last.isEmpty() && QFileInfo(folder.last).isDir())
+        return folder.last;
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!documents.isEmpty() && QFileInfo(documents).isDir())
         return documents;
@@ -27,8 +20,8 @@ QString first_save_folder()
 
 } // namespace
 
-void prepare_save_dialog(QFileDialog& dialog, const QStringList& filters, const QString& proposed,
-                         const QString& selected_filter)
+void prepare_save_dialog(QFileDialog& dialog, const tSaveFolder& folder, const QStringList& filters,
+                         const QString& proposed, const QString& selected_filter)
 {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -38,7 +31,7 @@ void prepare_save_dialog(QFileDialog& dialog, const QStringList& filters, const 
     dialog.setSizeGripEnabled(true);
     // After the filter: choosing a filter may rewrite the name's extension.
     const bool bare = !proposed.contains(QLatin1Char('/')) && !proposed.contains(QDir::separator());
-    const QString file = bare ? QDir(first_save_folder()).filePath(proposed) : proposed;
+    const QString file = bare ? QDir(first_save_folder(folder)).filePath(proposed) : proposed;
     // The system's own dialog (Windows') takes the name only from selectFile
     // and would open in the current folder, and save there: the folder is
     // given by itself.
@@ -46,21 +39,21 @@ void prepare_save_dialog(QFileDialog& dialog, const QStringList& filters, const 
     dialog.selectFile(file);
 }
 
-QString chosen_save_file(QFileDialog& dialog)
+QString chosen_save_file(QFileDialog& dialog, tSaveFolder& folder)
 {
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty())
         return QString();
-    last_save_folder() = QFileInfo(chosen.front()).absolutePath();
+    folder.last = QFileInfo(chosen.front()).absolutePath();
     return chosen.front();
 }
 
-QString chosen_save_file_of_type(QFileDialog& dialog, const QString& suffix)
+QString chosen_save_file_of_type(QFileDialog& dialog, tSaveFolder& folder, const QString& suffix)
 {
     dialog.setDefaultSuffix(suffix);
-    const QString chosen = chosen_save_file(dialog);
+    const QString chosen = chosen_save_file(dialog, folder);
     if (chosen.isEmpty() || !QFileInfo(chosen).suffix().isEmpty())
         return chosen;
     const QString file = chosen + QLatin1Char('.') + suffix;

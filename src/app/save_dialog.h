@@ -6,21 +6,27 @@
 #include <QString>
 #include <QStringList>
 
+// The folder of the last file chosen in any save dialog of the program's
+// windows. The worksheet keeps it and lends it to the output window.
+struct tSaveFolder {
+    QString last;
+};
+
 // A save dialog with these name filters (the one given chosen, when it is)
 // and this proposed name. A name without a folder (the first save of its
-// kind) is proposed in the folder of the last file saved of any kind, or
-// before any save in the user's documents folder, never in whatever folder
-// the program was started from.
-void prepare_save_dialog(QFileDialog& dialog, const QStringList& filters, const QString& proposed,
-                         const QString& selected_filter = QString());
+// kind) is proposed in `folder`, the folder of the last file saved of any
+// kind, or before any save in the user's documents folder, never in whatever
+// folder the program was started from.
+void prepare_save_dialog(QFileDialog& dialog, const tSaveFolder& folder, const QStringList& filters,
+                         const QString& proposed, const QString& selected_filter = QString());
 
-// Runs the dialog; the chosen file, or an empty string when the user
-// cancelled or chose nothing.
-QString chosen_save_file(QFileDialog& dialog);
+// Runs the dialog; the chosen file (whose folder `folder` then keeps), or an
+// empty string when the user cancelled or chose nothing.
+QString chosen_save_file(QFileDialog& dialog, tSaveFolder& folder);
 
 // Runs a dialog for files of one type (`suffix`, as "txt"): a name typed
 // without an extension gets the type's. The dialog asks before it replaces
 // the file so named; a name that gets its extension only afterwards (a
 // system dialog that does not add it) is asked about here. The chosen file,
 // or an empty string when the user cancelled.
-QString chosen_save_file_of_type(QFileDialog& dialog, const QString& suffix);
+QString chosen_save_file_of_type(QFileDialog& dialog, tSaveFolder& folder, const QString& suffix);

@@ -10,6 +10,22 @@
 // system names none.
 std::string user_data_folder();
 
-// Sets the worksheet's folder for a program in `program_folder`. The data
-// folder, when chosen, is created by the first save.
-void choose_worksheet_folder(const std::string& program_folder);
+// The folder of a worksheet file.
+struct tWorksheetLocation {
+    // Empty: the folder of the executable.
+    std::string folder;
+    // The folder (the user's data folder) is created by the first save.
+    bool create_on_save = false;
+    // When `folder` holds no worksheet file at start, the one here (where a
+    // copy of the program kept it before) is read.
+    std::string earlier_folder;
+
+    // The worksheet file's full path.
+    std::string path() const;
+    // Creates the folder when it is to be created on save (may throw
+    // EInOutError); otherwise does nothing.
+    void create_folder() const;
+};
+
+// The worksheet's location for a program in `program_folder`.
+tWorksheetLocation choose_worksheet_location(const std::string& program_folder);

@@ -40,10 +40,6 @@
 
 namespace {
 
-std::string worksheet_folder_override;
-bool worksheet_folder_created_on_save = false;
-std::string earlier_worksheet_folder;
-
 // An error about the worksheet file says which file it is.
 EInOutError worksheet_file_error(const char* what, const std::string& path, const std::exception& error)
 {
@@ -149,28 +145,21 @@ private:
 
 } // namespace
 
-void set_worksheet_folder(const std::string& folder, bool create_on_save,
-                          const std::string& earlier_folder)
-{
-    worksheet_folder_override = folder;
-    worksheet_folder_created_on_save = create_on_save && !folder.empty();
-    earlier_worksheet_folder = earlier_folder;
-}
-
-std::string worksheet_path()
-{
-    if (worksheet_folder_override.empty())
-        return worksheet_file_path();
-    return worksheet_folder_override + "/" + DataFileName;
-}
-
-tWorksheetWindow::tWorksheetWindow(QWidget* parent)
+tWorksheetWindow::tWorksheetWindow(const tWorksheetLocation& location, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+                          | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      location_(location)
 {
     install_accessibility();
     build_controls();
     FormCreate();
+}
+
+void tWorksheetWindow::set_output_window(tOutputWindow* output)
+{
+    output_ = output;
+    if (output_)
+        output_->share_save_folder(save_folder_);
 }
 
 void tWorksheetWindow::build_controls()
@@ -328,7 +317,7 @@ QLabel* tWorksheetWindow::score_label(int k) const
 void tWorksheetWindow::FormCreate()
 {
     memoComments->clear();
-    clear_entered_matrix();
+    matrix_entry_.clear_entered();
     for (int k = 1; k <= 8; ++k)
         score_field(k)->clear();
     setWindowTitle(QString::fromStdString(AppTitle));
@@ -344,7 +333,8 @@ void tWorksheetWindow::FormCreate()
     DescripFld->setAccessibleName(QStringLiteral("Description"));
     // The caption's trailing blank is not spoken.
     btnclearData->setAccessibleName(btnclearData->text().trimmed());
-    set_worksheet_configuration();
+    // The template's configuration step: no matrix entry.
+    matrix_entry_.enabled = false;
     Pairs_vs_Deviations->setItemIndex(1);
     Bonferroni->setItemIndex(0);
     RadioGroup1->setItemIndex(4);
@@ -460,15 +450,15 @@ void tWorksheetWindow::memoCommentsKeyUp(int key)
 void tWorksheetWindow::LoadPreviousData()
 {
     tFieldTexts texts;
-    WorksheetRestoredFromFile = false;
-    std::string path = worksheet_path();
+    matrix_entry_.restored_from_file = false;
+    std::string path = location_.path();
     try {
-        WorksheetRestoredFromFile = load_worksheet_file(path, RestoredValueCount, texts);
-        if (!WorksheetRestoredFromFile && !earlier_worksheet_folder.empty()) {
+        matrix_entry_.restored_from_file = load_worksheet_file(path, RestoredValueCount, texts);
+        if (!matrix_entry_.restored_from_file && !location_.earlier_folder.empty()) {
             // Read once from where it was; the next Compute saves it in the
             // folder chosen now.
-            path = earlier_worksheet_folder + "/" + DataFileName;
-            WorksheetRestoredFromFile = load_worksheet_file(path, RestoredValueCount, texts);
+            path = location_.earlier_folder + "/" + DataFileName;
+            matrix_entry_.restored_from_file = load_worksheet_file(path, RestoredValueCount, texts);
         }
         for (int k = 1; k <= 8; ++k)
             score_field(k)->setText(QString::fromLatin1(texts[k - 1].c_str()));
@@ -489,12 +479,9 @@ void tWorksheetWindow::LoadPreviousData()
 // file is left as it is.
 void tWorksheetWindow::LoadNormativeData()
 {
-    const std::string sheet = worksheet_path();
+    const std::string sheet = location_.path();
     norms_store_.path = sheet.substr(0, sheet.rfind('/') + 1) + normative_sets_file_name;
-    norms_store_.before_save = [] {
-        if (worksheet_folder_created_on_save)
-            create_folder_path(worksheet_folder_override);
-    };
+    norms_store_.before_save = [this] { location_.create_folder(); };
     try {
         norms_store_.load();
     } catch (const std::exception& error) {
@@ -512,7 +499,7 @@ void tWorksheetWindow::show_chosen_norms()
 
 void tWorksheetWindow::cmdNormsClick()
 {
-    tNormsDialog dialog(norms_store_, this);
+    tNormsDialog dialog(norms_store_, save_folder_, this);
     dialog.exec();
     show_chosen_norms();
 }
@@ -522,10 +509,9 @@ void tWorksheetWindow::SaveCurrentData()
     tFieldTexts texts;
     for (int k = 1; k <= 8; ++k)
         texts[k - 1] = score_field(k)->score_text();
-    const std::string path = worksheet_path();
+    const std::string path = location_.path();
     try {
-        if (worksheet_folder_created_on_save)
-            create_folder_path(worksheet_folder_override);
+        location_.create_folder();
         save_worksheet_file(path, texts);
     } catch (const EInOutError& error) {
         // The report is still computed and shown; the box after it says
@@ -539,8 +525,8 @@ void tWorksheetWindow::btnclearDataClick()
     for (int k = 1; k <= 8; ++k)
         score_field(k)->clear();
     memoComments->clear();
-    delete_worksheet_file(worksheet_path());
-    clear_entered_matrix();
+    delete_worksheet_file(location_.path());
+    matrix_entry_.clear_entered();
     txtInput1->setFocus();
 }
 
@@ -560,6 +546,7 @@ void tWorksheetWindow::cmdComputeClick()
     inputs.notes_caption = lblComments->text().toUtf8().toStdString();
     inputs.app_title = AppTitle;
     inputs.norms = norms_store_.chosen_data();
+    inputs.matrix_entry = &matrix_entry_;
 
     tBusyCursor cursor;
     tAnalysisHooks hooks;

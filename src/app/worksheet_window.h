@@ -5,7 +5,9 @@
 // the last Compute from the worksheet file.
 #pragma once
 
+#include "analysis/analysis_run.h"
 #include "app/norms_dialog.h"
+#include "app/worksheet_folder.h"
 #include "numerics/distrib.h"
 
 #include <QWidget>
@@ -23,20 +25,12 @@ class tRadioGroup;
 class tScoreField;
 class tUserGuideWindow;
 
-// The folder of the worksheet file: the folder of the executable unless a
-// folder was set here (an empty folder restores that default). A folder set
-// with create_on_save (the user's data folder) is created by the first save.
-// When that folder holds no worksheet file at start, the one in
-// `earlier_folder` (where a copy of the program kept it before) is read.
-void set_worksheet_folder(const std::string& folder, bool create_on_save = false,
-                          const std::string& earlier_folder = std::string());
-// The worksheet file's full path.
-std::string worksheet_path();
-
 class tWorksheetWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit tWorksheetWindow(QWidget* parent = nullptr);
+    // Its worksheet file where `location` says (by default beside the program).
+    explicit tWorksheetWindow(const tWorksheetLocation& location = tWorksheetLocation(),
+                              QWidget* parent = nullptr);
 
     QPlainTextEdit* DescripFld;
     QFrame* Panel3;
@@ -69,6 +63,10 @@ public:
     QPushButton* ExitBtn;
     QLabel* lblNorms;      // the set the next Compute uses
 
+    // Whether Compute asks for a correlation matrix first, and the matrix
+    // entered last.
+    tMatrixEntry& matrix_entry() { return matrix_entry_; }
+
     // The user's sets of normative data and the one chosen.
     tNormsStore& normative_sets() { return norms_store_; }
 
@@ -77,7 +75,8 @@ public:
     QLabel* score_label(int k) const;
 
     // Where Compute writes its reports; without one, Compute does nothing.
-    void set_output_window(tOutputWindow* output) { output_ = output; }
+    // The output window shares the worksheet's last save folder.
+    void set_output_window(tOutputWindow* output);
 
     void cmdComputeClick();
     void btnclearDataClick();
@@ -93,12 +92,15 @@ protected:
 
 private:
     tOutputWindow* output_ = nullptr;
+    const tWorksheetLocation location_;
     // The Monte Carlo's generator: each Compute of the session continues it.
     tRandom_generator generator_;
+    tMatrixEntry matrix_entry_;
     // The tab order; an option group is one stop, entered on its checked item.
     std::vector<QWidget*> tab_stops_;
     tUserGuideWindow* guide_ = nullptr; // F1
     tNormsStore norms_store_;
+    tSaveFolder save_folder_; // of every save dialog of the program
 
     void build_controls();
     void FormCreate();

@@ -269,8 +269,6 @@ int run(const tOptions& options, const char* argv0)
         return exit_failure;
     }
 
-    set_worksheet_configuration();
-
     std::shared_ptr<const tNormativeData> norms;
     if (options.norms_path) {
         norms = read_norms_file(*options.norms_path);

@@ -21,7 +21,6 @@ inline tAnalysisInputs make_inputs(const std::array<std::string, 4>& texts, int 
                                    int correction = 0, int criterion_item = 4,
                                    std::vector<std::string> notes = {})
 {
-    set_worksheet_configuration();
     tAnalysisInputs inputs;
     inputs.score_texts = texts;
     inputs.label_captions = kCaptions;

@@ -190,27 +190,24 @@ TEST(Separator, ASinkWithForeignTextAlsoGetsIt)
     EXPECT_EQ(sink.lines[7], AppTitle);
 }
 
-// The matrix-entry branch, off in this program's configuration. Each test
-// turns it on after make_inputs (which applies the configuration).
+// The matrix-entry branch, off in this program's configuration: each test
+// hands the run a worksheet's matrix entry turned on.
 class MatrixEntryTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    tMatrixEntry entry;
+
+    tAnalysisInputs inputs_with_entry()
     {
-        WorksheetRestoredFromFile = false;
-        clear_entered_matrix();
-    }
-    void TearDown() override
-    {
-        MatrixEntryEnabled = false;
-        WorksheetRestoredFromFile = false;
-        clear_entered_matrix();
+        tAnalysisInputs inputs = make_inputs({"100", "100", "100", "100"});
+        entry.enabled = true;
+        inputs.matrix_entry = &entry;
+        return inputs;
     }
 };
 
 TEST_F(MatrixEntryTest, AbandonedRunSavesAndAppendsNothing)
 {
-    tAnalysisInputs inputs = make_inputs({"100", "100", "100", "100"});
-    MatrixEntryEnabled = true;
+    tAnalysisInputs inputs = inputs_with_entry();
     tLineSink sink;
     bool saved = false;
     tAnalysisHooks hooks;
@@ -225,14 +222,14 @@ TEST_F(MatrixEntryTest, AbandonedRunSavesAndAppendsNothing)
     EXPECT_EQ(outcome.result, tRunResult::Abandoned);
     EXPECT_FALSE(saved);
     EXPECT_TRUE(sink.lines.empty());
-    EXPECT_EQ(EnteredMatrix[1][2], 0.0) << "an abandoned entry must not reach the worksheet";
+    EXPECT_EQ(entry.entered[1][2], 0.0) << "an abandoned entry must not reach the worksheet";
 }
 
 TEST_F(MatrixEntryTest, InvalidFieldStopsBeforeTheDialog)
 {
     tRecordingTest recording;
-    tAnalysisInputs inputs = make_inputs({"100", "", "100", "100"});
-    MatrixEntryEnabled = true;
+    tAnalysisInputs inputs = inputs_with_entry();
+    inputs.score_texts[1] = "";
     bool opened = false;
     tAnalysisHooks hooks;
     hooks.matrix_entry = [&](tEntryMatrix&, int, int) {
@@ -246,8 +243,7 @@ TEST_F(MatrixEntryTest, InvalidFieldStopsBeforeTheDialog)
 
 TEST_F(MatrixEntryTest, FreshIdentityIsOfferedAndTheEditIsKept)
 {
-    tAnalysisInputs inputs = make_inputs({"100", "100", "100", "100"});
-    MatrixEntryEnabled = true;
+    tAnalysisInputs inputs = inputs_with_entry();
     tLineSink with_entry;
     tAnalysisHooks hooks;
     hooks.matrix_entry = [&](tEntryMatrix& m, int, int) {
@@ -261,12 +257,12 @@ TEST_F(MatrixEntryTest, FreshIdentityIsOfferedAndTheEditIsKept)
     };
     ASSERT_EQ(run_analysis(inputs, with_entry, hooks).result, tRunResult::Completed);
     // Row 3, column 1 of the worksheet's matrix.
-    EXPECT_EQ(EnteredMatrix[3][1], 0.25);
-    EXPECT_EQ(EnteredMatrix[2][2], 1.0);
+    EXPECT_EQ(entry.entered[3][1], 0.25);
+    EXPECT_EQ(entry.entered[2][2], 1.0);
 
     // The analysis keeps the built-in correlations: the profile block is the
     // same as without matrix entry.
-    MatrixEntryEnabled = false;
+    entry.enabled = false;
     tLineSink without_entry;
     run_analysis(inputs, without_entry, {});
     const std::vector<std::string> tail_a(with_entry.lines.end() - 2, with_entry.lines.end());
@@ -276,10 +272,9 @@ TEST_F(MatrixEntryTest, FreshIdentityIsOfferedAndTheEditIsKept)
 
 TEST_F(MatrixEntryTest, RestoredWorksheetOffersItsOwnMatrix)
 {
-    tAnalysisInputs inputs = make_inputs({"100", "100", "100", "100"});
-    MatrixEntryEnabled = true;
-    WorksheetRestoredFromFile = true;
-    EnteredMatrix[2][1] = 0.7; // row 2, column 1
+    tAnalysisInputs inputs = inputs_with_entry();
+    entry.restored_from_file = true;
+    entry.entered[2][1] = 0.7; // row 2, column 1
     tAnalysisHooks hooks;
     double offered = -1;
     hooks.matrix_entry = [&](tEntryMatrix& m, int, int) {
@@ -289,17 +284,16 @@ TEST_F(MatrixEntryTest, RestoredWorksheetOffersItsOwnMatrix)
     tLineSink sink;
     run_analysis(inputs, sink, hooks);
     EXPECT_EQ(offered, 0.7);
-    EXPECT_EQ(EnteredMatrix[2][1], 0.7);
+    EXPECT_EQ(entry.entered[2][1], 0.7);
 }
 
 // After a restore the worksheet file brings back only the scores, so
-// EnteredMatrix is still all zeros; the dialog's read-only diagonal must
+// the entered matrix is still all zeros; the dialog's read-only diagonal must
 // nevertheless show 1, or the user could not correct it.
 TEST_F(MatrixEntryTest, RestoredWorksheetStillOffersAUnitDiagonal)
 {
-    tAnalysisInputs inputs = make_inputs({"100", "100", "100", "100"});
-    MatrixEntryEnabled = true;
-    WorksheetRestoredFromFile = true;
+    tAnalysisInputs inputs = inputs_with_entry();
+    entry.restored_from_file = true;
     tAnalysisHooks hooks;
     hooks.matrix_entry = [&](tEntryMatrix& m, int, int) {
         for (int column = 1; column <= 4; ++column)
@@ -309,7 +303,7 @@ TEST_F(MatrixEntryTest, RestoredWorksheetStillOffersAUnitDiagonal)
     };
     tLineSink sink;
     ASSERT_EQ(run_analysis(inputs, sink, hooks).result, tRunResult::Completed);
-    EXPECT_EQ(EnteredMatrix[3][3], 1.0);
+    EXPECT_EQ(entry.entered[3][3], 1.0);
 }
 
 } // namespace

@@ -46,7 +46,7 @@ QByteArray bytes_of(const QString& path)
 
 TEST_F(tWorksheetFolderTest, WritableProgramFolderKeepsTheFileBesideTheProgram)
 {
-    choose_worksheet_folder(folder.path().toStdString());
+    location = choose_worksheet_location(folder.path().toStdString());
     start();
     compute_four_scores();
     EXPECT_EQ(file_bytes(), SAVED);
@@ -58,8 +58,8 @@ TEST_F(tWorksheetFolderTest, WritableProgramFolderKeepsTheFileBesideTheProgram)
 // the file there.
 TEST_F(tWorksheetFolderTest, UnwritableProgramFolderUsesTheUsersDataFolder)
 {
-    choose_worksheet_folder("/proc");
-    EXPECT_EQ(worksheet_path(), data_file.toStdString());
+    location = choose_worksheet_location("/proc");
+    EXPECT_EQ(location.path(), data_file.toStdString());
     start();
     EXPECT_FALSE(QFileInfo::exists(folder.filePath(QStringLiteral("share"))));
     compute_four_scores();
@@ -89,7 +89,7 @@ TEST_F(tWorksheetFolderTest, FileBesideTheProgramIsReadWhenTheDataFolderHasNone)
         old.write("91 92 93 94     ");
     }
     const std::string data_folder = QFileInfo(data_file).path().toStdString();
-    set_worksheet_folder(data_folder, true, beside.toStdString());
+    location = {data_folder, true, beside.toStdString()};
     start();
     EXPECT_EQ(ws->txtInput1->text(), "91");
     EXPECT_EQ(ws->txtInput4->text(), "94");
@@ -104,7 +104,7 @@ TEST_F(tWorksheetFolderTest, FileBesideTheProgramIsReadWhenTheDataFolderHasNone)
 // says which file could not be saved and why.
 TEST_F(tWorksheetFolderTest, SaveErrorNamesTheWorksheetFile)
 {
-    set_worksheet_folder("/proc/brenlow-no-such-folder", true);
+    location = {"/proc/brenlow-no-such-folder", true, ""};
     start();
     enter_scores(QStringLiteral("100"), QStringLiteral("95"), QStringLiteral("110.5"), QStringLiteral("87"));
     tSeenBox seen;

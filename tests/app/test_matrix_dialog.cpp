@@ -597,29 +597,17 @@ TEST(MatrixDialogBoxes, RangeMessageIsAnInformationBoxAndTheQuestionAConfirmatio
 
 namespace {
 
-// Turns the matrix option on with an empty EnteredMatrix, and puts the
-// program-wide values back afterwards.
+// A worksheet's matrix entry, turned on, handed to the runs.
 class MatrixEntryRun : public MatrixDialog {
 protected:
-    void SetUp() override
-    {
-        saved_enabled_ = MatrixEntryEnabled;
-        saved_restored_ = WorksheetRestoredFromFile;
-        set_worksheet_configuration();
-        MatrixEntryEnabled = true;
-        WorksheetRestoredFromFile = false;
-        clear_entered_matrix();
-    }
-    void TearDown() override
-    {
-        MatrixEntryEnabled = saved_enabled_;
-        WorksheetRestoredFromFile = saved_restored_;
-        clear_entered_matrix();
-    }
+    tMatrixEntry entry;
 
-    static tAnalysisInputs valid_inputs()
+    void SetUp() override { entry.enabled = true; }
+
+    tAnalysisInputs valid_inputs()
     {
         tAnalysisInputs inputs;
+        inputs.matrix_entry = &entry;
         inputs.score_texts = {"100", "95", "110", "90"};
         inputs.label_captions = {"Verbal Comprehension Index score:",
                                  "Perceptual Reasoning Index score:",
@@ -643,10 +631,6 @@ protected:
     }
 
     tEntryMatrix last_copy{};
-
-private:
-    bool saved_enabled_ = false;
-    bool saved_restored_ = false;
 };
 
 } // namespace
@@ -674,7 +658,7 @@ TEST_F(MatrixEntryRun, ReturnAfterARefusedContinueDiscardsTheCopyAndTheNextRunSt
     EXPECT_NEAR(last_copy[1][2], 0.5, TOL_PARSED) << "the dialog did store into the copy";
     for (int row = 1; row <= 4; ++row)
         for (int column = 1; column <= 4; ++column)
-            EXPECT_EQ(EnteredMatrix[row][column], 0.0) << row << "," << column;
+            EXPECT_EQ(entry.entered[row][column], 0.0) << row << "," << column;
 
     // Second run: the identity again, not the abandoned copy.
     recorder.messages.clear();
@@ -696,16 +680,16 @@ TEST_F(MatrixEntryRun, ReturnAfterARefusedContinueDiscardsTheCopyAndTheNextRunSt
     const std::vector<std::string> expected{default_question(4, 1), default_question(3, 2),
                                             default_question(4, 2), default_question(4, 3)};
     EXPECT_EQ(questions(), expected);
-    // EnteredMatrix is [row][column]; the dialog mirrors into both triangles.
-    EXPECT_NEAR(EnteredMatrix[2][1], 0.5, TOL_PARSED);
-    EXPECT_NEAR(EnteredMatrix[1][2], 0.5, TOL_PARSED);
-    EXPECT_NEAR(EnteredMatrix[3][1], -0.25, TOL_PARSED);
-    EXPECT_NEAR(EnteredMatrix[1][3], -0.25, TOL_PARSED);
+    // The entered matrix is [row][column]; the dialog mirrors into both triangles.
+    EXPECT_NEAR(entry.entered[2][1], 0.5, TOL_PARSED);
+    EXPECT_NEAR(entry.entered[1][2], 0.5, TOL_PARSED);
+    EXPECT_NEAR(entry.entered[3][1], -0.25, TOL_PARSED);
+    EXPECT_NEAR(entry.entered[1][3], -0.25, TOL_PARSED);
     for (int k = 1; k <= 4; ++k)
-        EXPECT_EQ(EnteredMatrix[k][k], 1.0);
+        EXPECT_EQ(entry.entered[k][k], 1.0);
 
-    // A worksheet restored from its file starts from EnteredMatrix.
-    WorksheetRestoredFromFile = true;
+    // A worksheet restored from its file starts from its entered matrix.
+    entry.restored_from_file = true;
     drive_next_dialog(
         [](QDialog* d) {
             EXPECT_EQ(cell(d, 1, 2)->text(), "0.500");
@@ -716,7 +700,7 @@ TEST_F(MatrixEntryRun, ReturnAfterARefusedContinueDiscardsTheCopyAndTheNextRunSt
     tLineSink again;
     EXPECT_EQ(run_analysis(inputs, again, hooks).result, tRunResult::Abandoned);
     EXPECT_TRUE(driven);
-    EXPECT_NEAR(EnteredMatrix[2][1], 0.5, TOL_PARSED);
+    EXPECT_NEAR(entry.entered[2][1], 0.5, TOL_PARSED);
 }
 
 // --- The dialog from the worksheet's Compute -------------------------------------
@@ -725,13 +709,12 @@ TEST_F(MatrixEntryRun, ComputeOnTheWorksheetOpensTheDialogAndReturnShowsTheWorks
 {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    set_worksheet_folder(folder.path().toStdString());
     {
-        tWorksheetWindow worksheet;
+        tWorksheetWindow worksheet(tWorksheetLocation{folder.path().toStdString(), false, {}});
         tOutputWindow results;
         worksheet.set_output_window(&results);
         results.set_worksheet(&worksheet);
-        MatrixEntryEnabled = true; // the creation step turned it off
+        worksheet.matrix_entry().enabled = true; // the creation step turned it off
         worksheet.show();
         worksheet.txtInput1->setText(QStringLiteral("100"));
         worksheet.txtInput2->setText(QStringLiteral("95"));
@@ -766,7 +749,6 @@ TEST_F(MatrixEntryRun, ComputeOnTheWorksheetOpensTheDialogAndReturnShowsTheWorks
         EXPECT_FALSE(results.memoResults->toPlainText().isEmpty());
         for (int row = 1; row <= 4; ++row)
             for (int column = 1; column <= 4; ++column)
-                EXPECT_EQ(EnteredMatrix[row][column], row == column ? 1.0 : 0.0);
+                EXPECT_EQ(worksheet.matrix_entry().entered[row][column], row == column ? 1.0 : 0.0);
     }
-    set_worksheet_folder("");
 }

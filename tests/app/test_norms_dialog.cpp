@@ -58,7 +58,8 @@ TEST_F(tWorksheetTest, NormativeDataAreEnteredCheckedChosenAndRemembered)
     EXPECT_EQ(normative_set_text(set_dialog.set()),
               "name: Edition B\nreliabilities: 0.93 0.91 0.92 0.88\ncorrelations:\n1\n0.58 1\n0.6 0.55 1\n0.41 0.5 0.47 1\n");
 
-    tNormsDialog dialog(ws->normative_sets(), ws.get());
+    tSaveFolder save_folder;
+    tNormsDialog dialog(ws->normative_sets(), save_folder, ws.get());
     const QString bad = folder.filePath(QStringLiteral("bad.txt"));
     QFile file(bad);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));

@@ -5,6 +5,7 @@
 #include "app/help_window.h"
 #include "app/output_window.h"
 #include "app/qt_messages.h"
+#include "app/worksheet_window.h"
 #include "storage/worksheet_config.h"
 #include "modal_helper.h"
 
@@ -316,6 +317,38 @@ TEST_F(OutputWindow, FirstSaveOfAKindOpensWhereTheLastFileWasSaved)
     window.cmdSaveOutput->click();
     EXPECT_EQ(text.directory, QDir(path("texts")).absolutePath()); // its own kind's folder
     EXPECT_EQ(text.proposed_name, "out.txt");
+}
+
+// The last folder belongs to the program's windows, the worksheet's Export
+// included; another program's windows (here, windows of their own) start
+// afresh.
+TEST_F(OutputWindow, TheLastSaveFolderIsSharedWithTheWorksheetAndNoOneElse)
+{
+    tWorksheetWindow worksheet(tWorksheetLocation{dir.path().toStdString(), false, {}});
+    worksheet.set_output_window(&window);
+    window.report_sink().append("x");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("texts"));
+    answer_save_dialog(path("texts/out.txt"));
+    window.cmdSaveOutput->click();
+    ASSERT_TRUE(QFile::exists(path("texts/out.txt")));
+
+    tSaveDialogSeen exported;
+    on_next_modal([&exported](QWidget* dialog) {
+        answer_save_dialog(QString(), &exported);
+        QMetaObject::invokeMethod(dialog->findChild<QPushButton*>(QStringLiteral("cmdExport")), "click");
+        qobject_cast<QDialog*>(dialog)->reject();
+    });
+    worksheet.cmdNormsClick();
+    ASSERT_TRUE(exported.seen);
+    EXPECT_EQ(exported.directory, QDir(path("texts")).absolutePath());
+
+    tOutputWindow other;
+    other.report_sink().append("x");
+    tSaveDialogSeen fresh;
+    answer_save_dialog(QString(), &fresh);
+    other.cmdSaveOutput->click();
+    ASSERT_TRUE(fresh.seen);
+    EXPECT_NE(fresh.directory, QDir(path("texts")).absolutePath());
 }
 
 TEST_F(OutputWindow, SaveEndsWithALineEndOnlyWhenTheLastLineIsEmpty)

@@ -70,7 +70,8 @@ TEST_F(tWorksheetTest, OutputWindowFitsASmallScreenWithItsMenuBar)
 TEST_F(tWorksheetTest, ChartWindowFitsASmallScreenWhole)
 {
     start();
-    tChartWindow chart;
+    tSaveFolder save_folder;
+    tChartWindow chart(save_folder);
     chart.fit_chart_to(small_screen, frame);
     EXPECT_LE(chart.width() + frame.width(), small_screen.width());
     EXPECT_LE(chart.height() + frame.height(), small_screen.height());

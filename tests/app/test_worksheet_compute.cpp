@@ -94,7 +94,7 @@ TEST_F(tWorksheetTest, ComputeWritesTheFileAndTheNextStartRestoresIt)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     restart();
-    EXPECT_TRUE(WorksheetRestoredFromFile);
+    EXPECT_TRUE(ws->matrix_entry().restored_from_file);
     EXPECT_EQ(ws->txtInput1->text(), QStringLiteral("100"));
     EXPECT_EQ(ws->txtInput2->text(), QStringLiteral("95"));
     EXPECT_EQ(ws->txtInput3->text(), QStringLiteral("110.5"));
@@ -145,7 +145,7 @@ TEST_F(tWorksheetTest, MalformedFileAtStartIsReportedAndTheWorksheetShown)
     EXPECT_TRUE(seen.text.endsWith(QStringLiteral("\r\rInvalid numeric input."))) << seen.text.toStdString();
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
     EXPECT_TRUE(ws->isVisible());
-    EXPECT_FALSE(WorksheetRestoredFromFile);
+    EXPECT_FALSE(ws->matrix_entry().restored_from_file);
     EXPECT_EQ(ws->txtInput1->text(), QStringLiteral("100")); // read before the fault
     EXPECT_TRUE(ws->txtInput2->text().isEmpty());
     for (int k = 1; k <= 8; ++k)
@@ -160,7 +160,7 @@ TEST_F(tWorksheetTest, ClearDataEmptiesFieldsNotesAndFileButKeepsTheOptions)
     ws->Pairs_vs_Deviations->setItemIndex(0);
     ws->Bonferroni->setItemIndex(1);
     ws->RadioGroup1->setItemIndex(6);
-    EnteredMatrix[2][1] = 0.5;
+    ws->matrix_entry().entered[2][1] = 0.5;
     ws->txtInput3->setFocus();
 
     QTest::mouseClick(ws->btnclearData, Qt::LeftButton);
@@ -169,7 +169,7 @@ TEST_F(tWorksheetTest, ClearDataEmptiesFieldsNotesAndFileButKeepsTheOptions)
         EXPECT_TRUE(ws->score_field(k)->text().isEmpty()) << k;
     EXPECT_TRUE(ws->memoComments->toPlainText().isEmpty());
     EXPECT_FALSE(file_exists());
-    EXPECT_EQ(EnteredMatrix[2][1], 0.0);
+    EXPECT_EQ(ws->matrix_entry().entered[2][1], 0.0);
     EXPECT_EQ(focused(), ws->txtInput1);
     EXPECT_EQ(ws->Pairs_vs_Deviations->itemIndex(), 0);
     EXPECT_EQ(ws->Bonferroni->itemIndex(), 1);
@@ -258,8 +258,8 @@ TEST_F(tWorksheetTest, NotesReachTheReportAsDisplayedLines)
 // and a box says the scores were not saved.
 TEST_F(tWorksheetTest, UnwritableFileShowsTheReportAndSaysTheScoresWereNotSaved)
 {
+    location.folder = folder.filePath(QStringLiteral("no-such-folder")).toStdString();
     start();
-    set_worksheet_folder(folder.filePath(QStringLiteral("no-such-folder")).toStdString());
     enter_scores(QStringLiteral("100"), QStringLiteral("95"), QStringLiteral("110"),
                  QStringLiteral("87"));
     tSeenBox seen;

@@ -90,18 +90,19 @@ protected:
     std::unique_ptr<tUnansweredBoxGuard> guard;
     std::unique_ptr<tWorksheetWindow> ws;
     std::unique_ptr<tOutputWindow> results;
+    // Where the worksheet started next keeps its file: the test's own folder.
+    tWorksheetLocation location;
 
     void SetUp() override
     {
         ASSERT_TRUE(folder.isValid());
-        set_worksheet_folder(folder.path().toStdString());
+        location.folder = folder.path().toStdString();
         guard = std::make_unique<tUnansweredBoxGuard>();
     }
 
     void TearDown() override
     {
         stop();
-        set_worksheet_folder("");
         EXPECT_TRUE(guard->unanswered.empty())
             << "unanswered box: " << guard->unanswered.front().toStdString();
     }
@@ -110,7 +111,7 @@ protected:
     // hidden output window, the message seam; then the worksheet is shown.
     void start()
     {
-        ws = std::make_unique<tWorksheetWindow>();
+        ws = std::make_unique<tWorksheetWindow>(location);
         results = std::make_unique<tOutputWindow>();
         ws->set_output_window(results.get());
         results->set_worksheet(ws.get());

@@ -44,10 +44,10 @@ TEST_F(tWorksheetTest, FirstStartShowsEmptyFieldsDefaultsAndFocusInTheFirstField
     EXPECT_EQ(focused(), ws->txtInput1);
     EXPECT_TRUE(ws->memoComments->toPlainText().isEmpty());
     EXPECT_EQ(ws->memoComments->height(), kCollapsed);
-    EXPECT_FALSE(WorksheetRestoredFromFile);
+    EXPECT_FALSE(ws->matrix_entry().restored_from_file);
     EXPECT_EQ(ActiveInputCount, 4);
     EXPECT_EQ(RestoredValueCount, 4);
-    EXPECT_FALSE(MatrixEntryEnabled);
+    EXPECT_FALSE(ws->matrix_entry().enabled);
     EXPECT_FALSE(GridEnabled);
 }
 
