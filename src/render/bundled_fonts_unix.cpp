@@ -3,3 +3,8 @@
 #include "render/bundled_fonts.h"
 
 void load_bundled_fonts() {}
+
+QFont::HintingPreference document_font_hinting()
+{
+    return QFont::PreferDefaultHinting;
+}

@@ -128,8 +128,7 @@ void draw_whole_notes(QPainter& painter, const QPaintDevice& device, const QRect
     broken.replace(QChar(QChar::LineSeparator), QLatin1Char('\n'));
     QString run_on = notes;
     run_on.replace(QChar(QChar::LineSeparator), QStringLiteral(" / "));
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
+    QFont font = chart_sans_font();
     QString text = QStringLiteral("Notes: ") + run_on;
     font.setPointSizeF(9);
     for (const double points : {9.0, 8.0, 7.0}) {
@@ -150,8 +149,7 @@ void draw_whole_notes(QPainter& painter, const QPaintDevice& device, const QRect
 
 QFont footer_font()
 {
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
+    QFont font = chart_sans_font();
     font.setPointSize(8);
     return font;
 }

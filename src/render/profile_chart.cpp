@@ -3,6 +3,8 @@
 // the image files and the PDF page show the same chart.
 #include "render/profile_chart.h"
 
+#include "render/bundled_fonts.h"
+
 #include <QFont>
 #include <QFontMetricsF>
 #include <QLocale>
@@ -13,6 +15,14 @@
 #include <algorithm>
 #include <cmath>
 #include <vector>
+
+QFont chart_sans_font()
+{
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setHintingPreference(document_font_hinting());
+    return font;
+}
 
 namespace {
 
@@ -51,8 +61,7 @@ double note_row_height(int pixels)
 
 QFont notes_font(int pixels, bool italic)
 {
-    QFont f(QStringLiteral("Liberation Sans"));
-    f.setStyleHint(QFont::SansSerif);
+    QFont f = chart_sans_font();
     f.setPixelSize(pixels);
     f.setItalic(italic);
     return f;
@@ -74,8 +83,7 @@ bool italic_has_all(const QString& text)
 // The chart's sans font at `pixels` device pixels.
 QFont chart_font(double pixels, bool bold = false, bool italic = false)
 {
-    QFont f(QStringLiteral("Liberation Sans"));
-    f.setStyleHint(QFont::SansSerif);
+    QFont f = chart_sans_font();
     f.setPixelSize(std::max(1, int(std::lround(pixels))));
     f.setBold(bold);
     f.setItalic(italic);

@@ -13,6 +13,7 @@
 #include "render/chart_data.h"
 
 #include <QColor>
+#include <QFont>
 #include <QRectF>
 #include <QStringList>
 
@@ -84,6 +85,10 @@ QString chart_low_cut_text(const tChartData& data);
 QString chart_diff_value_text(const tChartData& data, int i);
 
 void draw_profile_chart(QPainter& painter, const QRectF& rect, const tChartData& data);
+
+// Liberation Sans, in which the chart and the documents' headings and
+// footers are drawn (the caller sets size, weight and slant).
+QFont chart_sans_font();
 
 // The chart's figures as text, for a screen reader: each score with its 95%
 // limits and whether it is abnormally low, the cut, and each deviation or
