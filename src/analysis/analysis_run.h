@@ -80,9 +80,9 @@ struct tAnalysisHooks {
     // Called after the computation, before the first report line (the window
     // shows the output window, hides the worksheet and sets the caption).
     std::function<void()> hand_over;
-    // Only when the inputs' matrix entry is enabled: opens the matrix-entry dialog on a fresh
-    // matrix (columns = rows = 4). Returns true when the user chose to return
-    // to the worksheet, which abandons the run.
+    // Only when the inputs' matrix entry is enabled: opens the matrix-entry
+    // dialog on a fresh matrix (columns = rows = 4). Returns true when the
+    // user chose to return to the worksheet, which abandons the run.
     std::function<bool(tEntryMatrix& matrix, int columns, int rows)> matrix_entry;
 };
 

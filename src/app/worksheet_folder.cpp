@@ -15,6 +15,11 @@ std::string tWorksheetLocation::path() const
     return folder + "/" + DataFileName;
 }
 
+std::string tWorksheetLocation::earlier_path() const
+{
+    return earlier_folder + "/" + DataFileName;
+}
+
 void tWorksheetLocation::create_folder() const
 {
     if (create_on_save && !folder.empty())

@@ -20,8 +20,9 @@ struct tWorksheetLocation {
     // copy of the program kept it before) is read.
     std::string earlier_folder;
 
-    // The worksheet file's full path.
+    // The worksheet file's full path, and its path in the earlier folder.
     std::string path() const;
+    std::string earlier_path() const;
     // Creates the folder when it is to be created on save (may throw
     // EInOutError); otherwise does nothing.
     void create_folder() const;

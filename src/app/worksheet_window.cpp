@@ -457,7 +457,7 @@ void tWorksheetWindow::LoadPreviousData()
         if (!matrix_entry_.restored_from_file && !location_.earlier_folder.empty()) {
             // Read once from where it was; the next Compute saves it in the
             // folder chosen now.
-            path = location_.earlier_folder + "/" + DataFileName;
+            path = location_.earlier_path();
             matrix_entry_.restored_from_file = load_worksheet_file(path, RestoredValueCount, texts);
         }
         for (int k = 1; k <= 8; ++k)
