@@ -81,9 +81,10 @@ constexpr double unit_roundoff_x = 0x1p-64; // extended: 2^-11 of the double's
 //     extended q at least that far from the extended -4 ln u, which is
 //     2^-8.8 of the smallest margin, 8e;
 //   the second-order terms and the rounding of the margin tests themselves:
-//     below 2^-40.
-// 2^-9 + 2^-8.8 + 2^-40 < 2^-7. The trials' bounds (tTrial_margins) hold the
-// extended side already; for them it covers the second-order terms.
+//     below 2^-20.3, at the generator's smallest u (see tCandidate_margins).
+// 2^-9 + 2^-8.8 + 2^-20.3 < 2^-7.8. The trials' bounds (tTrial_margins) hold
+// the extended deviates' errors already; for them it covers the extended
+// arithmetic after them (2^-10.6) and the second-order terms (2^-46.8).
 constexpr double safety = 1 + 0x1p-7;
 
 // Deviates whose u lies below this are stored as NaN, which sends their
@@ -113,7 +114,8 @@ constexpr std::int64_t needs_log = 2; // the logarithm decides, or else extended
 //   x = v (1/u)          |dx| <= 6e / u + 4e |x|
 //   q = x x              |dq| <= e eq,  eq = 12 |x| / u + 9 q
 //   L = -4 ln u          |dL| <= 4 (2e + 8e |ln u|) = e (8 + 8L)
-//                        (the C library's log within 4 ulps, of 2e |ln u| each)
+//                        (the C library's log within 4 ulps, of at most
+//                        2e |ln u| each: measured, see below)
 // The extended computation obeys the same bounds with 2^-64 in place of e
 // (k / 4 times them in the logarithm's own term if that is within k ulps).
 //   The reference accepts when q <= A = 6 - 8u + 2u^2, or else when
@@ -147,16 +149,38 @@ constexpr std::int64_t needs_log = 2; // the logarithm decides, or else extended
 // sign and beyond (safety - 1 - 2^-9) 8e > 95 x 2^-64.
 //   Each part of that margin is an error the double q - L can carry: 8 is
 // L's error from u's (4 x 1.48e = 5.92e, with room for the safety's share);
-// 8L the logarithm's own, 4 ulps of |ln u| times 4 (what the C libraries of
-// both systems promise); 9q q's relative error (twice x's 4e, and the
-// product's rounding). The margin is also taken where the series bounds
-// leave q between them at u <= near_one, where L reaches 86; there q is
-// near L, and the constant's room of 2.08e would hold 8L + 9q,
-// about 17L, only for L < 0.12 (u > 0.97).
+// 8L the logarithm's own, 4 ulps of |ln u| times 4; 9q q's relative error
+// (twice x's 4e, and the product's rounding). The margin is also taken where
+// the series bounds leave q between them at u <= near_one, where L reaches
+// 86; there q is near L, and the constant's room of 2.08e would hold
+// 8L + 9q, about 17L, only for L < 0.12 (u > 0.97).
 // That is as far as the reference's quick bounds need: where u > near_one,
 // its A exceeds the exact -4 ln u by at most 30 x 2^-64, its B falls short of
 // it by at most 13 x 2^-64, and its L lies within 5 x 2^-64 of it. Within the
 // margin the extended test decides.
+//   Neither glibc nor MinGW-w64 states a bound for log, so the 4 ulps are
+// measured: MonteCarloMargins.LibraryLogIsWithinFourUlpsOverTheGeneratorsRange
+// takes std::log(double) against log_ext at 4.3 million u over the
+// generator's whole range, 2^-31 to 1 - 2^-26.2 (every u at both ends, the
+// powers of two, points near 1, a pseudo-random sweep), and fails above 4
+// ulps. glibc 2.36 errs by at most 0.517 ulp (at u = 0x1.d1f6d7f1144edp-1),
+// MinGW-w64 10's log, linked in statically and run under Wine, by 0.501 (at
+// u = 0x1.ade000c49381ep-20).
+//   The margin is first-order: safety covers the products of two errors.
+// The largest carry v's error 6e divided twice by u: dx^2 holds
+// (6e / u)^2, and eq taken at the double x and 1/u instead of the exact
+// ones falls short by 12e |dx| / u, so 108 e^2 / u^2 together. The others
+// are small multiples of e: x's cross terms in q, q's own error inside
+// 9q, and eq's three roundings, at most 24e of e eq; the logarithm's error
+// times u's, and 8L taken at the double L, 101 e^2 and 64 e^2 L (13e of 8e,
+// 8e of 8eL); the rounding of q - L and of the margin, 4e of it. 49e =
+// 2^-47.4 in all. Against the margin e (eq + 8 + 8L), 108 e^2 / u^2 is
+// below 108e / 8u^2 < 14e above near_one; at u <= near_one the margin is
+// taken only for q >= lower, so eq >= 12 sqrt(lower) / u, and the share
+// 9e / (u sqrt(lower)) is largest at the generator's smallest u, 2^-31,
+// where lower = 8.33: 2^-20.4. So the second-order terms stay below
+// 2^-20.3 of the margin (2^-47 above near_one), against the 2^-8.1 that
+// safety leaves after its other two shares.
 struct tCandidate_margins {
     double scale;   // the generator's output scale, in double
     double rou;     // sqrt(2/e), in double
@@ -205,11 +229,19 @@ struct tLane_block {
 // covers the comparison of each |d| with its limit. It covers y < cut too:
 // double and extended can disagree there only when y - cut in double lies
 // within E_y + e |cut| of 0, which needs |cut| <= Y + 2 E_y, and then
-// E_y + e |cut| <= 2 E_y + e Y (1 + 2e) < E_d. The extended side's own
-// errors (of y, the mean, d and r: below (3m + 6) 2^-64 Y) and the
-// second-order terms stay below 2^-7 of tol >= (3m + 4) e Y, which safety
-// covers. When each double-precision difference exceeds tol, the trial's
-// three counts are the extended ones. A NaN deviate fails every margin test.
+// E_y + e |cut| <= 2 E_y + e Y (1 + 2e) < E_d.
+//   Safety covers the rest, against tol >= (3m + 4) e Y (E_y >= (m + 1) e Y):
+// the extended side's own errors after its deviates (of y, the mean, d and
+// r), below (3m + 6) 2^-64 Y, at most 9/7 x 2^-11 = 2^-10.6 of tol; and the
+// second-order terms. E_x needs none: v's error is below 4.6e, not 6e. In
+// y, the mean and d the products of two errors (L's rounding times the
+// deviates', the sums' m e times their own and the values' excess over Y)
+// are at most (2m + 4) e of E_d; crit * sd's are 3 e^2 T, e of 3eT; tol's
+// own computation rounds along m + 7 operations and the margin test's
+// subtraction once. Below (3m + 13) e of tol in all, 73e = 2^-46.8 at
+// m = max_dim: 2^-10.6 + 2^-46.8 < 2^-10.5, within 2^-7.
+//   When each double-precision difference exceeds tol, the trial's three
+// counts are the extended ones. A NaN deviate fails every margin test.
 struct tTrial_margins {
     double L[max_dim][max_dim];
     double cut;
