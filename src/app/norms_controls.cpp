@@ -34,7 +34,6 @@ QLabel* norms_label(const QString& text, QWidget* parent, const QRect& geometry)
 {
     auto* l = new QLabel(text, parent);
     l->setGeometry(geometry);
-    l->setTextFormat(Qt::PlainText); // a set's name is never markup
     return l;
 }
 

@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 
 namespace {
@@ -60,6 +61,9 @@ tNormsCorrelationsDialog::tNormsCorrelationsDialog(const tCorrelations& start, Q
             if (i == j) {
                 cell->setReadOnly(true);
                 cell->setFocusPolicy(Qt::NoFocus); // always 1: not a stop of Tab
+                QPalette fixed = cell->palette();
+                fixed.setColor(QPalette::Base, fixed.color(QPalette::Window));
+                cell->setPalette(fixed);
                 cell->setAccessibleDescription(QStringLiteral("always 1"));
             }
             cells[static_cast<size_t>(i)][static_cast<size_t>(j)] = cell;

@@ -72,17 +72,21 @@ tNormsDialog::tNormsDialog(tNormsStore& store, tSaveFolder& save_folder, QWidget
         // Said at start-up; may_change() says it again before any change.
     }
 
-    norms_label(QStringLiteral("&Sets of normative data (means 100, SDs 15):"), this, QRect(12, 10, kListWidth, 20))
-        ->setFont(sans_font(true));
+    QLabel* caption = norms_label(QStringLiteral("&Sets of normative data (means 100, SDs 15):"), this,
+                                  QRect(12, 10, kListWidth, 20));
+    caption->setFont(sans_font(true));
     lstSets = new QListWidget(this);
+    caption->setBuddy(lstSets);
     lstSets->setObjectName(QStringLiteral("lstSets"));
     lstSets->setGeometry(12, 34, kListWidth, 270);
     lstSets->setAccessibleName(QStringLiteral("Sets of normative data"));
     lstSets->setWordWrap(true);
+    lstSets->setSpacing(2); // a wrapped name stays apart from the next
     lstSets->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     lstSets->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn); // its width is always taken
     lblChosen = norms_label(QString(), this, QRect(12, 312, 536, 60));
     lblChosen->setObjectName(QStringLiteral("lblChosen"));
+    lblChosen->setTextFormat(Qt::PlainText); // a set's name is never markup
     lblChosen->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     build_buttons();
     connect(lstSets, &QListWidget::currentRowChanged, this, [this](int row) {

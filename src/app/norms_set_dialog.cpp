@@ -62,6 +62,7 @@ tNormsSetDialog::tNormsSetDialog(const tNormativeSet& start, std::vector<std::st
         ->setFont(sans_font(true));
     lblCorrelations = norms_label(QString(), this, QRect(24, 242, 320, 100));
     lblCorrelations->setObjectName(QStringLiteral("lblCorrelations"));
+    lblCorrelations->setTextFormat(Qt::PlainText);
     QFont mono(QStringLiteral("Liberation Mono"));
     mono.setStyleHint(QFont::Monospace);
     mono.setPixelSize(12);

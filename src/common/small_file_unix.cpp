@@ -18,6 +18,17 @@ constexpr uid_t root_user = 0;
     throw EInOutError("'" + path + "' " + why);
 }
 
+// The link rule's refusals are worded for a file about to be written;
+// this one is read.
+std::string as_read(std::string message)
+{
+    for (const std::string written : {"; it is not replaced", "; it is not written"})
+        if (message.size() >= written.size()
+            && message.compare(message.size() - written.size(), written.size(), written) == 0)
+            return message.replace(message.size() - written.size(), written.size(), "; it is not read");
+    return message;
+}
+
 // Closes the descriptor on every way out.
 struct tDescriptor {
     int fd;
@@ -32,9 +43,9 @@ bool read_small_file(const std::string& path, std::size_t max_bytes, tFileOwners
     try {
         fd = open_input_by_rule(path);
     } catch (const EInOutError& error) {
-        const std::string message = error.what();
+        const std::string message = as_read(error.what());
         if (message.compare(0, path.size() + 2, "'" + path + "'") == 0)
-            throw;
+            throw EInOutError(message);
         refuse(path, "cannot be read: " + message);
     }
     if (fd < 0) {

@@ -98,5 +98,7 @@ TEST_F(SmallFile, AnotherUsersFileIsNotTheUsersOwn)
     EXPECT_EQ(refusal(planted, tFileOwners::any), "");
 
     ASSERT_EQ(chmod(folder.c_str(), 01777), 0);
-    EXPECT_EQ(refusal(planted, tFileOwners::any).rfind("'" + planted + "'", 0), 0u);
+    const std::string shared = refusal(planted, tFileOwners::any);
+    EXPECT_EQ(shared.rfind("'" + planted + "'", 0), 0u) << shared;
+    EXPECT_NE(shared.find("it is not read"), std::string::npos) << shared;
 }
