@@ -159,11 +159,19 @@ TEST_F(tWorksheetTest, NormativeDataDialogsThroughEveryState)
     EXPECT_EQ(dialog->lstSets->count(), 1);
     EXPECT_TRUE(ws->normative_sets().chosen().empty());
 
-    // Import: a pipe refused at once, named; the export read back.
+    // Import: a pipe refused at once, named; a bad file with its line; the
+    // export read back.
     const QString fifo = folder.filePath(QStringLiteral("pipe.txt"));
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     EXPECT_FALSE(dialog->import_file(fifo));
     EXPECT_TRUE(holds(recorder.texts(tRecordedMessage::Warning), "'" + fifo.toStdString() + "' is not a regular file"));
+    const QString bad = folder.filePath(QStringLiteral("bad.txt"));
+    QFile bad_file(bad);
+    ASSERT_TRUE(bad_file.open(QIODevice::WriteOnly));
+    bad_file.write("name: Edition B\nreliabilities: 0.93 0.91 0.92 0.88\ncorrelations:\n1\n0.58 1 1\n");
+    bad_file.close();
+    EXPECT_FALSE(dialog->import_file(bad));
+    EXPECT_TRUE(holds(recorder.texts(tRecordedMessage::Warning), "bad.txt', line 5: Row 2 of the correlations (PR)"));
     ASSERT_TRUE(dialog->import_file(exported));
     dialog->cmdUseClick();
     dialog.reset();
