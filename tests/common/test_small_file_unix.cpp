@@ -28,8 +28,8 @@ protected:
 
     void SetUp() override
     {
-        char name[] = "/tmp/brenlow-small-XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
+        std::string name = (fs::temp_directory_path() / "brenlow-small-XXXXXX").string();
+        ASSERT_NE(mkdtemp(name.data()), nullptr);
         folder = name;
     }
     void TearDown() override { fs::remove_all(folder); }
