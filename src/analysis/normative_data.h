@@ -50,13 +50,17 @@ void SetUpNormativeData(tNormativeData& norms);
 void SetUpNormativeData(const tNormativeSet& set, bool user_set, tNormativeData& norms);
 
 // Empty message when the set may be used; otherwise the first fault, naming
-// its field or cell, and the line it stood on in a file (0 when entered in a
-// window): the name; each reliability strictly between 0 and 1; each
-// correlation strictly between -1 and 1; the correlations positive definite
-// (their Choleski factor exists); and the reliabilities consistent with the
-// correlations: every difference and every deviation from the mean must keep
-// a true part, its standard deviation above its standard error of
-// measurement.
+// its field or cell, the figures to look at again in the manual, and the
+// line it stood on in a file (0 when entered in a window). In this order:
+// the name; each reliability strictly between 0 and 1; each correlation
+// strictly between -1 and 1; the correlations positive definite (the
+// engine's Choleski factor exists); every difference and every deviation
+// from the mean keeping a true part (its standard deviation above its
+// standard error of measurement); and the true scores' covariance, the
+// correlations with the reliabilities on the diagonal, positive definite too
+// (classical test theory: no pair's correlation beyond the square root of
+// the product of its reliabilities, and no combination of scores whose true
+// part would have no variance).
 struct tNormsProblem {
     std::string message;
     enum tField { none, name, reliability, correlation } field = none;
@@ -65,6 +69,12 @@ struct tNormsProblem {
     int line = 0;
 };
 tNormsProblem check_normative_set(const tNormativeSet& set);
+// "The correlation of PR with VC (row 2, column 1)": the cell (1-based, row
+// after column) as every message of the correlations names it.
+std::string norms_correlation_caption(int row, int column);
+// Empty when `value` may stand in that cell (strictly between -1 and 1),
+// otherwise the message that names the cell and the value.
+std::string norms_correlation_problem(int row, int column, extended value);
 
 // The criterion table, indexed by the item of the criterion option (0..6,
 // default 4). The deviates are stored with exactly these digits; they are

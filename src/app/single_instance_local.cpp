@@ -1,7 +1,7 @@
-// The guard on a local socket (a named pipe on Windows) in the user's runtime
-// folder, beside a lock file. The lock decides who runs: a lock whose process
-// has ended is taken over, so a crash never blocks the next start. The socket
-// only carries the request to come to the front.
+// The guard on a local socket in the user's private guard folder
+// (common/process_setup.h), beside a lock file. The lock decides who runs: a
+// lock whose process has ended is taken over, so a crash never blocks the
+// next start. The socket only carries the request to come to the front.
 #include "app/single_instance.h"
 
 #include "common/process_setup.h"
@@ -27,8 +27,10 @@ QString runtime_folder()
 {
     // Private to the user (mode 0700, the user's own), so no one else can
     // take or answer the name; never a guessable name in the shared
-    // temporary folder, where another user could make it first.
-    return QString::fromLocal8Bit(private_runtime_folder().c_str());
+    // temporary folder, where another user could make it first. Not the
+    // runtime folder: a program started without XDG_RUNTIME_DIR must find
+    // the guard of one started with it.
+    return QString::fromLocal8Bit(guard_folder().c_str());
 }
 
 void say(const QString& text)
@@ -74,8 +76,8 @@ bool tSingleInstance::claim(std::function<void()> bring_to_front)
 {
     const QString folder = runtime_folder();
     if (folder.isEmpty()) {
-        say(QStringLiteral("no private folder for the one-program guard (XDG_RUNTIME_DIR, ~/.cache/brenlow); "
-                           "starting without it"));
+        say(QStringLiteral("no private folder for the one-program guard (~/.cache/brenlow in the account's "
+                           "home); starting without it"));
         return true; // run unguarded rather than not at all
     }
     const QString base = folder + QLatin1Char('/') + d_->name;

@@ -475,8 +475,8 @@ void tWorksheetWindow::LoadPreviousData()
 }
 
 // The user's sets of normative data lie beside the worksheet file. A file
-// that cannot be read is reported; the built-in set is then used and the
-// file is left as it is.
+// that cannot be read is reported and left as it is; the line below the
+// buttons says so, and Compute asks before it uses the built-in set.
 void tWorksheetWindow::LoadNormativeData()
 {
     const std::string sheet = location_.path();
@@ -492,9 +492,7 @@ void tWorksheetWindow::LoadNormativeData()
 
 void tWorksheetWindow::show_chosen_norms()
 {
-    lblNorms->setText(QStringLiteral("Normative data: ") + norms_store_.chosen_name()
-                      + (norms_store_.chosen().empty() ? QString()
-                                                       : QStringLiteral(", entered by the user")));
+    show_norms_line(lblNorms, norms_store_);
 }
 
 void tWorksheetWindow::cmdNormsClick()
@@ -533,6 +531,8 @@ void tWorksheetWindow::btnclearDataClick()
 void tWorksheetWindow::cmdComputeClick()
 {
     if (!output_)
+        return;
+    if (!norms_may_compute(norms_store_, lblNorms)) // never the built-in set unasked
         return;
     tAnalysisInputs inputs;
     for (int k = 1; k <= 4; ++k) {

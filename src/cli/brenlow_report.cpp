@@ -15,6 +15,7 @@
 #include "common/output_path.h"
 #include "common/process_setup.h"
 #include "common/replacing_file.h"
+#include "common/small_file.h"
 #include "common/temporary_files.h"
 #include "common/x87_precision.h"
 #include "storage/worksheet_config.h"
@@ -109,33 +110,16 @@ int write_help()
 std::shared_ptr<const tNormativeData> read_norms_file(const std::string& path)
 {
     const std::string name = "normative data file '" + visible(path) + "'";
-    const int fd = open_for_reading(path);
-    if (fd < 0) {
-        print_error("cannot open " + name + ": " + std::strerror(errno));
+    std::string text;
+    try {
+        if (!read_small_file(path, norms_file_max_size, tFileOwners::any, text)) {
+            print_error("cannot open " + name + ": " + std::strerror(ENOENT));
+            return nullptr;
+        }
+    } catch (const EInOutError& error) {
+        print_error("normative data file " + visible(error.what()));
         return nullptr;
     }
-    std::string text;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            const int error = errno;
-            ::close(fd);
-            print_error("cannot read " + name + ": " + std::strerror(error));
-            return nullptr;
-        }
-        if (got == 0)
-            break;
-        text.append(buffer, static_cast<size_t>(got));
-        if (text.size() > norms_file_max_size) {
-            ::close(fd);
-            print_error(name + " is too large for a set of normative data");
-            return nullptr;
-        }
-    }
-    ::close(fd);
     tNormativeSet set;
     const tNormsProblem problem = normative_set_from_text(text, set);
     if (!problem.message.empty()) {

@@ -14,5 +14,15 @@ void open_closed_standard_streams();
 // default ~/.cache/brenlow) made 0700 and checked to be the user's, no link,
 // and writable by the user alone, which then becomes $XDG_RUNTIME_DIR for
 // this process (so that Qt neither warns nor falls back on a guessable name
-// in /tmp). Empty when none can be had (nothing on Windows, which needs none).
+// in /tmp); without HOME, the account's home serves. Empty when none can be
+// had (nothing on Windows, which needs none).
 std::string private_runtime_folder();
+
+// The folder of the one-program guard: the same for every program of the
+// user whatever its environment says (a desktop session sets
+// XDG_RUNTIME_DIR, cron and some remote logins do not), so that two
+// programs on one worksheet file always meet there. The account's home
+// (from the account database, not HOME) + "/.cache/brenlow", made 0700 and
+// checked as private_runtime_folder checks its own. Empty when the account
+// has no usable home (nothing on Windows, whose guard needs no folder).
+std::string guard_folder();

@@ -8,3 +8,8 @@ std::string private_runtime_folder()
 {
     return std::string();
 }
+
+std::string guard_folder()
+{
+    return std::string();
+}

@@ -177,25 +177,15 @@ bool invert_matrix(const tMatrix& A, int n, tMatrix& B)
     return true;
 }
 
-bool choleski_decomposition(int n, tMatrix& A)
+int choleski_factor(int n, tMatrix& A, extended& pivot)
 {
-    if (A[1][1] < choleski_threshold) {
-        user_messages().information(format_ext("Not pos def 1st : sum=  %2.3Lf ", A[1][1]));
-        return false;
-    }
-    A[1][1] = std::sqrt(A[1][1]);
-    for (int i = 2; i <= n; ++i)
-        A[i][1] = A[i][1] / A[1][1];
-
-    for (int j = 2; j <= n; ++j) {
+    for (int j = 1; j <= n; ++j) {
         extended sum = A[j][j];
         for (int k = 1; k <= j - 1; ++k)
             sum = sum - A[j][k] * A[j][k];
         if (sum < choleski_threshold) {
-            // The column index fills both integer fields.
-            user_messages().information(
-                format_ext("Not pos def 2nd : sum=  %2.9Lf  i= %2d  j=  %2d", sum, j, j));
-            return false;
+            pivot = sum;
+            return j;
         }
         A[j][j] = std::sqrt(sum);
         for (int i = j + 1; i <= n; ++i) {
@@ -209,5 +199,18 @@ bool choleski_decomposition(int n, tMatrix& A)
     for (int i = 1; i <= n; ++i)
         for (int j = i + 1; j <= n; ++j)
             A[i][j] = 0;
-    return true;
+    return 0;
+}
+
+bool choleski_decomposition(int n, tMatrix& A)
+{
+    extended pivot = 0;
+    const int row = choleski_factor(n, A, pivot);
+    if (row == 1)
+        user_messages().information(format_ext("Not pos def 1st : sum=  %2.3Lf ", pivot));
+    else if (row > 1)
+        // The column index fills both integer fields.
+        user_messages().information(
+            format_ext("Not pos def 2nd : sum=  %2.9Lf  i= %2d  j=  %2d", pivot, row, row));
+    return row == 0;
 }

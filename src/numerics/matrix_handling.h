@@ -56,6 +56,10 @@ bool invert_matrix(const tMatrix& A, int n, tMatrix& B);
 // not positive definite is reported through the user-message seam and the
 // factorisation stops; returns false then.
 bool choleski_decomposition(int n, tMatrix& A);
+// The same factorisation without a word: 0 when the factor exists, otherwise
+// the row j (1..n) whose pivot fell below 1e-12, with that pivot in `pivot`
+// and A left as choleski_decomposition leaves it (columns before j factored).
+int choleski_factor(int n, tMatrix& A, extended& pivot);
 
 // The Monte Carlo calls these two a million times each: they are inline so
 // that its trial loop pays for the arithmetic only.

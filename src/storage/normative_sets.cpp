@@ -61,11 +61,6 @@ bool keyed(const std::string& line, const char* key, std::string& value)
     return true;
 }
 
-std::string number_problem(const std::string& word)
-{
-    return "\"" + word + "\" is not a number (a plain decimal such as 0.85, at most "
-           + std::to_string(norms_max_decimals) + " decimals)";
-}
 
 struct tReader {
     std::vector<std::string> lines; // without comments, trimmed
@@ -135,7 +130,7 @@ struct tReader {
         for (const std::string& word : words) {
             extended value = 0;
             if (!parse_norms_number(word, value))
-                return fail(line, number_problem(word));
+                return fail(line, norms_number_problem("\"" + word + "\""));
             out.push_back(value);
         }
         return true;
@@ -208,7 +203,8 @@ bool parse_norms_number(const std::string& text, extended& value)
     bool any_digit = false;
     for (; i < text.size(); ++i) {
         const char c = text[i];
-        if (c == '.' && !point) {
+        // A decimal comma is taken as the score fields take it.
+        if ((c == '.' || c == ',') && !point) {
             point = true;
             continue;
         }
@@ -277,6 +273,12 @@ std::string norms_number_text(extended value)
     // Not a value this format reads: the nearest six-decimal text.
     std::string text = std::to_string(static_cast<double>(value));
     return text;
+}
+
+std::string norms_number_problem(const std::string& what)
+{
+    return what + " is not a number (a plain decimal such as 0.85 or 0,85, at most "
+           + std::to_string(norms_max_decimals) + " decimals)";
 }
 
 std::string norms_name_problem(const std::string& name)

@@ -19,10 +19,10 @@
 // The user's file holds a line "chosen: <name>" (absent: the built-in set)
 // and then any number of sets, each beginning with its name line.
 //
-// Numbers are plain decimals (a leading minus, digits, at most one point and
-// at most six decimals): read as the nearest extended real to the decimal,
-// the same value whichever way the figure came in, and written back as the
-// same decimal.
+// Numbers are plain decimals (a leading minus, digits, at most one decimal
+// point or comma and at most six decimals): read as the nearest extended
+// real to the decimal, the same value whichever way the figure came in, and
+// written back as the same decimal, with a point.
 #pragma once
 
 #include "common/extended.h"
@@ -59,6 +59,10 @@ bool norms_value_of_double(double figure, extended& value);
 // for a value read by parse_norms_number.
 std::string norms_number_text(extended value);
 
+// "<what> is not a number (a plain decimal such as 0.85 or 0,85, ...)": the
+// words every window and file reader uses for a figure that is none.
+std::string norms_number_problem(const std::string& what);
+
 // Empty when `name` may name a set, otherwise what is wrong with it.
 std::string norms_name_problem(const std::string& name);
 
@@ -91,5 +95,7 @@ void save_normative_sets_file(const std::string& path, const std::vector<tNormat
 // Writes one set's text to an export file, replaced whole.
 void export_normative_set(const std::string& path, const tNormativeSet& set);
 
-// The largest file of sets or exported set that is read (bytes).
+// The largest file of sets or exported set that is read (bytes): a set's
+// text is some 150 bytes, so this holds thousands of sets, and anything
+// larger is no such file and is refused unread.
 constexpr std::size_t norms_file_max_size = 1 << 20;

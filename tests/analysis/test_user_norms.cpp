@@ -160,6 +160,67 @@ TEST(UserNorms, BadSetsAreRefusedNamingTheirPlace)
     EXPECT_EQ(check_normative_set(set).field, tNormsProblem::name);
 }
 
+// Classical test theory asks more than each difference keeping a true part:
+// the true scores' covariance R - diag(1 - r) must be that of a population.
+TEST(UserNorms, TrueScoresBeyondAnyPopulationAreRefusedNamingTheFigures)
+{
+    // r = .5 and .9 with a correlation of .69: each difference keeps a true
+    // part (.69 < (.5 + .9) / 2 = .7), but the true scores would correlate
+    // .69 / sqrt(.5 x .9) = 1.0286.
+    tNormativeSet set = equicorrelated("Test", 0.0L, 0.9L);
+    set.rels[0] = 0.5L;
+    set.corr[1][0] = 0.69L;
+    tNormsProblem p = check_normative_set(set);
+    EXPECT_EQ(p.field, tNormsProblem::correlation);
+    EXPECT_EQ(p.row, 2);
+    EXPECT_EQ(p.column, 1);
+    EXPECT_NE(p.message.find("The correlation of PR with VC (0.69) is too large for the reliabilities of VC "
+                             "and PR (0.5 and 0.9)"),
+              std::string::npos)
+        << p.message;
+    EXPECT_NE(p.message.find("would correlate 1.029"), std::string::npos) << p.message;
+    EXPECT_NE(p.message.find("here 0.671"), std::string::npos) << p.message; // sqrt(.45)
+    set.corr[1][0] = 0.67L; // below sqrt(.45) = .6708
+    EXPECT_EQ(check_normative_set(set).message, "");
+
+    // r = .2 with every correlation -.3: R is positive definite (its least
+    // eigenvalue 1 - 3 x .3 = .1), but the true scores would correlate -1.5.
+    p = check_normative_set(equicorrelated("Test", -0.3L, 0.2L));
+    EXPECT_NE(p.message.find("is too strongly negative"), std::string::npos) << p.message;
+    EXPECT_NE(p.message.find("would correlate -1.500"), std::string::npos) << p.message;
+
+    // r = .9 with every correlation -.31: each pair is in bounds (.31 / .9 =
+    // .34) and R positive definite (1 - 3 x .31 = .07), but the true scores'
+    // sum would have the variance 4 (.9 - 3 x .31) = -.12.
+    p = check_normative_set(equicorrelated("Test", -0.31L, 0.9L));
+    EXPECT_NE(p.message.find("Taken together"), std::string::npos) << p.message;
+    EXPECT_EQ(p.row, 4);
+    EXPECT_EQ(check_normative_set(equicorrelated("Test", -0.29L, 0.9L)).message, "");
+}
+
+// The deviation of one score from the case's mean can lose its true part
+// while every pair keeps one. With r = (.3, .9, .9, .9), VC correlating .55
+// with each other score and those .6 among themselves, the deviation of VC,
+// (3 VC - PR - WM - PS) / 4, has the true variance (in units of 15^2)
+// (9 x .3 + 3 x .9 + 6 x .6 - 18 x .55) / 16 = -.05625, while the least
+// pair, VC - PR, keeps .3 + .9 - 2 x .55 = .1.
+TEST(UserNorms, ADeviationWithoutATruePartIsRefused)
+{
+    tNormativeSet set = equicorrelated("Test", 0.6L, 0.9L);
+    set.rels[0] = 0.3L;
+    for (int j = 1; j < 4; ++j)
+        set.corr[j][0] = 0.55L;
+    const tNormsProblem p = check_normative_set(set);
+    EXPECT_EQ(p.field, tNormsProblem::reliability);
+    EXPECT_EQ(p.row, 1);
+    EXPECT_NE(p.message.find("the deviation of VC from the case's mean would be measurement error only"),
+              std::string::npos)
+        << p.message;
+    EXPECT_NE(p.message.find("reliability of VC (0.3) and at its correlations with PR, WM and PS"),
+              std::string::npos)
+        << p.message;
+}
+
 TEST(UserNorms, ImportedFilesAreRefusedWithTheLine)
 {
     const struct {
@@ -170,7 +231,7 @@ TEST(UserNorms, ImportedFilesAreRefusedWithTheLine)
         {"name: A\nreliabilities: 0.9 0.9 0.9\n", 2, "must hold 4 numbers"},
         {"# c\n\nname: A\nreliabilities: 0.9 0.9 0.9 0.9\ncorrelations:\n1\n0.5 1\n0.5 0.5 1\n0.5 0.5 0.5\n",
          9, "must hold 4 numbers"},
-        {"name: A\nreliabilities: 0.9 0.9 0.9 0,9\n", 2, "\"0,9\" is not a number"},
+        {"name: A\nreliabilities: 0.9 0.9 0.9 0,9,\n", 2, "\"0,9,\" is not a number"},
         {"name: A\nreliabilities: 0.9 0.9 0.9 0.9\ncorrelations:\n1\n0.5 1\n", 6, "ends before row 3"},
         {"name: A\nreliabilities: 0.9 0.9 0.9 0.9\ncorrelations:\n1\n0.5 1\n0.5 0.5 2\n0.5 0.5 0.5 1\n", 6,
          "diagonal"},

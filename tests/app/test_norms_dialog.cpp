@@ -1,14 +1,22 @@
-// Normative data in the desktop program: a set entered through its dialog
-// (the correlations through the real matrix dialog) is checked naming the
-// field, an import is refused naming the line, and the chosen set is used by
-// Compute, named on the worksheet and remembered, its file private.
+// The Normative Data dialogs as a clinician goes through them once: a new
+// set typed in (a decimal comma, a correlation out of range named by its
+// cell, one kept), a set that no population can have refused, one edited,
+// its correlations' edits discarded, the set chosen, exported, deleted and
+// imported again; every control named for a screen reader and every name
+// shown whole. And a file of sets that cannot be read: named at start,
+// marked on the worksheet, and asked about before Compute.
 
 #include "test_worksheet_fixture.h"
 
+#include "app/norms_correlations_dialog.h"
 #include "app/norms_dialog.h"
+#include "app/norms_set_dialog.h"
 #include "message_recorder.h"
 
+#include <QAccessible>
+#include <QAbstractButton>
 #include <QLineEdit>
+#include <QListWidget>
 
 #include <sys/stat.h>
 
@@ -16,75 +24,199 @@
 
 namespace {
 
+// 80 characters, the most a name may hold; a second edition differs only in
+// its last character.
+const QString kLongName = QStringLiteral("Orvane Adult Intelligence Scale, Fourth Edition, Southern Hemisphere Norms, Ed A");
+
 bool holds(const std::vector<std::string>& texts, const std::string& part)
 {
     return std::any_of(texts.begin(), texts.end(),
                        [&](const std::string& t) { return t.find(part) != std::string::npos; });
 }
 
-TEST_F(tWorksheetTest, NormativeDataAreEnteredCheckedChosenAndRemembered)
+// The controls of `window` that a screen reader would announce without a name.
+QStringList unnamed_controls(QWidget* window)
+{
+    QStringList unnamed;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (!qobject_cast<QAbstractButton*>(w) && !qobject_cast<QLineEdit*>(w) && !qobject_cast<QListWidget*>(w))
+            continue;
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        if (!a || a->text(QAccessible::Name).trimmed().isEmpty())
+            unnamed << w->objectName();
+    }
+    return unnamed;
+}
+
+// Types the lower triangle into the correlation entry, row by row.
+void type_correlations(tNormsCorrelationsDialog* d, const std::array<const char*, 6>& values)
+{
+    int k = 0;
+    for (int i = 1; i < 4; ++i)
+        for (int j = 0; j < i; ++j)
+            d->cells[static_cast<size_t>(i)][static_cast<size_t>(j)]->setText(QString::fromLatin1(values[static_cast<size_t>(k++)]));
+}
+
+// The set dialog that opens next: its name and reliabilities typed, the
+// correlation entry driven by `correlations`, then OK.
+void fill_next_set(const QString& name, const std::array<const char*, 4>& rels,
+                   std::function<void(tNormsCorrelationsDialog*)> correlations)
+{
+    on_next_active_modal([=](QWidget* w) {
+        auto* set = dynamic_cast<tNormsSetDialog*>(w);
+        ASSERT_NE(set, nullptr);
+        EXPECT_EQ(set->property("helpSection").toString(), QStringLiteral("norms"));
+        EXPECT_EQ(unnamed_controls(set), QStringList());
+        set->txtName->setText(name);
+        for (int k = 0; k < 4; ++k)
+            set->txtReliability[static_cast<size_t>(k)]->setText(QString::fromLatin1(rels[static_cast<size_t>(k)]));
+        if (correlations) {
+            on_next_active_modal([=](QWidget* c) { correlations(dynamic_cast<tNormsCorrelationsDialog*>(c)); });
+            QTest::mouseClick(set->cmdCorrelations, Qt::LeftButton);
+        }
+        QTest::mouseClick(set->cmdOK, Qt::LeftButton);
+        if (set->isVisible()) // refused: the test has seen the warning
+            QTest::mouseClick(set->cmdCancel, Qt::LeftButton);
+    });
+}
+
+TEST_F(tWorksheetTest, NormativeDataDialogsThroughEveryState)
 {
     start();
-    EXPECT_EQ(ws->lblNorms->text().toStdString(), "Normative data: Built-in (Orvane)");
     tMessageRecorder recorder;
-    {
-    // The dialogs are the worksheet's children: gone before it restarts.
     tScopedUserMessages recording(recorder);
-    tNormativeSet start_from = built_in_normative_set();
-    start_from.name.clear();
-    tNormsSetDialog set_dialog(start_from, {}, ws.get());
-    set_dialog.show();
-    set_dialog.txtName->setText(QStringLiteral("Edition B"));
-    const char* const rels[4] = {"0.93", "0.91", "0.92", "0.88"};
-    for (int k = 0; k < 4; ++k)
-        set_dialog.txtReliability[k]->setText(QString::fromLatin1(k == 2 ? "1" : rels[k]));
-    QTest::mouseClick(set_dialog.cmdOK, Qt::LeftButton);
-    EXPECT_TRUE(holds(recorder.texts(tRecordedMessage::Warning), "Working Memory (WM) must lie strictly between 0 and 1"));
-    EXPECT_TRUE(set_dialog.isVisible());
-    set_dialog.txtReliability[2]->setText(QStringLiteral("0.92"));
-
-    // The correlations typed into the matrix dialog's cells (column x row).
-    on_next_modal([](QWidget* matrix) {
-        const std::pair<const char*, const char*> cells[] = {
-            {"mat1x2", "0.58"}, {"mat1x3", "0.6"}, {"mat2x3", "0.55"},
-            {"mat1x4", "0.41"}, {"mat2x4", "0.5"}, {"mat3x4", "0.47"}};
-        for (const auto& [name, text] : cells)
-            matrix->findChild<QLineEdit*>(QString::fromLatin1(name))->setText(QString::fromLatin1(text));
-        QTest::mouseClick(matrix->findChild<QPushButton*>(QStringLiteral("CloseBtn")), Qt::LeftButton);
-    });
-    QTest::mouseClick(set_dialog.cmdCorrelations, Qt::LeftButton);
-    QTest::mouseClick(set_dialog.cmdOK, Qt::LeftButton);
-    ASSERT_EQ(set_dialog.result(), QDialog::Accepted) << recorder.texts(tRecordedMessage::Warning).back();
-    EXPECT_EQ(normative_set_text(set_dialog.set()),
-              "name: Edition B\nreliabilities: 0.93 0.91 0.92 0.88\ncorrelations:\n1\n0.58 1\n0.6 0.55 1\n0.41 0.5 0.47 1\n");
-
     tSaveFolder save_folder;
-    tNormsDialog dialog(ws->normative_sets(), save_folder, ws.get());
-    const QString bad = folder.filePath(QStringLiteral("bad.txt"));
-    QFile file(bad);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("name: Edition B\nreliabilities: 0.93 0.91 0.92 0.88\ncorrelations:\n1\n0.58 1 1\n");
-    file.close();
-    EXPECT_FALSE(dialog.import_file(bad));
-    EXPECT_TRUE(holds(recorder.texts(tRecordedMessage::Warning), "Line 5: Row 2 of the correlations (PR)"));
-    const QString good = folder.filePath(QStringLiteral("edition_b.txt"));
-    export_normative_set(good.toStdString(), set_dialog.set());
-    ASSERT_TRUE(dialog.import_file(good));
-    dialog.cmdUseClick();
-    dialog.close();
-    }
+    save_folder.last = folder.path();
+    auto dialog = std::make_unique<tNormsDialog>(ws->normative_sets(), save_folder, ws.get());
+    dialog->show();
+    EXPECT_EQ(dialog->property("helpSection").toString(), QStringLiteral("norms"));
+    EXPECT_EQ(unnamed_controls(dialog.get()), QStringList());
 
-    // The window's only record of the choice is the file: a restart reads it.
+    // New: 1.2 is refused naming its cell, which is selected; then kept.
+    fill_next_set(kLongName, {"0,93", "0.91", "0.92", "0.88"}, [&](tNormsCorrelationsDialog* c) {
+        ASSERT_NE(c, nullptr);
+        EXPECT_EQ(c->property("helpSection").toString(), QStringLiteral("norms"));
+        EXPECT_EQ(unnamed_controls(c), QStringList());
+        EXPECT_EQ(c->cells[1][0]->accessibleName(), QStringLiteral("correlation of PR with VC"));
+        EXPECT_EQ(c->cells[3][3]->accessibleName(), QStringLiteral("correlation of PS with PS"));
+        type_correlations(c, {"1.2", "0.6", "0.55", "0.41", "0.5", "0.47"});
+        QTest::mouseClick(c->cmdKeep, Qt::LeftButton);
+        EXPECT_TRUE(holds(recorder.texts(tRecordedMessage::Warning),
+                          "The correlation of PR with VC (row 2, column 1) must lie strictly between -1 and 1; it is 1.2."));
+        EXPECT_TRUE(c->isVisible());
+        EXPECT_EQ(c->cells[1][0]->selectedText(), QStringLiteral("1.2"));
+        c->cells[1][0]->setText(QStringLiteral("0,58"));
+        QTest::mouseClick(c->cmdKeep, Qt::LeftButton);
+    });
+    QTest::mouseClick(dialog->cmdNew, Qt::LeftButton);
+    ASSERT_EQ(dialog->lstSets->count(), 2) << recorder.texts(tRecordedMessage::Warning).back();
+    const tNormativeSet* kept = ws->normative_sets().find(kLongName.toStdString());
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(normative_set_text(*kept).substr(kept->name.size() + 7),
+              "reliabilities: 0.93 0.91 0.92 0.88\ncorrelations:\n1\n0.58 1\n0.6 0.55 1\n0.41 0.5 0.47 1\n");
+
+    // The long name is shown whole: broken into lines that each fit the list.
+    QListWidgetItem* item = dialog->lstSets->item(1);
+    EXPECT_EQ(item->data(Qt::AccessibleTextRole).toString(), kLongName);
+    EXPECT_EQ(item->text().split(QLatin1Char('\n')).join(QLatin1Char(' ')), kLongName);
+    for (const QString& line : item->text().split(QLatin1Char('\n')))
+        EXPECT_LE(QFontMetrics(item->font()).horizontalAdvance(line), dialog->lstSets->viewport()->width()) << line.toStdString();
+
+    // A set no population can have: r = .5 and .9 with .69 between them.
+    fill_next_set(QStringLiteral("Impossible"), {"0.5", "0.9", "0.9", "0.9"}, [](tNormsCorrelationsDialog* c) {
+        type_correlations(c, {"0.69", "0", "0", "0", "0", "0"});
+        QTest::mouseClick(c->cmdKeep, Qt::LeftButton);
+    });
+    QTest::mouseClick(dialog->cmdNew, Qt::LeftButton);
+    EXPECT_TRUE(holds(recorder.texts(tRecordedMessage::Warning), "their true scores (the scores without measurement "
+                                                                  "error) would correlate 1.029"));
+    EXPECT_EQ(dialog->lstSets->count(), 2);
+
+    // Edit: a shorter name; the correlations' edits discarded.
+    dialog->lstSets->setCurrentRow(1);
+    fill_next_set(QStringLiteral("Edition B"), {"0.93", "0.91", "0.92", "0.88"}, [](tNormsCorrelationsDialog* c) {
+        type_correlations(c, {"0.1", "0.1", "0.1", "0.1", "0.1", "0.1"});
+        QTest::mouseClick(c->cmdDiscard, Qt::LeftButton);
+    });
+    QTest::mouseClick(dialog->cmdEdit, Qt::LeftButton);
+    ASSERT_NE(ws->normative_sets().find("Edition B"), nullptr);
+    EXPECT_EQ(ws->normative_sets().find("Edition B")->corr[1][0], 0.58L);
+    EXPECT_EQ(dialog->lstSets->currentItem()->text(), QStringLiteral("Edition B"));
+
+    QTest::mouseClick(dialog->cmdUse, Qt::LeftButton);
+    EXPECT_EQ(dialog->lblChosen->accessibleName(), QStringLiteral("The next Compute uses: Edition B, entered by the user"));
+
+    // Export: a name typed bare gets ".txt", which Import's filter shows.
+    answer_save_dialog(QStringLiteral("editionB"));
+    QTest::mouseClick(dialog->cmdExport, Qt::LeftButton);
+    const QString exported = folder.filePath(QStringLiteral("editionB.txt"));
+    ASSERT_TRUE(QFile::exists(exported));
+
+    // Delete asks, naming the set; the built-in set is chosen again.
+    recorder.answers.push_back(true);
+    QTest::mouseClick(dialog->cmdDelete, Qt::LeftButton);
+    EXPECT_EQ(recorder.texts(tRecordedMessage::Confirm).back(), "Delete the set of normative data \"Edition B\"?");
+    EXPECT_EQ(dialog->lstSets->count(), 1);
+    EXPECT_TRUE(ws->normative_sets().chosen().empty());
+
+    // Import: a pipe refused at once, named; a bad file with its line; the
+    // export read back.
+    const QString fifo = folder.filePath(QStringLiteral("pipe.txt"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_FALSE(dialog->import_file(fifo));
+    EXPECT_TRUE(holds(recorder.texts(tRecordedMessage::Warning), "'" + fifo.toStdString() + "' is not a regular file"));
+    const QString bad = folder.filePath(QStringLiteral("bad.txt"));
+    QFile bad_file(bad);
+    ASSERT_TRUE(bad_file.open(QIODevice::WriteOnly));
+    bad_file.write("name: Edition B\nreliabilities: 0.93 0.91 0.92 0.88\ncorrelations:\n1\n0.58 1 1\n");
+    bad_file.close();
+    EXPECT_FALSE(dialog->import_file(bad));
+    EXPECT_TRUE(holds(recorder.texts(tRecordedMessage::Warning), "bad.txt', line 5: Row 2 of the correlations (PR)"));
+    ASSERT_TRUE(dialog->import_file(exported));
+    dialog->cmdUseClick();
+    dialog.reset();
+
+    // The file is the only record: a restart reads it, and Compute uses it.
     restart();
     EXPECT_EQ(ws->lblNorms->text().toStdString(), "Normative data: Edition B, entered by the user");
     struct stat info;
-    ASSERT_EQ(stat(folder.filePath(QStringLiteral("orvane_norms.txt")).toLocal8Bit().constData(), &info), 0);
+    ASSERT_EQ(stat(QFile::encodeName(folder.filePath(QStringLiteral("orvane_norms.txt"))).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     enter_scores(QStringLiteral("100"), QStringLiteral("95"), QStringLiteral("110.5"), QStringLiteral("87"));
     QTest::mouseClick(ws->cmdCompute, Qt::LeftButton);
     const std::vector<std::string> lines = report_lines();
-    EXPECT_NE(std::find(lines.begin(), lines.end(), " Normative data: Edition B, entered by the user"),
-              lines.end());
+    EXPECT_NE(std::find(lines.begin(), lines.end(), " Normative data: Edition B, entered by the user"), lines.end());
+}
+
+// A pipe in the place of the file of sets (which may have chosen a set):
+// start-up names it at once, the worksheet's line is marked, and Compute
+// asks before it uses the built-in set; declined, nothing is computed.
+TEST_F(tWorksheetTest, AFileOfSetsThatCannotBeReadIsNamedMarkedAndAskedAbout)
+{
+    const QString fifo = folder.filePath(QStringLiteral("orvane_norms.txt"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    tSeenBox at_start;
+    answer_next_box(QStringLiteral("OK"), &at_start);
+    start();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return at_start.seen; }));
+    EXPECT_TRUE(at_start.text.contains(QStringLiteral("'") + fifo + QStringLiteral("' is not a regular file")))
+        << at_start.text.toStdString();
+    EXPECT_TRUE(at_start.text.contains(QStringLiteral("Compute asks before it uses the built-in set")));
+    EXPECT_EQ(ws->lblNorms->text(), QStringLiteral("Normative data: the chosen set could not be read; Compute asks "
+                                                   "before using Built-in (Orvane)"));
+    EXPECT_TRUE(ws->lblNorms->font().bold());
+
+    enter_scores(QStringLiteral("100"), QStringLiteral("95"), QStringLiteral("110.5"), QStringLiteral("87"));
+    tSeenBox question;
+    answer_next_box(QStringLiteral("&No"), &question);
+    QTest::mouseClick(ws->cmdCompute, Qt::LeftButton);
+    EXPECT_TRUE(question.text.contains(QStringLiteral("Compute with the built-in set (Built-in (Orvane)) instead?")));
+    EXPECT_TRUE(results->memoResults->toPlainText().isEmpty());
+    answer_next_box(QStringLiteral("&Yes"));
+    QTest::mouseClick(ws->cmdCompute, Qt::LeftButton);
+    EXPECT_FALSE(results->memoResults->toPlainText().isEmpty());
+    EXPECT_EQ(ws->lblNorms->text(),
+              QStringLiteral("Normative data: Built-in (Orvane), as the chosen set could not be read"));
 }
 
 } // namespace

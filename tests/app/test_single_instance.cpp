@@ -1,14 +1,16 @@
 // One program per user and worksheet file, with real processes: the program
 // started against a running guard (or a running program) ends at once and
-// the first comes to the front; what a killed program leaves behind does not
-// stop the next start.
+// the first comes to the front, whatever either's environment says; what a
+// killed program leaves behind does not stop the next start. Each test runs
+// its own copy of the program, whose worksheet file (and so whose guard) is
+// its own.
 #include "app/single_instance.h"
+#include "common/process_setup.h"
 #include "storage/worksheet_file.h"
 
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
-#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -20,26 +22,32 @@ constexpr int kPatienceMs = 20000;
 
 class tSingleInstanceTest : public ::testing::Test {
 protected:
-    // The user's runtime folder, for this process and the programs it starts.
-    QTemporaryDir runtime;
-    const QString program = QStringLiteral(BRENLOW_EXE);
+    QTemporaryDir copy; // the program's copy, and its worksheet file
+    QString program;
     QString name;
+    QString guard;
 
     void SetUp() override
     {
-        ASSERT_TRUE(runtime.isValid());
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-        // The build folder may hold files: the program keeps its worksheet there.
-        const std::string folder = QFile::encodeName(QFileInfo(program).absolutePath()).toStdString();
-        ASSERT_TRUE(may_create_files_in(folder));
-        name = single_instance_name(folder + "/orvane_index.txt");
+        ASSERT_TRUE(copy.isValid());
+        program = copy.filePath(QStringLiteral("brenlow"));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(BRENLOW_EXE), program));
+        QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner);
+        name = single_instance_name(QFile::encodeName(copy.path()).toStdString() + "/orvane_index.txt");
+        guard = QFile::decodeName(guard_folder().c_str());
+        ASSERT_FALSE(guard.isEmpty());
+    }
+
+    void TearDown() override
+    {
+        // What a killed program left.
+        QFile::remove(guard + QLatin1Char('/') + name + QStringLiteral(".lock"));
+        QFile::remove(guard + QLatin1Char('/') + name + QStringLiteral(".socket"));
     }
 
     void start(QProcess& process, QProcessEnvironment env = QProcessEnvironment::systemEnvironment())
     {
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        if (!env.contains(QStringLiteral("XDG_RUNTIME_DIR")) && !env.contains(QStringLiteral("BRENLOW_NO_RUNTIME")))
-            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
         process.setProcessEnvironment(env);
         process.start(program, {});
         ASSERT_TRUE(process.waitForStarted(kPatienceMs));
@@ -49,7 +57,7 @@ protected:
     bool answering() const
     {
         QLocalSocket socket;
-        socket.connectToServer(runtime.filePath(name + QStringLiteral(".socket")));
+        socket.connectToServer(guard + QLatin1Char('/') + name + QStringLiteral(".socket"));
         return socket.waitForConnected(100);
     }
 
@@ -76,27 +84,13 @@ TEST_F(tSingleInstanceTest, SecondProgramEndsAndTheFirstComesToTheFront)
     EXPECT_TRUE(QTest::qWaitFor([&raised] { return raised == 1; }, kPatienceMs));
 }
 
-TEST_F(tSingleInstanceTest, TwoProgramsOnOneWorksheetFileLeaveOneRunning)
-{
-    QProcess first;
-    start(first);
-    ASSERT_TRUE(QTest::qWaitFor([this] { return answering(); }, kPatienceMs));
-
-    QProcess second;
-    start(second);
-    ASSERT_TRUE(second.waitForFinished(kPatienceMs));
-    EXPECT_EQ(second.exitCode(), 0);
-    EXPECT_EQ(first.state(), QProcess::Running);
-    stop(first);
-}
-
 TEST_F(tSingleInstanceTest, WhatAKilledProgramLeftDoesNotBlockTheNextStart)
 {
     QProcess crashed;
     start(crashed);
     ASSERT_TRUE(QTest::qWaitFor([this] { return answering(); }, kPatienceMs));
     stop(crashed); // SIGKILL: the lock file and the socket stay behind
-    ASSERT_TRUE(QFileInfo::exists(runtime.filePath(name + QStringLiteral(".lock"))));
+    ASSERT_TRUE(QFileInfo::exists(guard + QLatin1Char('/') + name + QStringLiteral(".lock")));
     EXPECT_FALSE(answering());
 
     QProcess next;
@@ -106,49 +100,33 @@ TEST_F(tSingleInstanceTest, WhatAKilledProgramLeftDoesNotBlockTheNextStart)
     stop(next);
 }
 
-// Without XDG_RUNTIME_DIR (as under cron) the guard lives in a private
-// folder of the user's own cache folder: a live lock that another user
-// planted in the shared temporary folder stops nothing, the guard still
-// holds, and where no private folder can be had the program starts without
-// the guard and says so.
-TEST_F(tSingleInstanceTest, WithoutARuntimeFolderTheGuardStaysPrivateAndNeverStopsTheProgram)
+// One program started in a desktop session (XDG_RUNTIME_DIR set), another
+// as under cron or a remote login (neither XDG_RUNTIME_DIR nor even HOME):
+// both meet at the guard in the account's home, which is the user's alone,
+// so the second ends and the first keeps running; and the second says
+// nothing of a missing runtime folder.
+TEST_F(tSingleInstanceTest, TwoProgramsMeetWhateverTheirEnvironmentSays)
 {
-    QTemporaryDir home, shared_tmp;
-    ASSERT_TRUE(home.isValid() && shared_tmp.isValid());
-    QFile planted(shared_tmp.filePath(name + QStringLiteral(".lock")));
-    ASSERT_TRUE(planted.open(QIODevice::WriteOnly));
-    planted.write(QByteArray::number(QCoreApplication::applicationPid()) + "\nbrenlow\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-    planted.close();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
-    env.remove(QStringLiteral("XDG_CACHE_HOME"));
-    env.insert(QStringLiteral("BRENLOW_NO_RUNTIME"), QStringLiteral("1"));
-    env.insert(QStringLiteral("HOME"), home.path());
-    env.insert(QStringLiteral("TMPDIR"), shared_tmp.path());
-    const QString guard = home.filePath(QStringLiteral(".cache/brenlow/") + name + QStringLiteral(".socket"));
-    const auto answering_in_home = [&guard] {
-        QLocalSocket socket;
-        socket.connectToServer(guard);
-        return socket.waitForConnected(100);
-    };
+    QTemporaryDir runtime, home;
+    ASSERT_TRUE(runtime.isValid() && home.isValid());
+    QProcessEnvironment session = QProcessEnvironment::systemEnvironment();
+    session.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+    session.insert(QStringLiteral("HOME"), home.path());
     QProcess first;
-    start(first, env);
-    ASSERT_TRUE(QTest::qWaitFor(answering_in_home, kPatienceMs)) << first.readAllStandardError().toStdString();
-    EXPECT_EQ(QFileInfo(home.filePath(QStringLiteral(".cache/brenlow"))).permissions() & 0x0077, 0);
+    start(first, session);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return answering(); }, kPatienceMs)) << first.readAllStandardError().toStdString();
+    EXPECT_EQ(QFileInfo(guard).permissions() & 0x0077, 0);
+
+    QProcessEnvironment cron = QProcessEnvironment::systemEnvironment();
+    for (const char* variable : {"XDG_RUNTIME_DIR", "XDG_CACHE_HOME", "HOME"})
+        cron.remove(QString::fromLatin1(variable));
     QProcess second;
-    start(second, env);
+    start(second, cron);
     ASSERT_TRUE(second.waitForFinished(kPatienceMs));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_FALSE(second.readAllStandardError().contains("XDG_RUNTIME_DIR"));
     EXPECT_EQ(first.state(), QProcess::Running);
     stop(first);
-
-    // No home: no private folder to be had.
-    env.remove(QStringLiteral("HOME"));
-    QProcess unguarded;
-    start(unguarded, env);
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&unguarded] { return unguarded.readAllStandardError().contains("starting without it"); }, kPatienceMs));
-    EXPECT_EQ(unguarded.state(), QProcess::Running);
-    stop(unguarded);
 }
 
 TEST(tSingleInstanceName, OneFileOneNameWhateverTheSpelling)

@@ -14,7 +14,10 @@ TEST(NormativeSetsFile, NumbersSetsAndChoiceReadBackAsWritten)
     EXPECT_EQ(v, 0.61L);
     ASSERT_TRUE(parse_norms_number("-.05", v));
     EXPECT_EQ(v, -0.05L);
-    for (const char* bad : {"", "-", ".", "1e-3", "0.1234567", "0,5", "+1", "1.2.3", "nan"})
+    // A decimal comma, as the score fields take it.
+    ASSERT_TRUE(parse_norms_number("0,61", v));
+    EXPECT_EQ(v, 0.61L);
+    for (const char* bad : {"", "-", ".", "1e-3", "0.1234567", "0,5.1", "+1", "1.2.3", "nan"})
         EXPECT_FALSE(parse_norms_number(bad, v)) << bad;
     EXPECT_EQ(norms_number_text(0.9L), "0.9");
     EXPECT_EQ(norms_number_text(-0.045L), "-0.045");
