@@ -85,6 +85,12 @@ void MC_setup_of(const tMatrix& R, int n, const tBool_vector& flags, extended cu
                  int k_low, int k_dev, int k_pair, long trials, tMC_setup& setup)
 {
     MC_prepare(R, n, flags, setup);
+    MC_set_criteria(cut, crit, k_low, k_dev, k_pair, trials, setup);
+}
+
+void MC_set_criteria(extended cut, extended crit, int k_low, int k_dev, int k_pair, long trials,
+                     tMC_setup& setup)
+{
     setup.cut = cut;
     setup.abs_crit = std::fabs(crit);
     setup.k_low = k_low;

@@ -43,6 +43,11 @@ void MC_setup_of(const tMatrix& R, int n, const tBool_vector& flags, extended cu
 // Its part that depends on the correlations alone (m, L, sdDev, sdPair), for
 // a set of normative data to make once and reuse for every case.
 void MC_prepare(const tMatrix& R, int n, const tBool_vector& flags, tMC_setup& setup);
+// Its part that depends on the case and the options: the cut for a low score,
+// the criterion for an abnormal difference (its absolute value), the three
+// counts the base rates are of, and the number of trials.
+void MC_set_criteria(extended cut, extended crit, int k_low, int k_dev, int k_pair, long trials,
+                     tMC_setup& setup);
 
 struct tMC_hits {
     long low = 0;

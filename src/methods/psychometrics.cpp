@@ -235,12 +235,7 @@ void get_MC_estimate_percent_abnorm_prepared(const tMC_setup& prepared, extended
                                              extended& pct_dev, extended& pct_pair)
 {
     tMC_setup setup = prepared;
-    setup.cut = cut;
-    setup.abs_crit = std::fabs(crit);
-    setup.k_low = k_low;
-    setup.k_dev = k_dev;
-    setup.k_pair = k_pair;
-    setup.trials = MC_TRIALS;
+    MC_set_criteria(cut, crit, k_low, k_dev, k_pair, MC_TRIALS, setup);
     estimate_from(setup, generator, pct_low, pct_dev, pct_pair);
 }
 
