@@ -21,6 +21,11 @@ struct tCsvLimits {
     std::size_t max_field_bytes = 4096;
 };
 
+// A case file that is a pipe is kept, while its rows are checked, in a
+// private temporary file, which is read again to compute them: at most this
+// much of it, so that a pipe without end cannot fill the disk.
+constexpr long long max_pipe_spool_bytes = 1LL << 30; // 1 GiB
+
 enum class tCsvFault {
     None,
     TextAfterQuote, // the rest of the field up to the next comma is skipped; reading goes on

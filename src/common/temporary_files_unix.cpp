@@ -136,8 +136,13 @@ int private_temporary_file(std::string& error)
         // No unnamed files here: a named one, its name removed at once.
         std::string name = folder + "/brenlow-XXXXXX";
         fd = ::mkostemp(name.data(), O_CLOEXEC);
-        if (fd >= 0)
-            ::unlink(name.c_str());
+        if (fd >= 0 && ::unlink(name.c_str()) != 0) {
+            // Empty still, and 0600.
+            error = "the temporary file '" + name + "' is left behind (it could not be removed: "
+                    + std::strerror(errno) + "); it is empty, and only its owner can read it";
+            ::close(fd);
+            return -1;
+        }
     }
     if (fd < 0)
         error = "cannot make a temporary file in " + folder + ": " + std::strerror(errno);
