@@ -80,7 +80,7 @@ private:
         if (copy_ < 0)
             return;
         if ((copied_ += size) > max_pipe_spool_bytes)
-            throw tReadError("it gave more than " + std::to_string(max_pipe_spool_bytes >> 30) + " GiB ("
+            throw tReadError("it gave more than " + std::to_string(max_pipe_spool_bytes >> 20) + " MiB ("
                              + std::to_string(max_pipe_spool_bytes)
                              + " bytes), the most of a pipe's cases that is kept while they are checked; "
                                "nothing is written (give the cases as a file, or in parts)");

@@ -23,8 +23,10 @@ struct tCsvLimits {
 
 // A case file that is a pipe is kept, while its rows are checked, in a
 // private temporary file, which is read again to compute them: at most this
-// much of it, so that a pipe without end cannot fill the disk.
-constexpr long long max_pipe_spool_bytes = 1LL << 30; // 1 GiB
+// much of it, so that a pipe without end cannot fill the disk. A case takes
+// about a tenth of a second, so 256 MiB of rows (a million cases with 250
+// characters of notes each) is more than a day's run.
+constexpr long long max_pipe_spool_bytes = 256LL << 20; // 256 MiB
 
 enum class tCsvFault {
     None,
