@@ -189,3 +189,81 @@ TEST_F(ReportLeftovers, AFolderTurnedReadOnlyLeavesOnlyPrivateNamedTemporaries)
               std::string::npos)
         << message;
 }
+
+namespace {
+
+// The most room on the disk that the run's deleted (unnamed) files take.
+long long deleted_files_room(pid_t pid)
+{
+    long long room = 0;
+    const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+    if (DIR* d = opendir(fds.c_str())) {
+        while (const dirent* e = readdir(d)) {
+            const std::string fd = fds + "/" + e->d_name;
+            char target[4096];
+            const ssize_t length = readlink(fd.c_str(), target, sizeof target - 1);
+            struct stat info;
+            if (length > 0 && std::string(target, static_cast<size_t>(length)).find("(deleted)") != std::string::npos
+                && stat(fd.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+                room += static_cast<long long>(info.st_blocks) * 512;
+        }
+        closedir(d);
+    }
+    return room;
+}
+
+} // namespace
+
+// A pipe of cases without end (2 GiB, if nothing stops it first): the run
+// stops when its private copy of the rows reaches the bound that --help and
+// the man page give, says so, and writes nothing; the copy never takes more
+// room on the disk than the bound.
+TEST_F(ReportLeftovers, AnEndlessPipeOfCasesEndsAtTheBoundOfItsCopy)
+{
+    const long long bound = 256LL << 20, endless = 2LL << 30;
+    // Long rows (other columns are ignored) make the 256 MiB quick to send.
+    std::string header = "vc,pr,wm,ps", row = "70,100,100,100";
+    for (int k = 0; k < 15; ++k) {
+        header += ",x" + std::to_string(k);
+        row += "," + std::string(4000, 'a');
+    }
+    header += "\n";
+    row += "\n";
+    std::ofstream(dir + "/out.csv") << "old";
+    int in[2];
+    ASSERT_EQ(pipe2(in, O_CLOEXEC), 0);
+    const int out = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    const std::string err_path = dir + "/err";
+    const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const pid_t pid = start({"--cases", "/dev/stdin", "--csv", "out.csv"}, dir, in[0], out, err, 0);
+    close(in[0]);
+    close(out);
+    close(err);
+    const sighandler_t before = signal(SIGPIPE, SIG_IGN);
+    long long sent = 0, most_room = 0;
+    for (const std::string* text = &header; sent < endless; text = &row) {
+        const ssize_t written = write(in[1], text->data(), text->size());
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0)
+            break; // the run stopped reading
+        sent += written;
+        most_room = std::max(most_room, deleted_files_room(pid));
+    }
+    signal(SIGPIPE, before);
+    close(in[1]);
+    if (sent >= endless)
+        kill(pid, SIGKILL);
+    EXPECT_EQ(exit_status(pid), 2);
+    EXPECT_GT(sent, bound);
+    EXPECT_LT(sent, endless) << "the run read on past its bound";
+    EXPECT_GT(most_room, bound / 2) << "the copy was never seen";
+    EXPECT_LE(most_room, bound);
+    const std::string message = slurp(err_path);
+    EXPECT_NE(message.find("cannot read case file '/dev/stdin': it gave more than 256 MiB (268435456 bytes)"),
+              std::string::npos)
+        << message;
+    EXPECT_EQ(slurp(dir + "/out.csv"), "old");
+    RecordProperty("most_room_bytes", std::to_string(most_room));
+    RecordProperty("sent_bytes", std::to_string(sent));
+}
