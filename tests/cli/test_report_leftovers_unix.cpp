@@ -34,7 +34,7 @@ std::string slurp(const std::string& path)
 // Starts the tool in `dir` with standard input `in`, output `out` and error
 // `err`, as `user` (0: as the test), with `preload` in LD_PRELOAD.
 pid_t start(const std::vector<std::string>& args, const std::string& dir, int in, int out, int err, uid_t user,
-            const std::string& preload = "")
+            const std::string& preload = "", bool own_session = false)
 {
     std::vector<std::string> owned{BRENLOW_REPORT_EXE};
     owned.insert(owned.end(), args.begin(), args.end());
@@ -47,7 +47,8 @@ pid_t start(const std::vector<std::string>& args, const std::string& dir, int in
         for (int signal_number = 1; signal_number < NSIG; ++signal_number)
             signal(signal_number, SIG_DFL);
         if (dup2(in, STDIN_FILENO) < 0 || dup2(out, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0
-            || chdir(dir.c_str()) != 0 || (user && (setgid(user) != 0 || setuid(user) != 0)))
+            || chdir(dir.c_str()) != 0 || (user && (setgid(user) != 0 || setuid(user) != 0))
+            || (own_session && setsid() < 0))
             _exit(126);
         if (!preload.empty()) {
             setenv("LD_PRELOAD", preload.c_str(), 1);
@@ -266,4 +267,20 @@ TEST_F(ReportLeftovers, AnEndlessPipeOfCasesEndsAtTheBoundOfItsCopy)
     EXPECT_EQ(slurp(dir + "/out.csv"), "old");
     RecordProperty("most_room_bytes", std::to_string(most_room));
     RecordProperty("sent_bytes", std::to_string(sent));
+}
+
+// Without a terminal (a session of its own, as under cron), /dev/tty is a
+// device with nothing behind it, not a pipe.
+TEST_F(ReportLeftovers, TheTerminalWithoutATerminalIsNamedAsSuch)
+{
+    const int in = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    const std::string err_path = dir + "/err";
+    const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const pid_t pid = start({"--vc", "70", "--pr", "100", "--wm", "100", "--ps", "100", "--no-report", "--csv", "/dev/tty"},
+                            dir, in, in, err, 0, "", true);
+    close(in);
+    close(err);
+    EXPECT_EQ(exit_status(pid), 1);
+    EXPECT_EQ(slurp(err_path), "brenlow-report: cannot write CSV file '/dev/tty': '/dev/tty' is a device with nothing "
+                               "behind it (for /dev/tty: this run has no terminal)\n");
 }
