@@ -82,6 +82,11 @@ tTextCheck hidden_text_check(const std::string& text, bool line_breaks)
     return {};
 }
 
+bool notes_character_allowed(char32_t c)
+{
+    return c == U'\n' || (!is_control(c) && !is_invisible(c));
+}
+
 std::string code_point_text(char32_t c)
 {
     char code[16];

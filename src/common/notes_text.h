@@ -33,6 +33,9 @@ struct tTextCheck {
 tTextCheck hidden_text_check(const std::string& text, bool line_breaks);
 // "U+202E".
 std::string code_point_text(char32_t c);
+// Whether one character may stand in the notes: anything valid but the
+// controls and invisible characters above; a line feed may.
+bool notes_character_allowed(char32_t c);
 
 // Empty when `text` may be the notes, otherwise what is wrong with it
 // (line breaks as carriage returns, as the worksheet's messages have them).
