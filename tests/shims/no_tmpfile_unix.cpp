@@ -3,87 +3,41 @@
 // files (EOPNOTSUPP), so that the named temporaries are what the test sees.
 #include <dlfcn.h>
 #include <fcntl.h>
-#include <sys/types.h>
 
 #include <cerrno>
 #include <cstdarg>
 
 namespace {
 
-bool unnamed(int flags)
+// The call passed on to the C library's own function `name`; the mode
+// argument is there only with O_CREAT or O_TMPFILE.
+template <typename... tFolder>
+int opened(const char* name, int flags, va_list arguments, tFolder... folder_and_path)
 {
-    return (flags & O_TMPFILE) == O_TMPFILE;
+    const bool unnamed = (flags & O_TMPFILE) == O_TMPFILE;
+    const mode_t mode = (flags & O_CREAT) || unnamed ? static_cast<mode_t>(va_arg(arguments, int)) : 0;
+    if (unnamed) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    using tNext = int (*)(tFolder..., int, ...);
+    return reinterpret_cast<tNext>(dlsym(RTLD_NEXT, name))(folder_and_path..., flags, mode);
 }
-
-template <typename F>
-F next(const char* name)
-{
-    return reinterpret_cast<F>(dlsym(RTLD_NEXT, name));
-}
-
-// The mode argument is there only with O_CREAT or O_TMPFILE.
-mode_t mode_of(int flags, va_list arguments)
-{
-    return (flags & O_CREAT) || unnamed(flags) ? static_cast<mode_t>(va_arg(arguments, int)) : 0;
-}
-
-using tOpen = int (*)(const char*, int, ...);
-using tOpenAt = int (*)(int, const char*, int, ...);
 
 } // namespace
 
+#define BRENLOW_OPEN(name, ...)                                                                                   \
+    {                                                                                                             \
+        va_list arguments;                                                                                        \
+        va_start(arguments, flags);                                                                               \
+        const int fd = opened(name, flags, arguments, __VA_ARGS__);                                               \
+        va_end(arguments);                                                                                        \
+        return fd;                                                                                                \
+    }
+
 extern "C" {
-
-int open(const char* path, int flags, ...)
-{
-    va_list arguments;
-    va_start(arguments, flags);
-    const mode_t mode = mode_of(flags, arguments);
-    va_end(arguments);
-    if (unnamed(flags)) {
-        errno = EOPNOTSUPP;
-        return -1;
-    }
-    return next<tOpen>("open")(path, flags, mode);
+int open(const char* path, int flags, ...) BRENLOW_OPEN("open", path)
+int open64(const char* path, int flags, ...) BRENLOW_OPEN("open64", path)
+int openat(int folder, const char* path, int flags, ...) BRENLOW_OPEN("openat", folder, path)
+int openat64(int folder, const char* path, int flags, ...) BRENLOW_OPEN("openat64", folder, path)
 }
-
-int open64(const char* path, int flags, ...)
-{
-    va_list arguments;
-    va_start(arguments, flags);
-    const mode_t mode = mode_of(flags, arguments);
-    va_end(arguments);
-    if (unnamed(flags)) {
-        errno = EOPNOTSUPP;
-        return -1;
-    }
-    return next<tOpen>("open64")(path, flags, mode);
-}
-
-int openat(int folder, const char* path, int flags, ...)
-{
-    va_list arguments;
-    va_start(arguments, flags);
-    const mode_t mode = mode_of(flags, arguments);
-    va_end(arguments);
-    if (unnamed(flags)) {
-        errno = EOPNOTSUPP;
-        return -1;
-    }
-    return next<tOpenAt>("openat")(folder, path, flags, mode);
-}
-
-int openat64(int folder, const char* path, int flags, ...)
-{
-    va_list arguments;
-    va_start(arguments, flags);
-    const mode_t mode = mode_of(flags, arguments);
-    va_end(arguments);
-    if (unnamed(flags)) {
-        errno = EOPNOTSUPP;
-        return -1;
-    }
-    return next<tOpenAt>("openat64")(folder, path, flags, mode);
-}
-
-} // extern "C"
