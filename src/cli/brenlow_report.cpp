@@ -88,8 +88,8 @@ private:
             const ssize_t written = ::write(copy_, buffer_ + done, static_cast<size_t>(size - done));
             if (written < 0 && errno != EINTR)
                 throw tReadError(errno == ENOSPC
-                                     ? std::string("the temporary folder (TMPDIR) has no room left for its "
-                                                   "cases; nothing is written")
+                                     ? "the temporary folder " + temporary_folder()
+                                           + " has no room left for its cases; nothing is written"
                                      : std::string("cannot keep its cases in a temporary file: ")
                                            + std::strerror(errno) + "; nothing is written");
             done += written > 0 ? written : 0;

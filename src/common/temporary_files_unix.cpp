@@ -127,10 +127,15 @@ void remove_temporaries_on_signals()
     }
 }
 
-int private_temporary_file(std::string& error)
+std::string temporary_folder()
 {
     const char* tmp = std::getenv("TMPDIR");
-    const std::string folder = tmp && tmp[0] == '/' ? tmp : "/tmp";
+    return tmp && tmp[0] == '/' ? tmp : "/tmp";
+}
+
+int private_temporary_file(std::string& error)
+{
+    const std::string folder = temporary_folder();
     int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
         // No unnamed files here: a named one, its name removed at once.
