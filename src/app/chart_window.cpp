@@ -178,6 +178,8 @@ void tChartWindow::cmdSaveChartClick()
         && !user_messages().confirm(QFileInfo(target.file).fileName().toStdString()
                                     + " already exists.\rDo you want to replace it?"))
         return;
+    if (!may_save_to(target.file, save_folder_))
+        return;
     try {
         QString reason;
         if (!write_whole_file(target.file, chart_file(target.format, pnlChart->chart()), reason))

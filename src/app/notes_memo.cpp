@@ -49,6 +49,18 @@ QString fitting_head(const QString& text, int room)
     return text.left(n);
 }
 
+// What may stand in the notes of `text` (common/notes_text.h): controls and
+// invisible characters that a paste or an input method brings are dropped,
+// as typing never enters them.
+QString allowed_text(const QString& text)
+{
+    QString kept;
+    for (const char32_t c : text.toUcs4())
+        if (notes_character_allowed(c))
+            kept += QString::fromUcs4(&c, 1);
+    return kept;
+}
+
 // Blank space between the frame and the text, as the document margin gave.
 constexpr int kTextMargin = 4;
 
@@ -140,6 +152,14 @@ void tNotesMemo::keyPressEvent(QKeyEvent* event)
     const bool types = line_break
         || (!text.isEmpty() && QChar::isPrint(text.toUcs4().front()) // a whole character, not half a pair
             && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)));
+    // A character typed that may not stand in the notes (a zero-width blank
+    // or a direction mark from a keyboard layout or a compose key) is
+    // refused; the editing keys' own control characters are not text.
+    for (const char32_t c : text.toUcs4())
+        if (c > 0x7F && !notes_character_allowed(c)) {
+            event->accept();
+            return;
+        }
     if (types && !event->matches(QKeySequence::Paste)) {
         const int cost = line_break ? 2 : counted_length(text);
         if (cost > room()) {
@@ -156,6 +176,9 @@ void tNotesMemo::insertFromMimeData(const QMimeData* source)
         return;
     QString text = source->text();
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    for (const QChar line_end : {QChar(u'\r'), QChar(0x2028), QChar(0x2029)})
+        text.replace(line_end, QLatin1Char('\n'));
+    text = allowed_text(text);
     QMimeData trimmed;
     trimmed.setText(fitting_head(text, room()));
     QPlainTextEdit::insertFromMimeData(&trimmed);
@@ -164,7 +187,7 @@ void tNotesMemo::insertFromMimeData(const QMimeData* source)
 void tNotesMemo::inputMethodEvent(QInputMethodEvent* event)
 {
     const QString commit = event->commitString();
-    const QString head = fitting_head(commit, room());
+    const QString head = fitting_head(allowed_text(commit), room());
     if (head.size() != commit.size())
         event->setCommitString(head, event->replacementStart(), event->replacementLength());
     QPlainTextEdit::inputMethodEvent(event);

@@ -358,7 +358,7 @@ bool tOutputWindow::save_output()
     prepare_save_dialog(dialog, *save_folder_, {QStringLiteral("*.txt")},
                         last_saved_file_.isEmpty() ? QStringLiteral("results.txt") : last_saved_file_);
     const QString file_name = chosen_save_file_of_type(dialog, *save_folder_, QStringLiteral("txt"));
-    if (file_name.isEmpty())
+    if (file_name.isEmpty() || !may_save_to(file_name, *save_folder_))
         return false;
     last_saved_file_ = file_name;
 

@@ -55,7 +55,7 @@ bool tOutputWindow::save_pdf()
     prepare_save_dialog(dialog, *save_folder_, {QStringLiteral("*.pdf")},
                         last_pdf_file_.isEmpty() ? QStringLiteral("results.pdf") : last_pdf_file_);
     const QString file_name = chosen_save_file_of_type(dialog, *save_folder_, QStringLiteral("pdf"));
-    if (file_name.isEmpty())
+    if (file_name.isEmpty() || !may_save_to(file_name, *save_folder_))
         return false;
     last_pdf_file_ = file_name;
 

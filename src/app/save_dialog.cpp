@@ -1,12 +1,28 @@
 #include "app/save_dialog.h"
 
+#include "common/errors.h"
+#include "common/output_path.h"
 #include "common/user_messages.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
 namespace {
+
+// The file a write to `path` would replace (or, for a file not there yet,
+// its folder and name), its links followed as the write follows them;
+// false when the path cannot be written at all (the save says why).
+bool written_file_of(const std::string& path, tFileId& id)
+{
+    try {
+        id = inspect_output_path(path).id;
+        return true;
+    } catch (const EInOutError&) {
+        return false;
+    }
+}
 
 QString first_save_folder(const tSaveFolder& folder)
 {
@@ -62,4 +78,20 @@ QString chosen_save_file_of_type(QFileDialog& dialog, tSaveFolder& folder, const
                                     + " already exists.\rDo you want to replace it?"))
         return QString();
     return file;
+}
+
+bool may_save_to(const QString& file, const tSaveFolder& folder)
+{
+    tFileId target;
+    if (!written_file_of(QFile::encodeName(file).toStdString(), target))
+        return true;
+    for (const tOwnFile& own : folder.own_files) {
+        tFileId id;
+        if (written_file_of(own.path, id) && id == target) {
+            user_messages().warning(QDir::toNativeSeparators(file).toStdString() + "\r\ris " + own.what
+                                    + ".\rIt is not replaced; choose another name.");
+            return false;
+        }
+    }
+    return true;
 }

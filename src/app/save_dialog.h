@@ -6,11 +6,30 @@
 #include <QString>
 #include <QStringList>
 
+#include <string>
+#include <vector>
+
+// One of the program's own files, which no save of a window may replace.
+struct tOwnFile {
+    std::string path;
+    std::string what; // "the worksheet file, which keeps ..."
+};
+
 // The folder of the last file chosen in any save dialog of the program's
-// windows. The worksheet keeps it and lends it to the output window.
+// windows, and the program's own files. The worksheet keeps it and lends it
+// to the output window.
 struct tSaveFolder {
     QString last;
+    std::vector<tOwnFile> own_files;
 };
+
+// Whether a save may write `file`: false, after telling the user which of
+// the program's own files it is, when it is one of them. They are compared
+// as files, not names: another name of the same file (a link, a hard link,
+// another spelling of its folder) counts, and so does the name of one that
+// does not exist yet. Every save of the windows calls it on the file it is
+// about to write, after every question about that file.
+bool may_save_to(const QString& file, const tSaveFolder& folder);
 
 // A save dialog with these name filters (the one given chosen, when it is)
 // and this proposed name. A name without a folder (the first save of its

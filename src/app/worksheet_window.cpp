@@ -482,6 +482,9 @@ void tWorksheetWindow::LoadNormativeData()
     const std::string sheet = location_.path();
     norms_store_.path = sheet.substr(0, sheet.rfind('/') + 1) + normative_sets_file_name;
     norms_store_.before_save = [this] { location_.create_folder(); };
+    // No save of a window replaces either file with a report or a chart.
+    save_folder_.own_files = {{sheet, "the worksheet file, which keeps the scores of the last Compute"},
+                              {norms_store_.path, "the file that keeps your sets of normative data"}};
     try {
         norms_store_.load();
     } catch (const std::exception& error) {

@@ -97,24 +97,25 @@ void tReportOutput::write_case(const tCaseResult& result)
         throw tOutputError("cannot write the report to " + name_ + ": " + std::strerror(errno));
 }
 
-void hold_output(const std::string& what, const std::string& path)
+std::unique_ptr<tOutputHold> hold_output(const std::string& what, const std::string& path)
 {
     long long holder = 0;
-    bool held = true;
+    std::unique_ptr<tOutputHold> hold;
     try {
-        held = hold_file(inspect_output_path(path), holder);
+        hold = hold_file(inspect_output_path(path), holder);
     } catch (const EInOutError&) {
-        return; // the output's own opening names the fault
+        return nullptr; // the output's own opening names the fault
     }
-    if (!held)
+    if (!hold)
         throw tOutputError(what + " '" + visible(path) + "' is being written by another run of brenlow-report"
                            + (holder > 0 ? " (process " + std::to_string(holder) + ")" : std::string())
                            + "; one of them would replace the other's");
+    return hold;
 }
 
 tCsvOutput::tCsvOutput(std::string path, bool byte_order_mark) : path_(std::move(path))
 {
-    hold_output("the CSV file", path_);
+    hold_ = hold_output("the CSV file", path_);
     step([&] {
         file_ = std::make_unique<tReplacingFile>(path_);
         file_->write((byte_order_mark ? "\xEF\xBB\xBF" : "") + figures_csv_header());
@@ -131,6 +132,14 @@ void tCsvOutput::write_case(const tCaseResult& result)
 void tCsvOutput::finish()
 {
     step([&] { file_->commit(); });
+}
+
+std::vector<std::string> tCsvOutput::abandon()
+{
+    if (!file_)
+        return {};
+    const std::string left = file_->abandon();
+    return left.empty() ? std::vector<std::string>() : std::vector<std::string>{left};
 }
 
 template <typename F>

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+class tOutputHold;
 class tReplacingFile;
 
 // The option groups of the worksheet, as the run takes them.
@@ -48,6 +49,9 @@ public:
     virtual void write_case(const tCaseResult& result) = 0;
     // After the last case.
     virtual void finish() {}
+    // When the run stops without finishing: the temporary files it cannot
+    // remove, each named with the reason (none for most outputs).
+    virtual std::vector<std::string> abandon() { return {}; }
 };
 
 // The report text, each line ending in a line feed.
@@ -62,10 +66,10 @@ private:
     std::string name_;
 };
 
-// Holds an output file that exists for this run until it ends; raises
-// tOutputError naming `what`, the path and the other run when another run
-// holds it.
-void hold_output(const std::string& what, const std::string& path);
+// Holds an output file that exists for this run while the hold lives;
+// raises tOutputError naming `what`, the path and the other run when another
+// run of the user's holds it.
+std::unique_ptr<tOutputHold> hold_output(const std::string& what, const std::string& path);
 
 // Every figure of each case as a CSV record, written as its case is done
 // into a temporary file (made by the constructor, before the first case)
@@ -78,12 +82,14 @@ public:
     ~tCsvOutput() override;
     void write_case(const tCaseResult& result) override;
     void finish() override;
+    std::vector<std::string> abandon() override;
 
 private:
     template <typename F>
     void step(F&& action);
 
     std::string path_;
+    std::unique_ptr<tOutputHold> hold_;
     std::unique_ptr<tReplacingFile> file_;
 };
 

@@ -8,6 +8,7 @@
 #include "analysis/normative_data.h"
 #include "batch_run.h"
 #include "case_checks.h"
+#include "cases_csv.h"
 #include "cli_system.h"
 #include "cli_text.h"
 #include "command_line.h"
@@ -77,16 +78,28 @@ protected:
 private:
     void copy(ssize_t size)
     {
-        for (ssize_t done = 0; copy_ >= 0 && done < size;) {
+        if (copy_ < 0)
+            return;
+        if ((copied_ += size) > max_pipe_spool_bytes)
+            throw tReadError("it gave more than " + std::to_string(max_pipe_spool_bytes >> 20) + " MiB ("
+                             + std::to_string(max_pipe_spool_bytes)
+                             + " bytes), the most of a pipe's cases that is kept while they are checked; "
+                               "nothing is written (give the cases as a file, or in parts)");
+        for (ssize_t done = 0; done < size;) {
             const ssize_t written = ::write(copy_, buffer_ + done, static_cast<size_t>(size - done));
             if (written < 0 && errno != EINTR)
-                throw tReadError(std::string("cannot keep its rows in a temporary file: ") + std::strerror(errno));
+                throw tReadError(errno == ENOSPC
+                                     ? "the temporary folder " + temporary_folder()
+                                           + " has no room left for its cases; nothing is written"
+                                     : std::string("cannot keep its cases in a temporary file: ")
+                                           + std::strerror(errno) + "; nothing is written");
             done += written > 0 ? written : 0;
         }
     }
 
     int fd_;
     int copy_ = -1;
+    long long copied_ = 0;
     char buffer_[65536];
 };
 
@@ -160,9 +173,12 @@ tCaseList collect_cases(const tOptions& options, tCaseFile& file)
     const std::string& path = *options.cases_path;
     tCaseList failed;
     ++failed.faults;
-    file.fd = open_for_reading(path);
-    if (file.fd < 0) {
-        print_error("cannot open case file '" + visible(path) + "': " + std::strerror(errno));
+    try {
+        // Reached as the outputs are: a link or pipe another user planted on
+        // the way would choose which cases are read.
+        file.fd = open_stream_by_rule(path);
+    } catch (const EInOutError& error) {
+        print_error("cannot open case file '" + visible(path) + "': " + error.what());
         return failed;
     }
     struct stat info;
@@ -280,12 +296,12 @@ int run(const tOptions& options, const char* argv0)
     settings.norms = norms;
 
     std::unique_ptr<tProgressLine> progress;
+    std::vector<std::unique_ptr<tCaseOutput>> owned;
     try {
         // Created only now, bad input leaving no file behind, but before the
         // first case, so that an output that cannot be written is found
         // before any time is spent.
         const long long total = static_cast<long long>(list.size());
-        std::vector<std::unique_ptr<tCaseOutput>> owned;
         if (!options.no_report)
             owned.push_back(std::make_unique<tReportOutput>(stdout));
         if (options.csv_path)
@@ -308,6 +324,11 @@ int run(const tOptions& options, const char* argv0)
     } catch (const tOutputError& error) {
         progress.reset();
         print_error(error.what());
+        // The other outputs' temporary files go too; one that cannot (its
+        // folder turned read-only) is named.
+        for (const auto& output : owned)
+            for (const std::string& left : output->abandon())
+                print_error(left);
         return exit_failure;
     }
     return exit_ok;

@@ -21,6 +21,13 @@ struct tCsvLimits {
     std::size_t max_field_bytes = 4096;
 };
 
+// A case file that is a pipe is kept, while its rows are checked, in a
+// private temporary file, which is read again to compute them: at most this
+// much of it, so that a pipe without end cannot fill the disk. A case takes
+// about a tenth of a second, so 256 MiB of rows (a million cases with 250
+// characters of notes each) is more than a day's run.
+constexpr long long max_pipe_spool_bytes = 256LL << 20; // 256 MiB
+
 enum class tCsvFault {
     None,
     TextAfterQuote, // the rest of the field up to the next comma is skipped; reading goes on

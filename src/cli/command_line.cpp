@@ -268,7 +268,8 @@ std::string help_text(const tHelpFacts& facts)
                "  --notes TEXT      user's notes; each line feed starts a new note line.\n"
                "                    As in the worksheet: at most 250 characters (a line\n"
                "                    break counts as two), no control character but line\n"
-               "                    feeds (CR LF counts as one line break), UTF-8 text\n"
+               "                    feeds (CR LF counts as one line break), no invisible\n"
+               "                    character (such as U+200B), UTF-8 text\n"
                "\n"
                "  A score is written as in the worksheet's fields: at most 6 characters\n"
                "  (blanks at either end do not count), digits with at most one point (.)\n"
@@ -289,8 +290,13 @@ std::string help_text(const tHelpFacts& facts)
                "                    Cannot be combined with --vc, --pr, --wm, --ps or --notes.\n"
                "                    A UTF-16 file (with its byte-order mark) is refused: save\n"
                "                    it as UTF-8. A regular file is read twice (checked, then\n"
-               "                    computed) rather than held in memory.\n"
-               "                    Limits: a row may hold at most ")
+               "                    computed) rather than held in memory; a pipe's rows are\n"
+               "                    kept meanwhile in a private temporary file of at most\n"
+               "                    ")
+           + std::to_string(max_pipe_spool_bytes >> 20) + " MiB (" + std::to_string(max_pipe_spool_bytes)
+           + " bytes): a pipe that gives more is\n"
+             "                    refused when it reaches that, and nothing is written.\n"
+             "                    Limits: a row may hold at most "
            + std::to_string(limits.max_row_bytes)
            + " bytes (line feeds\n"
              "                    inside its quoted fields included) and a field at most "

@@ -145,7 +145,7 @@ public:
         std::setlocale(LC_NUMERIC, "C");
         load_bundled_fonts();
         if (outputs_.pdf_path) {
-            hold_output("the PDF file", *outputs_.pdf_path);
+            pdf_hold_ = hold_output("the PDF file", *outputs_.pdf_path);
             step("cannot write '" + visible(*outputs_.pdf_path) + "'",
                  [&] { pdf_file_ = std::make_unique<tReplacingFile>(*outputs_.pdf_path); });
             device_ = std::make_unique<tReplacingDevice>(*pdf_file_);
@@ -157,7 +157,8 @@ public:
             step("cannot create the folder '" + folder + "'",
                  [&] { chart_folder_ = open_output_folder(*outputs_.chart_dir, true); });
             long long holder = 0;
-            if (!hold_folder(*chart_folder_, holder))
+            folder_hold_ = hold_folder(*chart_folder_, holder);
+            if (!folder_hold_)
                 throw tOutputError("the chart folder '" + folder + "' is in use by another run of brenlow-report"
                                    + (holder > 0 ? " (process " + std::to_string(holder) + ")" : std::string())
                                    + "; its charts would be mixed with this run's");
@@ -196,6 +197,16 @@ public:
         pdf_->finish([this](tChartData& chart) { return charts_->next(chart); }, charts_->count());
         check_pdf();
         step("cannot write '" + visible(*outputs_.pdf_path) + "'", [&] { pdf_file_->commit(); });
+    }
+
+    std::vector<std::string> abandon() override
+    {
+        std::vector<std::string> left;
+        for (tReplacingFile* file : {pdf_file_.get(), chart_.get()})
+            if (file)
+                if (std::string one = file->abandon(); !one.empty())
+                    left.push_back(std::move(one));
+        return left;
     }
 
 private:
@@ -247,11 +258,13 @@ private:
     tRenderOutputs outputs_;
     long long cases_;
     std::unique_ptr<QGuiApplication> app_;
+    std::unique_ptr<tOutputHold> pdf_hold_;
+    std::unique_ptr<tOutputHold> folder_hold_;
     std::unique_ptr<tReplacingFile> pdf_file_;
     std::unique_ptr<tReplacingDevice> device_;
     std::unique_ptr<tResultsPdf> pdf_;
     std::unique_ptr<tChartSpool> charts_; // for the PDF's chart pages
-    std::shared_ptr<tOpenFolder> chart_folder_; // held for this run
+    std::shared_ptr<tOpenFolder> chart_folder_; // held by folder_hold_
     std::unique_ptr<tReplacingFile> chart_; // the next case's chart, made before it is computed
 };
 

@@ -52,7 +52,47 @@ bool is_control(char32_t c)
            || (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
+// Characters that show nothing and take no room, which could hide text in
+// a signed report: U+200C and U+200D stay allowed, as some scripts and
+// emoji need them.
+bool is_invisible(char32_t c)
+{
+    return c == 0x034F || c == 0x115F || c == 0x1160 || c == 0x180E || c == 0x200B || (c >= 0x2060 && c <= 0x2064)
+           || (c >= 0x206A && c <= 0x206F) || c == 0x3164 || c == 0xFEFF || c == 0xFFA0
+           || (c >= 0xFFF9 && c <= 0xFFFB) || (c >= 0x1D173 && c <= 0x1D17A) || (c >= 0xE0000 && c <= 0xE007F);
+}
+
 } // namespace
+
+tTextCheck hidden_text_check(const std::string& text, bool line_breaks)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        tTextCheck check;
+        const std::size_t size = utf8_character(text, i, check.character);
+        if (size == 0)
+            return {tTextFault::NotUtf8, 0};
+        const bool line_break =
+            line_breaks && (check.character == U'\n' || (check.character == U'\r' && i + 1 < text.size() && text[i + 1] == '\n'));
+        if (is_control(check.character) && !line_break)
+            return {tTextFault::Control, check.character};
+        if (is_invisible(check.character))
+            return {tTextFault::Invisible, check.character};
+        i += size;
+    }
+    return {};
+}
+
+bool notes_character_allowed(char32_t c)
+{
+    return c == U'\n' || (!is_control(c) && !is_invisible(c));
+}
+
+std::string code_point_text(char32_t c)
+{
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+    return code;
+}
 
 int notes_character_cost(char32_t c)
 {
@@ -79,19 +119,18 @@ int notes_length(const std::string& text)
 
 std::string notes_problem(const std::string& text)
 {
-    for (std::size_t i = 0; i < text.size();) {
-        char32_t c = 0;
-        const std::size_t size = utf8_character(text, i, c);
-        if (size == 0)
-            return "The notes are not valid UTF-8 text.";
-        const bool line_break = c == U'\n' || (c == U'\r' && i + 1 < text.size() && text[i + 1] == '\n');
-        if (is_control(c) && !line_break) {
-            char code[16];
-            std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
-            return std::string("The notes hold the control character ") + code
-                   + ";\ronly line breaks may be among them.";
-        }
-        i += size;
+    const tTextCheck check = hidden_text_check(text, true);
+    switch (check.fault) {
+    case tTextFault::NotUtf8:
+        return "The notes are not valid UTF-8 text.";
+    case tTextFault::Control:
+        return "The notes hold the control character " + code_point_text(check.character)
+               + ";\ronly line breaks may be among them.";
+    case tTextFault::Invisible:
+        return "The notes hold the invisible character " + code_point_text(check.character)
+               + ";\rit could hide text in the report.";
+    case tTextFault::None:
+        break;
     }
     const int length = notes_length(text);
     if (length > notes_max_length)

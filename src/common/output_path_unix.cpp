@@ -1,13 +1,13 @@
-// What lies at an output path, on POSIX systems. The path is walked one name
-// at a time from an open folder, each folder opened without following a link
-// and the next name looked up in it: a symbolic link anywhere on the way is
-// followed only where the kernel's protected-symlinks rule would let it be
-// opened. In a sticky folder that everyone may write (/tmp, a shared project
-// folder) another user can plant "results.pdf -> victim.txt", or "evil ->
-// the victim's folder" with the output named "evil/results.pdf"; following
-// either would let that user choose which file is overwritten. Pipes,
-// devices and files planted there are refused as the kernel's
-// protected-fifos and protected-regular rules would.
+// What lies at an output (or input) path, on POSIX systems. The path is
+// walked one name at a time from an open folder, each folder opened without
+// following a link and the next name looked up in it: a symbolic link
+// anywhere on the way is followed only when it is the user's or the
+// system's (common/link_rule.h). In any folder another user may write (/tmp,
+// a shared project folder, a folder of that user's own) that user can plant
+// "results.pdf -> victim.txt", or "evil -> the victim's folder" with the
+// output named "evil/results.pdf"; following either would let that user
+// choose which file is overwritten or read. Pipes, devices and files planted
+// there are refused by the same rule.
 #include "common/output_path.h"
 
 #include "common/errors.h"
@@ -15,24 +15,17 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 namespace {
 
 constexpr int max_links = 40; // as the kernel's own limit on a path's links
-constexpr uid_t root_user = 0;
 
 [[noreturn]] void refuse(const std::string& path, const std::string& why)
 {
@@ -83,9 +76,14 @@ std::shared_ptr<tOpenFolder> open_folder_at(int folder, const char* name)
     return std::make_shared<tOpenFolder>(fd, name);
 }
 
-bool shared_sticky(const struct stat& folder)
+// What a walk is for: the messages say what is not done.
+enum class tUse { Write, Read };
+
+const char* not_done(tUse use, bool replaced)
 {
-    return (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
+    if (use == tUse::Read)
+        return "it is not read";
+    return replaced ? "it is not replaced" : "it is not written";
 }
 
 // Where a walk stands: the folder reached so far, and how many links it took.
@@ -93,6 +91,7 @@ struct tWalk {
     const std::string& path; // as given, for messages
     std::shared_ptr<tOpenFolder> folder;
     int links = 0;
+    tUse use = tUse::Write;
 };
 
 struct stat folder_info(const tWalk& walk)
@@ -104,15 +103,29 @@ struct stat folder_info(const tWalk& walk)
 }
 
 // The link `name` in the walk's folder, checked against the rule: its target.
-std::string followed_link(tWalk& walk, const std::string& name, const struct stat& link)
+// The link is opened itself (O_PATH) and its owner and text are taken from
+// that one open link: in a folder another user may write, the name could be
+// given to that user's link between a look by name and a read by name.
+std::string followed_link(tWalk& walk, const std::string& name)
 {
     if (++walk.links > max_links)
         raise_errno(ELOOP);
-    const struct stat folder = folder_info(walk);
-    if (!link_may_be_followed(link.st_uid, folder.st_uid, folder.st_mode, ::geteuid()))
-        refuse(name, "is a symbolic link of another user in a folder that everyone may write; it is not followed");
+    const int fd = ::openat(walk.folder->fd(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        raise_errno(errno);
+    struct stat link;
     std::vector<char> buffer(4096);
-    const ssize_t length = ::readlinkat(walk.folder->fd(), name.c_str(), buffer.data(), buffer.size());
+    ssize_t length = -1;
+    bool followed = false;
+    if (::fstat(fd, &link) == 0 && S_ISLNK(link.st_mode)) {
+        followed = link_may_be_followed(link.st_uid, ::geteuid());
+        if (followed)
+            length = ::readlinkat(fd, "", buffer.data(), buffer.size());
+    }
+    ::close(fd);
+    if (!followed)
+        refuse(name, "is a symbolic link of another user (only the user's own links and the system's are "
+                     "followed); " + std::string(walk.use == tUse::Read ? "it is not read" : "it is not followed"));
     if (length <= 0 || static_cast<size_t>(length) >= buffer.size())
         refuse(name, "is a link that cannot be read");
     return std::string(buffer.data(), static_cast<size_t>(length));
@@ -142,7 +155,7 @@ bool enter(tWalk& walk, const std::string& name, bool create)
             raise_errno(errno);
     }
     if (S_ISLNK(info.st_mode)) {
-        walk_folders(walk, followed_link(walk, name, info), create);
+        walk_folders(walk, followed_link(walk, name), create);
         return walk.folder != nullptr;
     }
     if (!S_ISDIR(info.st_mode))
@@ -165,22 +178,22 @@ void walk_folders(tWalk& walk, const std::string& path, bool create)
         }
 }
 
-tWalk start_walk(const std::string& path)
+tWalk start_walk(const std::string& path, tUse use)
 {
-    tWalk walk{path, nullptr, 0};
+    tWalk walk{path, nullptr, 0, use};
     walk.folder = open_folder_at(AT_FDCWD, path.front() == '/' ? "/" : ".");
     return walk;
 }
 
-// Whether the user may write into (or read from) a pipe or device in place:
-// one of the user's own or the system's, and in a folder everyone may write
-// only one of the user's or of the folder's owner (as protected-fifos).
+// Whether the user may write into (or read from) a pipe or device in place.
 bool may_use_in_place(const struct stat& file, const struct stat& folder)
 {
-    const uid_t user = ::geteuid();
-    if (file.st_uid != user && file.st_uid != root_user)
-        return false;
-    return !shared_sticky(folder) || file.st_uid == user || file.st_uid == folder.st_uid;
+    return in_place_may_be_used(file.st_uid, folder.st_uid, folder.st_mode, ::geteuid());
+}
+
+[[noreturn]] void refuse_in_place(const tWalk& walk)
+{
+    refuse(walk.path, std::string("is a pipe or device of another user; ") + not_done(walk.use, false));
 }
 
 // The file named by the last name of a path, in the walk's folder.
@@ -203,8 +216,8 @@ tOutputPath inspect_last(tWalk& walk, const std::string& name)
         return out;
     }
     if (S_ISLNK(info.st_mode)) {
-        const std::string target = followed_link(walk, name, info);
-        tWalk next{walk.path, walk.folder, walk.links};
+        const std::string target = followed_link(walk, name);
+        tWalk next{walk.path, walk.folder, walk.links, walk.use};
         const std::string::size_type slash = target.rfind('/');
         if (slash != std::string::npos) {
             walk_folders(next, target.substr(0, slash + 1), false);
@@ -222,7 +235,7 @@ tOutputPath inspect_last(tWalk& walk, const std::string& name)
             if (!S_ISCHR(followed.st_mode) && !S_ISFIFO(followed.st_mode))
                 refuse(walk.path, "is a link to a file that has no name of its own");
             if (!may_use_in_place(followed, folder))
-                refuse(walk.path, "is a pipe or device of another user; it is not written");
+                refuse_in_place(walk);
             out.kind = tOutputKind::InPlace;
             out.id = id_of(followed);
             return out;
@@ -231,11 +244,10 @@ tOutputPath inspect_last(tWalk& walk, const std::string& name)
     }
     out.id = id_of(info);
     if (S_ISREG(info.st_mode)) {
-        // A file planted by another user in a folder everyone may write is
-        // refused, as the kernel's protected-regular rule refuses it.
-        if (info.st_uid != ::geteuid() && shared_sticky(folder) && info.st_uid != folder.st_uid)
-            refuse(walk.path, "is a file of another user in a folder that everyone may write; "
-                              "it is not replaced");
+        // A file another user could have planted (or could swap) is refused.
+        if (!file_may_be_used(info.st_uid, folder.st_uid, folder.st_mode, ::geteuid()))
+            refuse(walk.path, std::string("belongs to another user and lies in a folder that is not the user's "
+                                          "alone; ") + not_done(walk.use, true));
         out.kind = tOutputKind::RegularFile;
         out.mode = static_cast<unsigned>(info.st_mode & 0777);
         out.own_file = info.st_uid == ::geteuid();
@@ -243,7 +255,7 @@ tOutputPath inspect_last(tWalk& walk, const std::string& name)
     }
     if (S_ISCHR(info.st_mode) || S_ISFIFO(info.st_mode)) {
         if (!may_use_in_place(info, folder))
-            refuse(walk.path, "is a pipe or device of another user; it is not written");
+            refuse_in_place(walk);
         out.kind = tOutputKind::InPlace;
         return out;
     }
@@ -260,11 +272,13 @@ tOpenFolder::~tOpenFolder()
         ::close(fd_);
 }
 
-tOutputPath inspect_output_path(const std::string& path)
+namespace {
+
+tOutputPath inspect_path(const std::string& path, tUse use)
 {
     if (path.empty())
         raise_errno(ENOENT);
-    tWalk walk = start_walk(path);
+    tWalk walk = start_walk(path, use);
     const std::string::size_type slash = path.rfind('/');
     if (slash != std::string::npos) {
         walk_folders(walk, path.substr(0, slash + 1), false);
@@ -276,32 +290,58 @@ tOutputPath inspect_output_path(const std::string& path)
     return inspect_last(walk, path.substr(slash == std::string::npos ? 0 : slash + 1));
 }
 
+// Opens what the inspection found, by its name in its folder, and makes sure
+// it is still that file: in a folder another user may write, the name could
+// have been given to another file since. -1 when it is not there.
+int open_found(const tOutputPath& found, int flags)
+{
+    const int fd = ::openat(found.folder->fd(), found.name.c_str(), flags | O_CLOEXEC);
+    if (fd < 0)
+        raise_errno(errno);
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || static_cast<unsigned long long>(info.st_dev) != found.id.device
+        || static_cast<unsigned long long>(info.st_ino) != found.id.inode) {
+        ::close(fd);
+        refuse(found.path, "changed while it was opened; it is not read");
+    }
+    return fd;
+}
+
+} // namespace
+
+tOutputPath inspect_output_path(const std::string& path)
+{
+    return inspect_path(path, tUse::Write);
+}
+
 int open_input_by_rule(const std::string& path)
 {
     tOutputPath found;
     try {
-        found = inspect_output_path(path);
+        found = inspect_path(path, tUse::Read);
     } catch (const tNoFile&) {
         return -1;
     }
     if (found.kind != tOutputKind::RegularFile)
         return -1;
-    const int fd = ::openat(found.folder->fd(), found.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        raise_errno(errno);
-    struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
+    return open_found(found, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+}
+
+int open_stream_by_rule(const std::string& path)
+{
+    const tOutputPath found = inspect_path(path, tUse::Read);
+    if (found.kind == tOutputKind::NewFile)
+        raise_errno(ENOENT);
+    // A pipe is opened as any reader opens it: it waits for its writer. A
+    // link to /proc's "pipe:[...]" (/dev/stdin) is followed here by design.
+    return open_found(found, found.kind == tOutputKind::RegularFile ? O_RDONLY | O_NOFOLLOW : O_RDONLY);
 }
 
 std::shared_ptr<tOpenFolder> open_output_folder(const std::string& path, bool create)
 {
     if (path.empty())
         raise_errno(ENOENT);
-    tWalk walk = start_walk(path);
+    tWalk walk = start_walk(path, tUse::Write);
     walk_folders(walk, path, create);
     return walk.folder;
 }
@@ -338,37 +378,14 @@ bool inspect_output_folder(const std::string& path, tFileId& id)
 
 namespace {
 
-// The folder opened so that it can be read and locked (the walk's own
-// descriptor only finds names).
+// The folder opened so that it can be read (the walk's own descriptor only
+// finds names).
 int readable_folder(const tOpenFolder& folder)
 {
     const int fd = ::openat(folder.fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         raise_errno(errno);
     return fd;
-}
-
-// The process that holds a lock on the file: /proc/locks names it.
-long long lock_holder(const struct stat& file)
-{
-    std::ifstream locks("/proc/locks");
-    std::ostringstream wanted;
-    wanted << std::hex;
-    std::string line;
-    while (std::getline(locks, line)) {
-        std::istringstream fields(line);
-        std::string number, kind, advice, access, pid, where;
-        fields >> number >> kind;
-        if (kind == "->")
-            continue;
-        fields >> advice >> access >> pid >> where;
-        unsigned major = 0, minor = 0;
-        unsigned long long inode = 0;
-        if (std::sscanf(where.c_str(), "%x:%x:%llu", &major, &minor, &inode) == 3 && inode == file.st_ino
-            && major == ::major(file.st_dev) && minor == ::minor(file.st_dev))
-            return std::atoll(pid.c_str());
-    }
-    return 0;
 }
 
 } // namespace
@@ -388,30 +405,4 @@ std::vector<std::string> names_in_folder(const tOpenFolder& folder)
 bool remove_in_folder(const tOpenFolder& folder, const std::string& name)
 {
     return ::unlinkat(folder.fd(), name.c_str(), 0) == 0;
-}
-
-bool hold_folder(const tOpenFolder& folder, long long& holder)
-{
-    // Kept open (and so held) until the process ends.
-    const int fd = readable_folder(folder);
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-        return true;
-    struct stat info;
-    holder = ::fstat(fd, &info) == 0 ? lock_holder(info) : 0;
-    ::close(fd);
-    return false;
-}
-
-bool hold_file(const tOutputPath& target, long long& holder)
-{
-    if (target.kind != tOutputKind::RegularFile)
-        return true;
-    // Kept open (and so held) until the process ends.
-    const int fd = ::openat(target.folder->fd(), target.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) == 0)
-        return true;
-    struct stat info;
-    holder = ::fstat(fd, &info) == 0 ? lock_holder(info) : 0;
-    ::close(fd);
-    return false;
 }

@@ -154,6 +154,17 @@ int open_input_by_rule(const std::string& path)
     return fd;
 }
 
+int open_stream_by_rule(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesW(wide_of(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        raise_windows_error(ERROR_DIRECTORY);
+    const int fd = _wopen(wide_of(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    if (fd < 0)
+        raise_windows_error(GetLastError());
+    return fd;
+}
+
 std::shared_ptr<tOpenFolder> open_output_folder(const std::string& path, bool create)
 {
     tFileId id;
@@ -190,14 +201,14 @@ bool remove_in_folder(const tOpenFolder& folder, const std::string& name)
     return DeleteFileW(wide_of(folder.path() + "\\" + name).c_str()) != 0;
 }
 
-bool hold_folder(const tOpenFolder&, long long&)
+std::unique_ptr<tOutputHold> hold_folder(const tOpenFolder&, long long&)
 {
     // Windows' charts have no folder of their own (no SVG in that build).
-    return true;
+    return std::make_unique<tOutputHold>();
 }
 
-bool hold_file(const tOutputPath&, long long&)
+std::unique_ptr<tOutputHold> hold_file(const tOutputPath&, long long&)
 {
     // Windows' own sharing rules keep a file that is being replaced.
-    return true;
+    return std::make_unique<tOutputHold>();
 }

@@ -12,6 +12,8 @@ namespace sys = replacing_file_system;
 
 namespace {
 
+constexpr unsigned private_mode = 0600;
+
 // Tries `make` on fresh names beside the target (the target's name, a dot
 // and six letters or digits) until it takes one; that name.
 template <typename F>
@@ -46,15 +48,16 @@ tReplacingFile::tReplacingFile(const std::string& path, unsigned new_file_mode)
     }
     // A replaced file of the user's own keeps its permissions (they can only
     // lose bits to the umask); any other gets those of a new file.
-    const unsigned mode =
-        target_.kind == tOutputKind::RegularFile && target_.own_file ? target_.mode : new_file_mode;
+    final_mode_ = sys::under_umask(
+        target_.kind == tOutputKind::RegularFile && target_.own_file ? target_.mode : new_file_mode);
     // Where the system can, the file has no name until it is complete: no
     // ending of the process, nor a folder that turns read-only, can leave it.
-    fd_ = sys::create_unnamed(target_, mode);
+    // Where it has a name, no other user may read it.
+    fd_ = sys::create_unnamed(target_, private_mode);
     if (fd_ >= 0)
         return;
     temporary_ = on_a_free_name(target_, [&](const std::string& name) {
-        fd_ = sys::create_exclusive(target_, name, mode);
+        fd_ = sys::create_exclusive(target_, name, private_mode);
         return fd_ >= 0;
     });
     slot_ = sys::remember(target_, temporary_);
@@ -65,16 +68,32 @@ tReplacingFile::~tReplacingFile()
     discard();
 }
 
-void tReplacingFile::discard()
+std::string tReplacingFile::discard()
 {
+    std::string left;
     if (fd_ >= 0)
         sys::close_quietly(fd_);
-    if (!temporary_.empty())
-        sys::remove_quietly(target_, temporary_);
+    if (!temporary_.empty()) {
+        bool private_left = false;
+        const std::string why = sys::remove_temporary(target_, temporary_, private_left);
+        if (!why.empty())
+            left = "the temporary file '" + sys::temporary_location(target_, temporary_)
+                   + "' is left behind (it could not be removed: " + why + ")"
+                   + (private_left ? "; only its owner can read it" : "");
+    }
     forget_temporary(slot_);
     slot_ = -1;
     fd_ = -1;
     temporary_.clear();
+    return left;
+}
+
+void tReplacingFile::fail(const EInOutError& error)
+{
+    const std::string left = discard();
+    if (left.empty())
+        throw error;
+    throw EInOutError(std::string(error.what()) + "; " + left);
 }
 
 void tReplacingFile::write(const std::string& text)
@@ -89,9 +108,8 @@ void tReplacingFile::write(const std::string& text)
             data += written;
             left -= written;
         }
-    } catch (const EInOutError&) {
-        discard();
-        throw;
+    } catch (const EInOutError& error) {
+        fail(error);
     }
 }
 
@@ -107,14 +125,15 @@ void tReplacingFile::commit()
             });
             slot_ = sys::remember(target_, temporary_);
         }
+        if (!in_place_)
+            sys::set_mode(fd_, final_mode_);
         const int fd = fd_;
         fd_ = -1;
         sys::finish(fd, !in_place_);
         if (!in_place_)
             sys::replace_target(target_, temporary_);
-    } catch (const EInOutError&) {
-        discard();
-        throw;
+    } catch (const EInOutError& error) {
+        fail(error);
     }
     forget_temporary(slot_);
     slot_ = -1;

@@ -36,7 +36,15 @@ void finish(int fd, bool flush);
 void close_quietly(int fd);
 // Puts the temporary in the target's place.
 void replace_target(const tOutputPath& target, const std::string& temporary);
-// Removes the temporary, errors ignored.
-void remove_quietly(const tOutputPath& target, const std::string& temporary);
+// The permission bits `mode` under the process's umask (the umask itself is
+// never changed); what a new file made with `mode` would get.
+unsigned under_umask(unsigned mode);
+// Gives the open file these permission bits.
+void set_mode(int fd, unsigned mode);
+// Removes the temporary: "" when it is gone, otherwise the system's reason,
+// with `private_left` true when the file left is readable by its owner alone.
+std::string remove_temporary(const tOutputPath& target, const std::string& temporary, bool& private_left);
+// Where the temporary lies, for a message that names a file left behind.
+std::string temporary_location(const tOutputPath& target, const std::string& temporary);
 
 } // namespace replacing_file_system

@@ -11,7 +11,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 
 namespace replacing_file_system {
@@ -33,9 +35,15 @@ int open_in_place(const tOutputPath& target)
     const int fd = ::openat(target.folder->fd(), target.name.c_str(),
                             O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        if (errno == ENXIO)
+        const int error = errno;
+        struct stat info;
+        if (error == ENXIO && ::fstatat(target.folder->fd(), target.name.c_str(), &info, 0) == 0
+            && S_ISFIFO(info.st_mode))
             throw EInOutError("'" + target.path + "' is a pipe that nothing reads");
-        raise_errno(errno);
+        if (error == ENXIO) // /dev/tty without a terminal, a device whose hardware is gone
+            throw EInOutError("'" + target.path + "' is a device with nothing behind it (for /dev/tty: this "
+                              "run has no terminal)");
+        raise_errno(error);
     }
     struct stat info;
     if (::fstat(fd, &info) != 0 || (!S_ISCHR(info.st_mode) && !S_ISFIFO(info.st_mode))
@@ -129,9 +137,47 @@ void replace_target(const tOutputPath& target, const std::string& temporary)
         raise_errno(errno);
 }
 
-void remove_quietly(const tOutputPath& target, const std::string& temporary)
+unsigned under_umask(unsigned mode)
 {
-    ::unlinkat(target.folder->fd(), temporary.c_str(), 0);
+    // /proc gives the umask without setting it (which would change it for
+    // every thread for a moment); without /proc, the strictest one.
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("Umask:", 0) == 0)
+            return mode & ~static_cast<unsigned>(std::strtoul(line.c_str() + 6, nullptr, 8)) & 0777;
+    return mode & 0700;
+}
+
+void set_mode(int fd, unsigned mode)
+{
+    if (::fchmod(fd, static_cast<mode_t>(mode)) != 0)
+        raise_errno(errno);
+}
+
+std::string remove_temporary(const tOutputPath& target, const std::string& temporary, bool& private_left)
+{
+    const int folder = target.folder->fd();
+    if (::unlinkat(folder, temporary.c_str(), 0) == 0 || errno == ENOENT)
+        return std::string();
+    const int error = errno;
+    // Left behind: at least no one else may read it (it is made 0600, but
+    // has the target's permissions from just before its rename).
+    private_left = ::fchmodat(folder, temporary.c_str(), 0600, AT_SYMLINK_NOFOLLOW) == 0;
+    return std::strerror(error);
+}
+
+std::string temporary_location(const tOutputPath& target, const std::string& temporary)
+{
+    std::string folder(4096, '\0');
+    const std::string self = "/proc/self/fd/" + std::to_string(target.folder->fd());
+    const ssize_t length = ::readlink(self.c_str(), folder.data(), folder.size());
+    if (length > 0 && static_cast<std::size_t>(length) < folder.size()) {
+        folder.resize(static_cast<std::size_t>(length));
+        return (folder == "/" ? "" : folder) + "/" + temporary;
+    }
+    const std::string::size_type slash = target.path.rfind('/');
+    return (slash == std::string::npos ? std::string() : target.path.substr(0, slash + 1)) + temporary;
 }
 
 } // namespace replacing_file_system

@@ -152,9 +152,24 @@ void replace_target(const tOutputPath& target, const std::string& temporary)
     }
 }
 
-void remove_quietly(const tOutputPath&, const std::string& temporary)
+unsigned under_umask(unsigned mode)
 {
-    DeleteFileW(wide_of(temporary).c_str());
+    return mode; // the folder's access rights decide
+}
+
+void set_mode(int, unsigned) {}
+
+std::string remove_temporary(const tOutputPath&, const std::string& temporary, bool& private_left)
+{
+    if (DeleteFileW(wide_of(temporary).c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND)
+        return std::string();
+    private_left = false; // its folder's access rights decide
+    return windows_error_text(GetLastError());
+}
+
+std::string temporary_location(const tOutputPath&, const std::string& temporary)
+{
+    return temporary;
 }
 
 } // namespace replacing_file_system

@@ -24,3 +24,5 @@ void remove_temporaries_on_signals();
 // of the process leaves behind: it has no name (or is deleted when closed).
 // A descriptor; -1 with the reason in `error` when none can be made.
 int private_temporary_file(std::string& error);
+// The folder such files are made in, for messages.
+std::string temporary_folder();

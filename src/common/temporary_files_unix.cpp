@@ -127,17 +127,27 @@ void remove_temporaries_on_signals()
     }
 }
 
-int private_temporary_file(std::string& error)
+std::string temporary_folder()
 {
     const char* tmp = std::getenv("TMPDIR");
-    const std::string folder = tmp && tmp[0] == '/' ? tmp : "/tmp";
+    return tmp && tmp[0] == '/' ? tmp : "/tmp";
+}
+
+int private_temporary_file(std::string& error)
+{
+    const std::string folder = temporary_folder();
     int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
         // No unnamed files here: a named one, its name removed at once.
         std::string name = folder + "/brenlow-XXXXXX";
         fd = ::mkostemp(name.data(), O_CLOEXEC);
-        if (fd >= 0)
-            ::unlink(name.c_str());
+        if (fd >= 0 && ::unlink(name.c_str()) != 0) {
+            // Empty still, and 0600.
+            error = "the temporary file '" + name + "' is left behind (it could not be removed: "
+                    + std::strerror(errno) + "); it is empty, and only its owner can read it";
+            ::close(fd);
+            return -1;
+        }
     }
     if (fd < 0)
         error = "cannot make a temporary file in " + folder + ": " + std::strerror(errno);

@@ -64,6 +64,12 @@ void remove_temporaries_on_signals()
     SetConsoleCtrlHandler(remove_on_end, TRUE);
 }
 
+std::string temporary_folder()
+{
+    wchar_t folder[MAX_PATH + 1];
+    return GetTempPathW(MAX_PATH + 1, folder) == 0 ? std::string("%TEMP%") : utf8_of(folder);
+}
+
 int private_temporary_file(std::string& error)
 {
     // Deleted by the system when its last handle closes, however the

@@ -287,20 +287,20 @@ std::string norms_name_problem(const std::string& name)
         return "The name of the normative data is empty.";
     if (trimmed(name) != name)
         return "The name of the normative data begins or ends with a blank.";
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F)
-            return "The name of the normative data holds a control character.";
-        if (c == '#')
-            return "The name of the normative data holds \"#\", which begins a comment in the file.";
-    }
+    // The notes' rule for what may stand in a signed report, line breaks
+    // excepted.
+    const tTextCheck check = hidden_text_check(name, false);
+    if (check.fault == tTextFault::NotUtf8)
+        return "The name of the normative data is not valid UTF-8 text.";
+    if (check.fault != tTextFault::None)
+        return "The name of the normative data holds the "
+               + std::string(check.fault == tTextFault::Control ? "control" : "invisible") + " character "
+               + code_point_text(check.character) + ".";
+    if (name.find('#') != std::string::npos)
+        return "The name of the normative data holds \"#\", which begins a comment in the file.";
     if (utf8_length(name) > static_cast<std::size_t>(norms_name_max_length))
         return "The name of the normative data is longer than "
                + std::to_string(norms_name_max_length) + " characters.";
-    // Short and free of control characters: the notes' rules fail it only
-    // for text that is not UTF-8.
-    if (!notes_problem(name).empty())
-        return "The name of the normative data is not valid UTF-8 text.";
     return std::string();
 }
 

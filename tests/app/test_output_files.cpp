@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 
 #include <csignal>
+#include <unistd.h>
 #include <sys/resource.h>
 
 namespace {
@@ -214,4 +215,51 @@ TEST_F(OutputFiles, SaveChartWritesTheFormatTheTypedNameSays)
     EXPECT_EQ(svg_type.file, QStringLiteral("/x/report.final.svg"));
     EXPECT_EQ(svg_type.format, tChartFormat::Svg);
     EXPECT_EQ(chart_save_target(QStringLiteral("/x/a.Png"), tChartFormat::Pdf).format, tChartFormat::Png);
+}
+
+// No save of a window replaces the program's own files, whatever name leads
+// to them: a link, a hard link, or the name of the sets file that is not
+// there yet.
+TEST_F(OutputFiles, SavesRefuseTheProgramsOwnFilesByAnyName)
+{
+    compute("100", "95", "110.5", "60");
+    const QString sheet = folder.filePath("orvane_index.txt");
+    const QByteArray kept = file_bytes();
+    ASSERT_NE(kept, QByteArray("<no file>"));
+    ASSERT_TRUE(QFile::link(sheet, folder.filePath("mine.txt")));
+    ASSERT_EQ(::link(sheet.toLocal8Bit().constData(), folder.filePath("copy.png").toLocal8Bit().constData()), 0);
+    const auto expect_refused = [&](const tSeenBox& box, const QString& named, const char* what) {
+        ASSERT_TRUE(box.seen);
+        EXPECT_EQ(box.icon, QMessageBox::Warning);
+        EXPECT_TRUE(box.text.startsWith(named)) << box.text.toStdString();
+        EXPECT_TRUE(box.text.contains(what)) << box.text.toStdString();
+        EXPECT_TRUE(box.text.contains("It is not replaced; choose another name.")) << box.text.toStdString();
+    };
+
+    tSeenBox replace, text_box;
+    answer_save_dialog(folder.filePath("mine.txt"));
+    answer_message_boxes({{"&Yes", &replace}, {"OK", &text_box}});
+    results->cmdSaveOutput->click();
+    expect_refused(text_box, folder.filePath("mine.txt"), "the worksheet file");
+
+    tSeenBox pdf_box;
+    answer_save_dialog(folder.filePath("orvane_norms.txt"));
+    answer_message_boxes({{"OK", &pdf_box}});
+    results->mnuSaveAsPdf->trigger();
+    expect_refused(pdf_box, folder.filePath("orvane_norms.txt"), "sets of normative data");
+    EXPECT_FALSE(QFileInfo::exists(folder.filePath("orvane_norms.txt")));
+
+    tSeenBox chart_box;
+    on_next_modal([&](QWidget* w) {
+        auto* chart = qobject_cast<tChartWindow*>(w);
+        if (!chart)
+            return;
+        answer_save_dialog(folder.filePath("copy.png"));
+        answer_message_boxes({{"&Yes", &replace}, {"OK", &chart_box}});
+        chart->cmdSaveChart->click();
+        chart->cmdClose->click();
+    });
+    results->mnuProfileChart->trigger();
+    expect_refused(chart_box, folder.filePath("copy.png"), "the worksheet file");
+    EXPECT_EQ(file_bytes(), kept);
 }

@@ -6,6 +6,7 @@
 
 #include <QAccessible>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QDir>
 #include <QScreen>
 #include <QRadioButton>
@@ -178,4 +179,19 @@ TEST_F(tWorksheetTest, MinimisedOutputWindowComesStraightBack)
     results->showMinimized();
     EXPECT_TRUE(QTest::qWaitFor([this] { return !results->isMinimized(); }));
     EXPECT_TRUE(results->isVisible());
+}
+
+// A paste or a key brings no control nor invisible character into the
+// notes, where it could hide text in the report; line breaks stay.
+TEST_F(tWorksheetTest, NotesTakeNoControlOrInvisibleCharacter)
+{
+    start();
+    tNotesMemo* memo = ws->memoComments;
+    memo->setFocus(Qt::TabFocusReason);
+    QApplication::clipboard()->setText(QString::fromUtf8("a\u200Bb\u202E001\tc\r\nd\u2060e\U000E0041"));
+    QTest::keyClick(memo, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClicks(memo, QStringLiteral("f"));
+    QKeyEvent invisible(QEvent::KeyPress, 0, Qt::NoModifier, QString(QChar(0xFEFF)));
+    QApplication::sendEvent(memo, &invisible);
+    EXPECT_EQ(memo->toPlainText(), QStringLiteral("ab001c\ndef"));
 }

@@ -52,15 +52,39 @@ TEST(NotesRules, FullWidthDigitsAreThreeCharacters)
     EXPECT_EQ(utf8_length("99.5"), 4u);
 }
 
-// The kernel's fs.protected_symlinks = 1: only a sticky folder that
-// everyone may write limits whose links are followed.
-TEST(LinkRule, OnlyLinksOfOthersInSharedStickyFoldersAreRefused)
+// Only what belongs to the user or to root is trusted, whatever folder holds
+// it: another user's link in a folder of that user's own (not sticky) is
+// refused as surely as one in /tmp.
+TEST(LinkRule, OnlyTheUsersAndRootsLinksAreFollowedAnywhere)
 {
     const unsigned me = 1000, other = 1001, root = 0;
-    EXPECT_FALSE(link_may_be_followed(other, root, 01777, me));
-    EXPECT_TRUE(link_may_be_followed(me, root, 01777, me));
-    EXPECT_TRUE(link_may_be_followed(root, root, 01777, me)); // the folder's owner's link
-    EXPECT_TRUE(link_may_be_followed(other, root, 0777, me)); // not sticky
-    EXPECT_TRUE(link_may_be_followed(other, root, 01775, me)); // sticky, not world-writable
-    EXPECT_FALSE(link_may_be_followed(other, me, 01777, root)); // root is held to it too
+    EXPECT_TRUE(link_may_be_followed(me, me));
+    EXPECT_TRUE(link_may_be_followed(root, me));
+    EXPECT_FALSE(link_may_be_followed(other, me));
+    EXPECT_FALSE(link_may_be_followed(other, root)); // root is held to it too
+}
+
+TEST(LinkRule, AnotherUsersFileOnlyInAFolderOfTheUsersAlone)
+{
+    const unsigned me = 1000, other = 1001, root = 0;
+    EXPECT_TRUE(file_may_be_used(me, other, 0777, me));
+    EXPECT_TRUE(file_may_be_used(root, root, 01777, me));
+    EXPECT_TRUE(file_may_be_used(other, me, 0755, me)); // the user's folder: no one else planted it
+    EXPECT_FALSE(file_may_be_used(other, other, 0755, me)); // that user's own folder, not sticky
+    EXPECT_FALSE(file_may_be_used(other, me, 0775, me));    // others may write the folder
+    EXPECT_FALSE(file_may_be_used(other, root, 01777, root)); // /tmp, even for root
+    // Pipes and devices: the user's or root's, and in /tmp not another's.
+    EXPECT_TRUE(in_place_may_be_used(root, root, 0755, me));
+    EXPECT_TRUE(in_place_may_be_used(me, root, 01777, me));
+    EXPECT_FALSE(in_place_may_be_used(other, other, 0777, me));
+}
+
+// Characters that show nothing could hide text in a signed report.
+TEST(NotesRules, InvisibleCharactersAreRefusedAsSuch)
+{
+    for (const char* hidden : {"\u200B", "\u2060", "\uFEFF", "\U000E0041", "\U000E007F", "\uFFF9", "\uFFFB"})
+        EXPECT_TRUE(refused(std::string("no") + hidden + "rmal", "invisible character U+")) << hidden;
+    EXPECT_TRUE(refused("a\u200Bb", "U+200B"));
+    EXPECT_EQ(notes_problem("\u200D joins emoji"), ""); // the joiner stays allowed
+    EXPECT_EQ(hidden_text_check("x\xC2\x85", false).fault, tTextFault::Control); // C1 stays a control
 }

@@ -45,4 +45,8 @@ TEST(NormativeSetsFile, NumbersSetsAndChoiceReadBackAsWritten)
     EXPECT_NE(norms_name_problem("A # B"), "");
     EXPECT_NE(norms_name_problem(" A"), "");
     EXPECT_NE(norms_name_problem("\xC3("), "");
+    // The notes' reasons, not "not valid UTF-8".
+    EXPECT_EQ(norms_name_problem("Set \u202E1"), "The name of the normative data holds the control character U+202E.");
+    EXPECT_EQ(norms_name_problem("Set \xC2\x9B" "1"), "The name of the normative data holds the control character U+009B.");
+    EXPECT_EQ(norms_name_problem("Set\u200B1"), "The name of the normative data holds the invisible character U+200B.");
 }

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <utility>
 
@@ -115,4 +116,29 @@ TEST_F(WorksheetFileMode, ALinkIsFollowedOnlyWhereTheLinkRuleAllows)
     EXPECT_THROW(save_worksheet_file(path, texts), EInOutError);
     std::ifstream again(target);
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), std::istreambuf_iterator<char>()), "keep");
+}
+
+// A worksheet file another user planted says what is not done with it: the
+// start does not read it, the save does not replace it.
+TEST_F(WorksheetFileMode, APlantedFileIsNamedAsNotReadOrNotReplaced)
+{
+    ASSERT_EQ(::geteuid(), 0u) << "planting another user's file needs root";
+    ASSERT_EQ(::chmod(folder.c_str(), 01777), 0);
+    std::ofstream(path) << "77 77 77 77 ";
+    ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
+    const auto message = [](const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const EInOutError& error) {
+            return std::string(error.what());
+        }
+        return std::string("no refusal");
+    };
+    tFieldTexts fields;
+    const std::string read = message([&] { load_worksheet_file(path, 4, fields); });
+    const std::string saved = message([&] { save_worksheet_file(path, fields); });
+    EXPECT_EQ(read, "'" + path + "' belongs to another user and lies in a folder that is not the user's alone; "
+                    "it is not read");
+    EXPECT_EQ(saved, "'" + path + "' belongs to another user and lies in a folder that is not the user's alone; "
+                     "it is not replaced");
 }
