@@ -1,6 +1,7 @@
 // The output window.
 #include "app/output_window.h"
 
+#include "app/accessibility.h"
 #include "app/app_icon.h"
 #include "app/help_window.h"
 #include "app/push_button_keys.h"
@@ -148,6 +149,9 @@ void tOutputWindow::FormCreate()
     ask_for_title_only_caption(this);
     setWindowTitle(QStringLiteral("Output"));
     setWindowIcon(brenlow_icon());
+    setProperty(help_section_property, QStringLiteral("output"));
+    install_help_key();
+    install_accessibility();
 
     auto* client = new QWidget(this);
     client->setFont(sans_font(11, false));
@@ -207,6 +211,8 @@ void tOutputWindow::FormCreate()
     add_output_menus(printer_options);
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuUserGuide = help->addAction(QStringLiteral("&User Guide"));
+    // Shown in the menu; the key itself is the program's F1, which opens
+    // the guide at the section of whichever window has the focus.
     mnuUserGuide->setShortcut(QKeySequence(Qt::Key_F1));
     mnuUserGuide->setObjectName(QStringLiteral("mnuUserGuide"));
     mnuAbout = help->addAction(QStringLiteral("&About Brenlow..."));
@@ -398,7 +404,7 @@ void tOutputWindow::cmdExitClick()
 
 void tOutputWindow::mnuUserGuideClick()
 {
-    show_user_guide(this, guide_);
+    show_user_guide_for(this);
 }
 
 void tOutputWindow::mnuAboutClick()

@@ -22,7 +22,6 @@ class QPushButton;
 class QShowEvent;
 class QMenu;
 class tChartWindow;
-class tUserGuideWindow;
 struct tCaseFigures;
 
 // The report sink on the memo: each line (UTF-8) is added at the end of the
@@ -140,7 +139,6 @@ private:
     std::optional<tChartData> last_chart_;    // the most recent report's
     QString last_pdf_file_;                   // proposed by the next Save as PDF...
     tChartWindow* chart_window_ = nullptr;
-    tUserGuideWindow* guide_ = nullptr;
     void add_output_menus(QMenu* printer_options);
     // Clear Results: no chart of a cleared report is shown or saved.
     void forget_charts();
