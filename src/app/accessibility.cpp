@@ -7,6 +7,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QFrame>
+#include <QScrollArea>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextCursor>
@@ -118,12 +119,15 @@ private:
     }
 };
 
-// Plain widgets and frames that hold controls, in the program's windows and
-// dialogs (their class is QWidget or QFrame itself, not a subclass).
+// Plain widgets, frames and scroll areas that hold controls (their class is
+// QWidget, QFrame or QScrollArea itself, not a subclass), which Qt would
+// announce as fillers.
 bool is_plain_container(const QWidget* widget)
 {
     const QMetaObject* meta = widget->metaObject();
-    return !widget->isWindow() && (meta == &QWidget::staticMetaObject || meta == &QFrame::staticMetaObject)
+    return !widget->isWindow()
+           && (meta == &QWidget::staticMetaObject || meta == &QFrame::staticMetaObject
+               || meta == &QScrollArea::staticMetaObject)
            && widget->findChild<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
 }
 

@@ -14,6 +14,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <memory>
+
 #ifndef BRENLOW_BUILD_DATE
 #define BRENLOW_BUILD_DATE "an unrecorded date"
 #endif
@@ -185,13 +187,19 @@ QString about_text()
         "any warranty.</p>");
 }
 
+QMessageBox* new_about_box(QWidget* parent)
+{
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("About Brenlow"), about_text(),
+                                QMessageBox::Ok, parent);
+    box->setTextFormat(Qt::RichText);
+    box->setIconPixmap(brenlow_icon().pixmap(64, 64));
+    // F1 here: the guide's beginning, which says what the program is.
+    box->setProperty(help_section_property, QString());
+    return box;
+}
+
 void show_about_box(QWidget* parent)
 {
-    QMessageBox box(QMessageBox::Information, QStringLiteral("About Brenlow"), about_text(),
-                    QMessageBox::Ok, parent);
-    box.setTextFormat(Qt::RichText);
-    box.setIconPixmap(brenlow_icon().pixmap(64, 64));
-    // F1 here: the guide's beginning, which says what the program is.
-    box.setProperty(help_section_property, QString());
-    box.exec();
+    const std::unique_ptr<QMessageBox> box(new_about_box(parent));
+    box->exec();
 }

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QWidget>
 
+class QMessageBox;
 class QTextBrowser;
 
 inline constexpr char help_section_property[] = "helpSection";
@@ -41,5 +42,6 @@ QString help_section_of(const QWidget* window);
 
 // The About box's text: the version, the build date and the licence.
 QString about_text();
-// The modal About box over `parent`.
+// The About box over `parent`, to be shown; show_about_box shows it modally.
+QMessageBox* new_about_box(QWidget* parent);
 void show_about_box(QWidget* parent);
