@@ -414,7 +414,11 @@ void tOutputWindow::mnuAboutClick()
 
 void tOutputWindow::mnuPrintClick()
 {
-    if (print_text(results_text()))
+    // Printed whole, the results count as saved; a failure leaves them as
+    // they were, and the box says so.
+    const QString note = unsaved_ ? QStringLiteral("The results were not printed and still count as unsaved.")
+                                  : QString();
+    if (print_text(results_text(), note))
         unsaved_ = false;
 }
 
@@ -429,20 +433,22 @@ void tOutputWindow::mnuPrintSelectionClick()
 
 // Prints the text and one line end on the default printer; there is no
 // printer dialog.
-bool tOutputWindow::print_text(const QString& text)
+bool tOutputWindow::print_text(const QString& text, const QString& failure_note)
 {
+    const QString note = failure_note.isEmpty() ? QString() : QStringLiteral("\n\n") + failure_note;
     const QPrinterInfo default_printer = QPrinterInfo::defaultPrinter();
     if (default_printer.isNull()) {
         // The system's words, then where to turn without a printer.
         show_general_error(QStringLiteral("There is no default printer currently selected.\n\n"
                                           "Save as PDF... in the Printer options... menu needs no printer: "
-                                          "it writes the text to a PDF file, laid out as Print All prints it."));
+                                          "it writes the text to a PDF file, laid out as Print All prints it.")
+                           + note);
         return false;
     }
     QPrinter printer(default_printer, QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Brenlow results"));
     if (!print_text_on(printer, text + LineEnd)) {
-        show_general_error(QStringLiteral("Printing on %1 failed").arg(default_printer.printerName()));
+        show_general_error(QStringLiteral("Printing on %1 failed").arg(default_printer.printerName()) + note);
         return false;
     }
     return true;

@@ -132,7 +132,8 @@ private:
     // Each true when the file was written or the text printed.
     bool save_output();
     bool save_pdf();
-    bool print_text(const QString& text);
+    // A failed print says so, followed by `failure_note` when given.
+    bool print_text(const QString& text, const QString& failure_note = QString());
 
     // Save as PDF... and the Chart menu (output_window_charts.cpp).
     std::vector<tChartData> report_charts_;   // cleared with the memo
