@@ -337,7 +337,9 @@ void tWorksheetWindow::FormCreate()
 void tWorksheetWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (windowHandle()) // every press in the window, for the notes (once: a filter is held once)
+    // Every press in the window passes the notes first (a filter installed
+    // again at a later showing is still held once).
+    if (windowHandle())
         windowHandle()->installEventFilter(this);
     if (!event->spontaneous()) // not when restored from the task bar
         FormShow();

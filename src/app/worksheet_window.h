@@ -112,7 +112,7 @@ private:
     // The memo's foot stays where the collapsed memo ends: expanded, it grows
     // upward over the read-only description, never down over the score
     // fields and their labels.
-    static constexpr int kMemoFoot = 135;
+    static constexpr int kMemoFoot = 110 + kMemoCollapsed;
     void memoCommentsEnter();
     void memoCommentsExit();
     void memoCommentsKeyUp(int key);
