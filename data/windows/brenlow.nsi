@@ -63,6 +63,11 @@ licences. Click Next to continue."
 !define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
 !insertmacro MUI_PAGE_LICENSE "${STAGE}\COPYING.txt"
 !insertmacro MULTIUSER_PAGE_INSTALLMODE
+; Short lines of their own: NSIS's default text, one paragraph, was cut at
+; the page's right edge under some fonts ("click Brows").
+!define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will install Brenlow ${VERSION} in the following folder.$\r$\n\
+To install it in another folder, click Browse and choose one.$\r$\n$\r$\n\
+Click Install to start the installation."
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN

@@ -1,6 +1,7 @@
 // The profile chart window.
 #include "app/chart_window.h"
 
+#include "app/help_window.h"
 #include "app/qt_messages.h"
 #include "common/user_messages.h"
 #include "app/save_dialog.h"
@@ -98,6 +99,7 @@ tChartWindow::tChartWindow(tSaveFolder& save_folder, QWidget* parent)
     : QDialog(parent), save_folder_(save_folder)
 {
     setWindowTitle(QStringLiteral("Profile Chart"));
+    setProperty(help_section_property, QStringLiteral("chart"));
     setFixedSize(ChartWidth, ChartHeight + ButtonRow);
 
     pnlChart = new tChartView(this);

@@ -162,6 +162,8 @@ tMatrixDialog::tMatrixDialog(tEntryMatrix& matrix, int columns, int rows, const 
                 continue;
             auto* field = new QLineEdit(client_);
             field->setObjectName(QStringLiteral("mat%1x%2").arg(j).arg(i));
+            // As the numbers beside and under the cells read.
+            field->setAccessibleName(QStringLiteral("Row %1, column %2").arg(i).arg(j));
             field->setGeometry(cell_left(j), cell_top(i), CELL_WIDTH, CELL_HEIGHT);
             field->setMaxLength(CELL_MAX_LENGTH);
             field->setFont(cell_font);

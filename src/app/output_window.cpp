@@ -1,6 +1,7 @@
 // The output window.
 #include "app/output_window.h"
 
+#include "app/accessibility.h"
 #include "app/app_icon.h"
 #include "app/help_window.h"
 #include "app/push_button_keys.h"
@@ -148,6 +149,9 @@ void tOutputWindow::FormCreate()
     ask_for_title_only_caption(this);
     setWindowTitle(QStringLiteral("Output"));
     setWindowIcon(brenlow_icon());
+    setProperty(help_section_property, QStringLiteral("output"));
+    install_help_key();
+    install_accessibility();
 
     auto* client = new QWidget(this);
     client->setFont(sans_font(11, false));
@@ -207,6 +211,8 @@ void tOutputWindow::FormCreate()
     add_output_menus(printer_options);
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuUserGuide = help->addAction(QStringLiteral("&User Guide"));
+    // Shown in the menu; the key itself is the program's F1, which opens
+    // the guide at the section of whichever window has the focus.
     mnuUserGuide->setShortcut(QKeySequence(Qt::Key_F1));
     mnuUserGuide->setObjectName(QStringLiteral("mnuUserGuide"));
     mnuAbout = help->addAction(QStringLiteral("&About Brenlow..."));
@@ -398,7 +404,7 @@ void tOutputWindow::cmdExitClick()
 
 void tOutputWindow::mnuUserGuideClick()
 {
-    show_user_guide(this, guide_);
+    show_user_guide_for(this);
 }
 
 void tOutputWindow::mnuAboutClick()
@@ -408,7 +414,11 @@ void tOutputWindow::mnuAboutClick()
 
 void tOutputWindow::mnuPrintClick()
 {
-    if (print_text(results_text()))
+    // Printed whole, the results count as saved; a failure leaves them as
+    // they were, and the box says so.
+    const QString note = unsaved_ ? QStringLiteral("The results were not printed and still count as unsaved.")
+                                  : QString();
+    if (print_text(results_text(), note))
         unsaved_ = false;
 }
 
@@ -423,20 +433,22 @@ void tOutputWindow::mnuPrintSelectionClick()
 
 // Prints the text and one line end on the default printer; there is no
 // printer dialog.
-bool tOutputWindow::print_text(const QString& text)
+bool tOutputWindow::print_text(const QString& text, const QString& failure_note)
 {
+    const QString note = failure_note.isEmpty() ? QString() : QStringLiteral("\n\n") + failure_note;
     const QPrinterInfo default_printer = QPrinterInfo::defaultPrinter();
     if (default_printer.isNull()) {
         // The system's words, then where to turn without a printer.
         show_general_error(QStringLiteral("There is no default printer currently selected.\n\n"
                                           "Save as PDF... in the Printer options... menu needs no printer: "
-                                          "it writes the text to a PDF file, laid out as Print All prints it."));
+                                          "it writes the text to a PDF file, laid out as Print All prints it.")
+                           + note);
         return false;
     }
     QPrinter printer(default_printer, QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Brenlow results"));
     if (!print_text_on(printer, text + LineEnd)) {
-        show_general_error(QStringLiteral("Printing on %1 failed").arg(default_printer.printerName()));
+        show_general_error(QStringLiteral("Printing on %1 failed").arg(default_printer.printerName()) + note);
         return false;
     }
     return true;

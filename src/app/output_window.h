@@ -22,7 +22,6 @@ class QPushButton;
 class QShowEvent;
 class QMenu;
 class tChartWindow;
-class tUserGuideWindow;
 struct tCaseFigures;
 
 // The report sink on the memo: each line (UTF-8) is added at the end of the
@@ -133,14 +132,14 @@ private:
     // Each true when the file was written or the text printed.
     bool save_output();
     bool save_pdf();
-    bool print_text(const QString& text);
+    // A failed print says so, followed by `failure_note` when given.
+    bool print_text(const QString& text, const QString& failure_note = QString());
 
     // Save as PDF... and the Chart menu (output_window_charts.cpp).
     std::vector<tChartData> report_charts_;   // cleared with the memo
     std::optional<tChartData> last_chart_;    // the most recent report's
     QString last_pdf_file_;                   // proposed by the next Save as PDF...
     tChartWindow* chart_window_ = nullptr;
-    tUserGuideWindow* guide_ = nullptr;
     void add_output_menus(QMenu* printer_options);
     // Clear Results: no chart of a cleared report is shown or saved.
     void forget_charts();

@@ -44,9 +44,16 @@ char single_byte(QChar c)
 
 } // namespace
 
-// The same keys on every system (Ctrl+Y redoes on Linux too).
+// The same keys on every system (Ctrl+Y redoes on Linux too), and the
+// system's own undo and redo keys, which the context menu shows (Ctrl+Y
+// under Windows, Ctrl+Shift+Z on Linux desktops, Alt+Backspace and
+// Alt+Shift+Backspace too under Windows).
 tEditAction score_editing_action(const QKeyEvent& event)
 {
+    if (event.matches(QKeySequence::Undo))
+        return tEditAction::Undo;
+    if (event.matches(QKeySequence::Redo))
+        return tEditAction::Redo;
     const int key = event.key();
     const Qt::KeyboardModifiers mods = event.modifiers() & ~Qt::KeypadModifier;
     const bool ctrl = mods == Qt::ControlModifier;

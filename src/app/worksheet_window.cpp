@@ -21,16 +21,14 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFocusEvent>
 #include <QFrame>
 #include <QGuiApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QShortcut>
+#include <QWindow>
 
 #include <exception>
 
@@ -49,12 +47,6 @@ EInOutError worksheet_file_error(const char* what, const std::string& path, cons
 
 constexpr int kClientWidth = 792;
 constexpr int kClientHeight = 573;
-constexpr int kMemoCollapsed = 25;
-constexpr int kMemoExpanded = 70;
-// The memo's foot stays where the collapsed memo ends: expanded, it grows
-// upward over the read-only description, never down over the score fields
-// and their labels, where a click meant for a field would land in the notes.
-constexpr int kMemoFoot = 110 + kMemoCollapsed;
 // DescripFldChange: a text longer than this gets a vertical scroll bar.
 constexpr int kDescriptionScrollLength = 550;
 
@@ -151,6 +143,8 @@ tWorksheetWindow::tWorksheetWindow(const tWorksheetLocation& location, QWidget* 
       location_(location)
 {
     install_accessibility();
+    install_help_key();
+    setProperty(help_section_property, QStringLiteral("worksheet"));
     build_controls();
     FormCreate();
 }
@@ -228,6 +222,7 @@ void tWorksheetWindow::build_controls()
             field->setGeometry(704, 192 + 40 * (i - 4), 56, 24);
         }
         field->raise(); // the labels' fixed widths reach under the fields
+        label->setBuddy(field); // a click on the label puts the focus in its field
         *labels[i] = label;
         *fields[i] = field;
     }
@@ -242,9 +237,10 @@ void tWorksheetWindow::build_controls()
     // the description.
     memoComments = new tNotesMemo(this);
     memoComments->setFont(mono_font());
-    memoComments->setGeometry(112, 110, 666, kMemoCollapsed);
+    memoComments->setGeometry(112, kMemoFoot - kMemoCollapsed, 666, kMemoCollapsed);
     memoComments->raise();
     memoComments->installEventFilter(this);
+    lblComments->setBuddy(memoComments);
 
     pan1 = make_panel(this, QRect(12, 500, 768, 49), QFrame::Sunken);
     cmdCompute = make_button(QStringLiteral("Compute"), this, QRect(28, 506, 165, 37));
@@ -268,10 +264,6 @@ void tWorksheetWindow::build_controls()
     tab_stops_ = {txtInput1, txtInput2, txtInput3, txtInput4, txtInput5, txtInput6,
                   txtInput7, txtinput8, RadioGroup1, Pairs_vs_Deviations, Bonferroni,
                   memoComments, cmdCompute, btnclearData, cmdNorms, ExitBtn};
-
-    // F1: the user guide (the window keeps its designed controls).
-    auto* help_key = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(help_key, &QShortcut::activated, this, [this] { show_user_guide(this, guide_); });
 
     // Too large for a small screen: the controls scroll.
     if (!fit_window_to_screen(this))
@@ -345,6 +337,10 @@ void tWorksheetWindow::FormCreate()
 void tWorksheetWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    // Every press in the window passes the notes first (a filter installed
+    // again at a later showing is still held once).
+    if (windowHandle())
+        windowHandle()->installEventFilter(this);
     if (!event->spontaneous()) // not when restored from the task bar
         FormShow();
 }
@@ -397,51 +393,6 @@ void tWorksheetWindow::DescripFldChange()
     DescripFld->setVerticalScrollBarPolicy(DescripFld->toPlainText().size() > kDescriptionScrollLength
                                                ? Qt::ScrollBarAlwaysOn
                                                : Qt::ScrollBarAlwaysOff);
-}
-
-bool tWorksheetWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == memoComments) {
-        switch (event->type()) {
-        case QEvent::FocusIn:
-            // Switching between applications is no entering of the memo.
-            if (static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason)
-                memoCommentsEnter();
-            break;
-        case QEvent::FocusOut:
-            if (static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason)
-                memoCommentsExit();
-            break;
-        case QEvent::KeyRelease:
-            memoCommentsKeyUp(static_cast<QKeyEvent*>(event)->key());
-            break;
-        default:
-            break;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void tWorksheetWindow::set_memo_height(int height)
-{
-    memoComments->setGeometry(memoComments->x(), kMemoFoot - height, memoComments->width(), height);
-}
-
-void tWorksheetWindow::memoCommentsEnter()
-{
-    if (memoComments->displayed_lines().size() > 1)
-        set_memo_height(kMemoExpanded);
-}
-
-void tWorksheetWindow::memoCommentsExit()
-{
-    set_memo_height(kMemoCollapsed);
-}
-
-void tWorksheetWindow::memoCommentsKeyUp(int key)
-{
-    if (memoComments->displayed_lines().size() > 1 || key == Qt::Key_Return || key == Qt::Key_Enter)
-        set_memo_height(kMemoExpanded);
 }
 
 // Restores the first RestoredValueCount fields from the worksheet file. A

@@ -23,7 +23,6 @@ class tNotesMemo;
 class tOutputWindow;
 class tRadioGroup;
 class tScoreField;
-class tUserGuideWindow;
 
 class tWorksheetWindow : public QWidget {
     Q_OBJECT
@@ -98,7 +97,6 @@ private:
     tMatrixEntry matrix_entry_;
     // The tab order; an option group is one stop, entered on its checked item.
     std::vector<QWidget*> tab_stops_;
-    tUserGuideWindow* guide_ = nullptr; // F1
     tNormsStore norms_store_;
     tSaveFolder save_folder_; // of every save dialog of the program
 
@@ -106,10 +104,20 @@ private:
     void FormCreate();
     void FormShow();
     void DescripFldChange();
+
+    // The notes memo grows while it is edited and shrinks when it is left
+    // (worksheet_notes.cpp).
+    static constexpr int kMemoCollapsed = 25;
+    static constexpr int kMemoExpanded = 70;
+    // The memo's foot stays where the collapsed memo ends: expanded, it grows
+    // upward over the read-only description, never down over the score
+    // fields and their labels.
+    static constexpr int kMemoFoot = 110 + kMemoCollapsed;
     void memoCommentsEnter();
     void memoCommentsExit();
     void memoCommentsKeyUp(int key);
     void set_memo_height(int height);
+    void end_notes_editing_on_press(const QPoint& at);
     void LoadPreviousData();
     void LoadNormativeData();
     void show_chosen_norms();

@@ -231,7 +231,8 @@ std::string help_text(const tHelpFacts& facts)
                  "                    output window prints them, followed by one page with the\n"
                  "                    profile chart of each case (A4, or Letter where the\n"
                  "                    locale uses it); the report pages are drawn as each case\n"
-                 "                    is done into FILE.XXXXXX, which replaces FILE at the end\n";
+                 "                    is done into a temporary file beside FILE, which\n"
+                 "                    replaces FILE at the end\n";
     }
     if (facts.charts) {
         no_report_needs.push_back("--chart-dir");
@@ -247,8 +248,8 @@ std::string help_text(const tHelpFacts& facts)
                  "                    first case; other files in DIR are left alone\n";
     }
     if (!drawn.empty())
-        drawn = "Drawn outputs (always drawn offscreen: they need no display, whatever\n"
-                "QT_QPA_PLATFORM says):\n"
+        drawn = "Drawn outputs (they need no screen: they are also written in a console\n"
+                "without a desktop, over a remote login or from a scheduled task):\n"
                 + drawn + "\n";
     return std::string(
                "Usage:\n"
@@ -331,9 +332,9 @@ std::string help_text(const tHelpFacts& facts)
              "  --csv FILE        also write every figure of each case to FILE, one CSV\n"
              "                    record per case after a header record (columns below).\n"
              "                    Each record is written as its case is done, into a\n"
-             "                    temporary file beside FILE (FILE.XXXXXX) that replaces\n"
-             "                    FILE after the last case; an existing FILE is replaced\n"
-             "                    only then. A text cell that a spreadsheet would read\n"
+             "                    temporary file beside FILE that replaces FILE after\n"
+             "                    the last case; an existing FILE is replaced only\n"
+             "                    then. A text cell that a spreadsheet would read\n"
              "                    as a formula (first character =, +, -, @, tab or\n"
              "                    carriage return, as in notes like =HYPERLINK(...)) is\n"
              "                    written with a leading apostrophe ('); numbers are\n"

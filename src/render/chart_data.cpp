@@ -74,6 +74,9 @@ tChartData chart_data_of(const tCaseFigures& figures)
         data.upper[k - 1] = double(figures.index.upper[k]);
         data.is_low[k - 1] = figures.index.is_low[k] != 0;
         data.score_text[k - 1] = report_figure(report_score_text(figures.index.scores[k]));
+        // The score table prints the limits as it prints the scores.
+        data.lower_text[k - 1] = report_figure(report_score_text(figures.index.lower[k]));
+        data.upper_text[k - 1] = report_figure(report_score_text(figures.index.upper[k]));
     }
     // The cut on the Index metric of the lower-tail deviate, with the
     // normative mean and SD of every Index score.

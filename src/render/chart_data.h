@@ -34,9 +34,11 @@ struct tChartData {
     std::array<double, chart_pairs> diff_cut{};
     std::array<bool, chart_pairs> diff_abnormal{};
 
-    // Each score and difference as the report prints it (its rounding, a
-    // true minus sign): the chart's labels.
+    // Each score, limit and difference as the report prints it (its
+    // rounding, a true minus sign): the chart's labels and its text.
     std::array<QString, chart_scores> score_text{};
+    std::array<QString, chart_scores> lower_text{};
+    std::array<QString, chart_scores> upper_text{};
     std::array<QString, chart_pairs> diff_text{};
 
     // The notes as one text: the report's note lines joined again, a line

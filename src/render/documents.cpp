@@ -6,6 +6,7 @@
 #include "render/drawing_checks.h"
 #include "render/page_canvas.h"
 #include "render/profile_chart.h"
+#include "render/svg_drawing.h"
 
 #include <QBuffer>
 #include <QDataStream>
@@ -225,6 +226,25 @@ QByteArray chart_png(const tChartData& data, const QSize& size)
     if (!image.save(&buffer, "PNG"))
         throw std::runtime_error("the PNG image could not be made");
     return bytes;
+}
+
+bool chart_svg_available()
+{
+    return true;
+}
+
+// Drawn by the program's own SVG paint device in every build (Debian has no
+// QtSvg for Windows): the same drawing everywhere, each text naming the face
+// that drew it.
+QByteArray chart_svg(const tChartData& data)
+{
+    const QSize size(int(tChartGeometry::design_width), int(tChartGeometry::design_height));
+    tSvgDrawing svg(size, QStringLiteral("Profile chart"));
+    QPainter painter;
+    begin_or_throw(painter, &svg);
+    draw_profile_chart(painter, QRectF(QPointF(0, 0), QSizeF(size)), data);
+    end_or_throw(painter);
+    return svg.bytes();
 }
 
 QByteArray chart_pdf(const tChartData& data, const QLocale& locale)

@@ -26,8 +26,8 @@ enum class tChartFormat { Png, Svg, Pdf };
 inline constexpr QSize chart_png_size(1600, 1200);
 
 QByteArray chart_png(const tChartData& data, const QSize& size = chart_png_size);
-// Whether this build writes SVG drawings (it needs QtSvg); chart_svg throws
-// where it does not.
+// Whether this build writes SVG drawings (every build does: the program
+// draws them itself).
 bool chart_svg_available();
 QByteArray chart_svg(const tChartData& data);
 // One landscape page with the chart filling its printable area.

@@ -39,6 +39,12 @@ public:
     int diff_count = chart_scores;
     double diff_range = 20; // the difference axis runs from -diff_range to +diff_range
 
+    // The options under the title, wrapped into as many rows as they need
+    // (a long name of the user's normative data is seen whole); the notes
+    // begin at notes_top (design units) under them.
+    QStringList option_rows;
+    double notes_top = 0;
+
     // The notes under the title, "Notes: " first, wrapped into at most
     // max_note_rows rows of note_pixels (design units, 12 or 11); the Index
     // plot starts below them. notes_cut is set, and the last row ends in an
@@ -54,7 +60,7 @@ public:
     // The boxes of the texts set among the marks, clear of them: the
     // criterion's cut ("Abnormally low below ..."), clear of every score's
     // limits and marker where the plot has room; each difference's value,
-    // clear of its dashed cut lines.
+    // clear of its dashed cut lines and of the frame.
     QRectF low_cut_label;
     std::array<QRectF, chart_pairs> diff_labels{};
 
@@ -71,7 +77,8 @@ public:
 private:
     QPointF at(double x, double y) const;
     void lay_out_notes(const QString& notes);
-    void place_labels(const tChartData& data);
+    void place_cut_label(const tChartData& data);
+    void place_diff_labels(const tChartData& data);
 };
 
 // Colours, exposed for the tests; each only repeats what a shape says.
@@ -83,6 +90,9 @@ QColor chart_mean_line_colour();
 QString chart_low_cut_text(const tChartData& data);
 // The label of a difference: as the report prints it.
 QString chart_diff_value_text(const tChartData& data, int i);
+// The report's mode, correction, criterion and the user's normative data,
+// as the line under the chart's title reads.
+QString chart_options_text(const tChartData& data);
 
 void draw_profile_chart(QPainter& painter, const QRectF& rect, const tChartData& data);
 
@@ -90,7 +100,8 @@ void draw_profile_chart(QPainter& painter, const QRectF& rect, const tChartData&
 // footers are drawn (the caller sets size, weight and slant).
 QFont chart_sans_font();
 
-// The chart's figures as text, for a screen reader: each score with its 95%
-// limits and whether it is abnormally low, the cut, and each deviation or
-// difference with whether it is abnormal.
+// The chart's figures as text, for a screen reader: the options line (the
+// user's normative data named), each score with its 95% limits and whether
+// it is abnormally low, the cut, and each deviation or difference with
+// whether it is abnormal, every figure rounded as the report prints it.
 QString chart_text_alternative(const tChartData& data);

@@ -6,6 +6,9 @@
 #include "render/svg_drawing.h"
 
 #include <QBuffer>
+#include <QGlyphRun>
+#include <QRawFont>
+#include <QTextLayout>
 #include <QImage>
 #include <QPaintEngine>
 #include <QPainterPath>
@@ -33,6 +36,26 @@ QByteArray number(qreal value)
 QByteArray escaped(const QString& text)
 {
     return text.toHtmlEscaped().replace(QLatin1Char('\''), QLatin1String("&apos;")).toUtf8();
+}
+
+// The font-family of a text: the face that draws `text` in `font`. Where
+// the font lacks the text's characters (Arabic notes in a Latin face), that
+// is the font system's fallback face, which a reader with no fallback of its
+// own (ImageMagick's) then draws them in. The painter hands each run of one
+// face as a text of its own. A single name: ImageMagick's reader takes a
+// list for one unknown family and falls back to its default face.
+QByteArray drawn_face(const QFont& font, const QString& text)
+{
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    layout.createLine();
+    layout.endLayout();
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+        const QString face = run.rawFont().familyName();
+        if (!face.isEmpty())
+            return escaped(face);
+    }
+    return escaped(font.family());
 }
 
 QByteArray colour(const QColor& c)
@@ -223,7 +246,7 @@ public:
     {
         const QFont f = item.font();
         const qreal pixels = f.pixelSize() > 0 ? qreal(f.pixelSize()) : f.pointSizeF(); // 72 per inch
-        QByteArray attributes = " font-family=\"" + escaped(f.family()) + "\" font-size=\"" + number(pixels)
+        QByteArray attributes = " font-family=\"" + drawn_face(f, item.text()) + "\" font-size=\"" + number(pixels)
                                 + "\" font-weight=\"" + QByteArray::number(f.weight()) + "\"";
         if (f.style() != QFont::StyleNormal)
             attributes += " font-style=\"italic\"";
@@ -268,7 +291,11 @@ private:
     void open_clip()
     {
         close_clip();
-        if (!clip_enabled_)
+        // A clip that leaves the whole drawing (the chart clips to its own
+        // box) is left out: ImageMagick's reader drops the first letter of
+        // every text inside a clipped group.
+        const QRectF drawing(QPointF(0, 0), QSizeF(size_));
+        if (!clip_enabled_ || clip_.contains(drawing.adjusted(0.5, 0.5, -0.5, -0.5)))
             return;
         const QByteArray id = new_id("clip");
         definitions_ += "<clipPath id=\"" + id + "\" clipPathUnits=\"userSpaceOnUse\"><path d=\"" + path_data(clip_)

@@ -1,9 +1,11 @@
-// A paint device that records what a QPainter draws as an SVG drawing, for
-// builds without QtSvg (Debian has none for Windows). It knows what the
-// profile chart draws: lines, rectangles, ellipses, polygons and paths with
-// solid or hatched fills, text in the font asked for (as text, not as
-// outlines), rotation and scaling, and rectangular or any clip; images are
-// embedded as PNG. Gradients are filled with their first colour.
+// A paint device that records what a QPainter draws as an SVG drawing, the
+// chart's SVG file in every build (Debian has no QtSvg for Windows). It knows
+// what the profile chart draws: lines, rectangles, ellipses, polygons and
+// paths with solid or hatched fills, text as text (not as outlines) in the
+// face that draws it (a fallback face where the font lacks its characters),
+// rotation and scaling, and
+// rectangular or any clip; images are embedded as PNG. Gradients are filled
+// with their first colour.
 #pragma once
 
 #include <QByteArray>

@@ -10,9 +10,11 @@
 #include "modal_helper.h"
 
 #include <QApplication>
+#include <QDate>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -199,6 +201,9 @@ TEST_F(OutputWindow, F1OpensTheBundledGuideAndAboutNamesVersionDateAndLicence)
     EXPECT_EQ(about.title, "About Brenlow");
     EXPECT_TRUE(about.text.contains("Brenlow " BRENLOW_VERSION));
     EXPECT_TRUE(about.text.contains(QStringLiteral("Built on ") + QLatin1String(BRENLOW_BUILD_DATE)));
+    // The date in the PDF footer's form: "8 December 2026", no leading zero.
+    const QDate built = QDate::fromString(QStringLiteral(BRENLOW_BUILD_DATE), QStringLiteral("d MMMM yyyy"));
+    EXPECT_EQ(QLocale::c().toString(built, QStringLiteral("d MMMM yyyy")).toStdString(), BRENLOW_BUILD_DATE);
     EXPECT_TRUE(about.text.contains("MIT License"));
 }
 

@@ -329,3 +329,19 @@ TEST_F(tWorksheetTest, UnsavedResultsAreAskedAboutBeforeTheyAreLost)
     EXPECT_TRUE(results->memoResults->toPlainText().isEmpty());
     EXPECT_EQ(QDir(folder.path()).entryList({QStringLiteral("*.txt")}, QDir::Files).size(), 3); // + the worksheet file
 }
+
+// A Print All that fails leaves the results unsaved, and its box says so.
+TEST_F(tWorksheetTest, FailedPrintAllSaysTheResultsStillCountAsUnsaved)
+{
+    qputenv("CUPS_SERVER", QFile::encodeName(folder.filePath(QStringLiteral("no-such-server.sock"))));
+    start();
+    enter_scores(QStringLiteral("100"), QStringLiteral("95"), QStringLiteral("110.5"), QStringLiteral("87"));
+    QTest::mouseClick(ws->cmdCompute, Qt::LeftButton);
+    ASSERT_TRUE(results->results_unsaved());
+    tSeenBox error;
+    answer_next_box(QStringLiteral("OK"), &error);
+    results->mnuPrint->trigger();
+    EXPECT_TRUE(error.text.endsWith(QStringLiteral("\n\nThe results were not printed and still count as unsaved.")))
+        << error.text.toStdString();
+    EXPECT_TRUE(results->results_unsaved());
+}

@@ -225,6 +225,39 @@ TEST_F(tWorksheetTest, ContextMenuPasteIsChecked)
     EXPECT_EQ(field->text(), QStringLiteral("90"));
 }
 
+// The context menu shows the system's own keys for Undo and Redo (Qt's
+// standard keys of the platform), and every one of the system's keys works
+// in the field, as Ctrl+Z and Ctrl+Y do everywhere.
+TEST_F(tWorksheetTest, ContextMenuShowsTheSystemsUndoAndRedoKeysAndEachWorks)
+{
+    start();
+    tScoreField* field = ws->txtInput1;
+    field->setFocus();
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5), field->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(field, &event);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    QStringList shown;
+    for (QAction* a : menu->actions())
+        if (a->text().startsWith(QStringLiteral("&Undo")) || a->text().startsWith(QStringLiteral("&Redo")))
+            shown << a->text();
+    menu->close();
+    const QString undo = QKeySequence(QKeySequence::Undo).toString(QKeySequence::NativeText);
+    const QString redo = QKeySequence(QKeySequence::Redo).toString(QKeySequence::NativeText);
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("&Undo\t") + undo, QStringLiteral("&Redo\t") + redo}));
+
+    for (const QKeySequence& keys : QKeySequence::keyBindings(QKeySequence::Redo)) {
+        field->setText(QStringLiteral("100"));
+        field->end(false);
+        QTest::keyClick(field, Qt::Key_5);
+        QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+        ASSERT_EQ(field->text(), QStringLiteral("100"));
+        QTest::keyClick(field, keys[0].key(), keys[0].keyboardModifiers());
+        EXPECT_EQ(field->text(), QStringLiteral("1005")) << keys.toString().toStdString();
+    }
+    EXPECT_EQ(messages.beeps, 0);
+}
+
 TEST_F(tWorksheetTest, DroppedTextDoesNotGetRoundTheFilter)
 {
     start();

@@ -209,6 +209,9 @@ TEST_F(ReportTool, HelpExplainsEveryOption)
                              "chi_square_df", "--pdf FILE", "--chart-dir DIR", "--version", "--csv-excel FILE",
                              "(such as /dev/stdout)", "SIGHUP"})
         EXPECT_TRUE(has(r.out, part)) << part;
+    // In the words of its users, not of its developers.
+    for (const char* part : {"QT_QPA_PLATFORM", "XXXXXX", "offscreen"})
+        EXPECT_FALSE(has(r.out, part)) << part;
 }
 
 TEST_F(ReportTool, DefaultsAreDeviationsWithoutCorrectionAtFivePercent)

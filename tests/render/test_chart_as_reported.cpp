@@ -1,12 +1,16 @@
 // The chart says what the report says: every score and difference labelled
-// as the report's tables print it, each difference's label at its bar's end,
-// and the notes shown whole (in the chart, its SVG and the results PDF).
+// as the report's tables print it, each difference's label at its bar's end
+// and clear of the frame, the notes and the user's set named whole (in the
+// chart, its SVG and the results PDF), and its text for screen readers
+// rounded as the report.
 #include "analysis/case_figures.h"
 #include "render/documents.h"
 #include "render/profile_chart.h"
 
 #include "../analysis/analysis_test_support.h"
 
+#include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
 #include <QGlyphRun>
@@ -18,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 
@@ -225,4 +230,133 @@ TEST(ChartNotes, NotesBeyondTheRowsEndInAnEllipsisButThePdfPageHoldsThemWhole)
     const QString chart_page = QString::fromUtf8(process.readAllStandardOutput()).simplified();
     EXPECT_TRUE(chart_page.contains(QStringLiteral("the very last words"))) << chart_page.toStdString();
     EXPECT_TRUE(chart_page.contains(QStringLiteral("line 39 of a long history")));
+}
+
+namespace {
+
+// The report's 95% limits of a score: the figures between the brackets of
+// its row in the score table.
+std::pair<QString, QString> report_limits(const std::vector<std::string>& lines, const std::string& label)
+{
+    for (const std::string& line : lines)
+        if (line.rfind(label, 0) == 0) {
+            std::string rest = line.substr(label.size());
+            std::replace(rest.begin(), rest.end(), '(', ' ');
+            std::istringstream words(rest);
+            std::string score, lower, to, upper;
+            words >> score >> lower >> to >> upper;
+            return {chart_text(lower), chart_text(upper)};
+        }
+    return {};
+}
+
+// Two editions whose names, 80 characters each, differ only at the end.
+const QString long_name = QStringLiteral("Orvane Fourth Edition, Southern Region Clinical Sample, Adults 65 to 90, Form B2");
+
+} // namespace
+
+// What a screen reader hears of the chart names the user's set and gives
+// each limit as the report's score table prints it (94, not 94.2).
+TEST(ChartAsReported, TextForScreenReadersNamesTheSetAndRoundsAsTheReport)
+{
+    std::vector<std::string> report;
+    tChartData d = chart_of(make_inputs({"100", "95", "110.5", "60"}, 1), &report);
+    d.norms_name = long_name;
+    const QString text = chart_text_alternative(d);
+    EXPECT_TRUE(text.contains(QStringLiteral("normative data: ") + long_name)) << text.toStdString();
+    const char* const rows[4] = {" Verbal Comprehension Index   : ", " Perceptual Reasoning Index   : ",
+                                 " Working Memory Index         : ", " Processing Speed Index       : "};
+    const char* const abbreviations[4] = {"VC", "PR", "WM", "PS"};
+    for (int k = 0; k < 4; ++k) {
+        const auto [lower, upper] = report_limits(report, rows[k]);
+        ASSERT_FALSE(lower.isEmpty()) << rows[k];
+        EXPECT_TRUE(text.contains(QStringLiteral("%1 %2, 95% limits %3 to %4").arg(QLatin1String(abbreviations[k]), d.score_text[k], lower, upper)))
+            << abbreviations[k] << ": " << text.toStdString();
+    }
+}
+
+// An 80-character name of a set (the longest the program takes) is wrapped,
+// not cut: every row fits the chart's width, the notes follow below it, and
+// the results PDF's chart page holds the whole name.
+TEST(ChartAsReported, LongSetNameIsSeenWholeOnTheChartAndItsPdfPage)
+{
+    ASSERT_EQ(long_name.size(), 80);
+    tChartData d = chart_of(make_inputs({"100", "95", "110.5", "60"}, 1, 1, 4, full_notes));
+    d.norms_name = long_name;
+    for (const QSizeF size : {QSizeF(800, 600), QSizeF(1600, 1200)}) {
+        const tChartGeometry g(QRectF(QPointF(0, 0), size), d);
+        ASSERT_GE(g.option_rows.size(), 2);
+        EXPECT_EQ(g.option_rows.join(QLatin1Char(' ')).simplified(), chart_options_text(d).simplified());
+        QFont font(QStringLiteral("Liberation Sans"));
+        font.setPixelSize(int(std::lround(12.5 * g.unit)));
+        for (const QString& row : g.option_rows)
+            EXPECT_LE(QFontMetricsF(font).horizontalAdvance(row), g.u(800 - 2 * 16)) << row.toStdString();
+        // Rows of 18 design units from 42, the notes after the last.
+        EXPECT_GE(g.notes_top, 42 + 18 * g.option_rows.size());
+        EXPECT_FALSE(g.notes_cut);
+    }
+
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    ASSERT_FALSE(pdftotext.isEmpty()) << "pdftotext (poppler-utils) is needed";
+    QTemporaryFile pdf;
+    ASSERT_TRUE(pdf.open());
+    pdf.write(results_pdf(QStringLiteral("report"), {d}));
+    pdf.close();
+    QProcess reader;
+    reader.start(pdftotext, {pdf.fileName(), QStringLiteral("-")});
+    ASSERT_TRUE(reader.waitForFinished(30000));
+    const QString text = QString::fromUtf8(reader.readAllStandardOutput()).simplified();
+    EXPECT_TRUE(text.contains(long_name)) << text.toStdString();
+}
+
+// Differences of a hundred, the largest valid scores give, keep their labels
+// inside the frame, clear of its line: no ink on the frame's inner rows
+// above or below a label.
+TEST(ChartAsReported, DifferencesOfAHundredKeepTheirLabelsClearOfTheFrame)
+{
+    const tChartData d = chart_of(make_inputs({"50", "150", "150", "50"}, 0));
+    ASSERT_EQ(d.diff_text[0], Minus + QStringLiteral("100"));
+    ASSERT_EQ(d.diff_text[4], QStringLiteral("100"));
+    const QRectF rect(0, 0, 1600, 1200);
+    QImage image(rect.size().toSize(), QImage::Format_RGB32);
+    {
+        QPainter painter(&image);
+        draw_profile_chart(painter, rect, d);
+    }
+    const tChartGeometry g(rect, d);
+    const QRectF& plot = g.diff_plot;
+    for (int i = 0; i < d.diff_count; ++i) {
+        SCOPED_TRACE(i);
+        const QRectF& label = g.diff_labels[i];
+        EXPECT_GE(label.top(), plot.top() + g.u(1.5));
+        EXPECT_LE(label.bottom(), plot.bottom() - g.u(1.5));
+        int ink = 0;
+        for (const double y : {plot.top() + g.u(1.5), plot.bottom() - g.u(1.5)})
+            for (int x = int(label.left()); x < int(label.right()); ++x)
+                ink += qGray(image.pixel(x, int(y))) < 160 ? 1 : 0;
+        EXPECT_EQ(ink, 0);
+    }
+}
+
+// ImageMagick's own SVG reader draws a text in the face it names and no
+// other: the text of Arabic notes names a face that has Arabic, and Latin
+// texts the chart's face.
+TEST(ChartNotes, SvgNamesTheFaceThatDrawsArabicNotes)
+{
+    const std::string arabic = "\u0645\u0631\u0627\u062c\u0639\u0629 \u0628\u0639\u062f \u0633\u0646\u0629";
+    const tChartData d = chart_of(make_inputs({"100", "95", "110.5", "60"}, 1, 0, 4, {arabic}));
+    const QString svg = QString::fromUtf8(chart_svg(d));
+    int arabic_texts = 0;
+    for (qsizetype at = svg.indexOf(QLatin1String("<text ")); at >= 0; at = svg.indexOf(QLatin1String("<text "), at + 1)) {
+        const qsizetype family = svg.indexOf(QLatin1String("font-family=\""), at) + 13;
+        const QString face = svg.mid(family, svg.indexOf(QLatin1Char('"'), family) - family);
+        const qsizetype open = svg.indexOf(QLatin1Char('>'), at) + 1;
+        const QString content = svg.mid(open, svg.indexOf(QLatin1String("</text>"), open) - open);
+        if (!content.contains(QChar(0x0645)) && !content.contains(QChar(0x0628)))
+            continue;
+        ++arabic_texts;
+        EXPECT_TRUE(QFontDatabase::writingSystems(face).contains(QFontDatabase::Arabic)) << face.toStdString();
+    }
+    EXPECT_GT(arabic_texts, 0);
+    EXPECT_TRUE(svg.contains(QLatin1String("font-family=\"Liberation Sans\"")));
 }

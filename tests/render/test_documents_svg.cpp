@@ -74,9 +74,11 @@ TEST(ChartSvg, HatchingShowsAsLinesWhenRasterisedByImageMagick)
     ASSERT_FALSE(image.isNull());
 
     // Where the bars stand, from the plotting rectangle and the axis' ends
-    // (+-70: the largest difference, 52, with room, rounded up to tens).
+    // (+-80: the largest difference, 52, 1.3 times over in tens is 70, where
+    // its label would end 52 / 70 * 53 + 15 = 54.4 design units from zero,
+    // past the 53-unit half axis less 1.5 of room; so ten more).
     const QRectF plot = tChartGeometry(QRectF(QPointF(0, 0), QSizeF(image.size())), d).diff_plot;
-    const double range = 70;
+    const double range = 80;
     const auto y_of = [&](double v) { return plot.center().y() - v / range * plot.height() / 2; };
     for (int i : {2, 3}) {
         const double x = plot.left() + (i + 0.5) * plot.width() / 4;

@@ -227,8 +227,12 @@ TEST(ProfileChart, DifferencesAreBarsFromZeroMarkedWhenAbnormal)
         ASSERT_EQ(g.diff_count, data.diff_count);
         const QRectF plot = g.diff_plot;
         // The axis holds the largest difference or cut, 1.3 times over, in
-        // whole tens: 31.4 -> 50 for the deviations, 50.5 -> 70 for the pairs.
-        const double range = pairwise ? 70 : 50;
+        // whole tens, and ten more at a time while a value's label would come
+        // within 1.5 design units of the frame (the label, 14 units high, 1
+        // beyond its bar's end; the half axis 53 units): 31.4 -> 50 for the
+        // deviations (its label ends 31.4 / 50 * 53 + 15 = 48.3 from zero);
+        // 50.5 -> 70 for the pairs, where it would end at 53.2, so 80.
+        const double range = pairwise ? 80 : 50;
         EXPECT_EQ(g.diff_range, range);
         const int n = data.diff_count;
         if (!pairwise) {
@@ -270,7 +274,7 @@ TEST(ProfileChart, AbnormalDifferenceBarsAreHatchedRisingToTheRight)
     const QImage image = render(data, QSize(1600, 1200), rect).convertToFormat(QImage::Format_Grayscale8);
     const tChartGeometry g(rect, data);
     const QRectF plot = g.diff_plot;
-    const double range = 70; // see DifferencesAreBarsFromZeroMarkedWhenAbnormal
+    const double range = 80; // see DifferencesAreBarsFromZeroMarkedWhenAbnormal
     const auto dark = [&](int x, int y) { return qGray(image.pixel(x, y)) < 110; };
     for (int i = 0; i < data.diff_count; ++i) {
         SCOPED_TRACE(i);
