@@ -1,12 +1,16 @@
-// The output window's PDF file and its Chart menu: Save as PDF... writes the
-// memo's text through the page layout of Print All, then one page with the
-// chart of each report the memo holds; Profile Chart... shows the chart of
-// the most recent report.
+// The output window's PDF file, its document and its Chart menu: Save as
+// PDF... writes the memo's text through the page layout of Print All, then
+// one page with the chart of each report the memo holds; Save as
+// document... writes the figures of each report in tables, with its chart,
+// as an editable document; Profile Chart... shows the chart of the most
+// recent report.
 #include "app/chart_window.h"
 #include "app/output_window.h"
 #include "app/qt_messages.h"
 #include "app/save_dialog.h"
+#include "analysis/case_figures.h"
 #include "render/documents.h"
+#include "render/results_document.h"
 #include "render/whole_file.h"
 
 #include <QAction>
@@ -21,6 +25,13 @@ void tOutputWindow::add_output_menus(QMenu* printer_options)
     mnuSaveAsPdf = printer_options->addAction(QStringLiteral("Save as P&DF..."));
     mnuSaveAsPdf->setObjectName(QStringLiteral("mnuSaveAsPdf"));
     connect(mnuSaveAsPdf, &QAction::triggered, this, &tOutputWindow::mnuSaveAsPdfClick);
+    mnuSaveAsDocument = printer_options->addAction(QStringLiteral("Save as d&ocument..."));
+    mnuSaveAsDocument->setObjectName(QStringLiteral("mnuSaveAsDocument"));
+    // Only where Qt has its OpenDocument writer; made of the reports'
+    // figures, it has nothing to hold before the first report.
+    mnuSaveAsDocument->setVisible(results_document_available());
+    mnuSaveAsDocument->setEnabled(false);
+    connect(mnuSaveAsDocument, &QAction::triggered, this, &tOutputWindow::mnuSaveAsDocumentClick);
 
     QMenu* chart = menuBar()->addMenu(QStringLiteral("&Chart"));
     mnuProfileChart = chart->addAction(QStringLiteral("&Profile Chart..."));
@@ -33,15 +44,19 @@ void tOutputWindow::report_written(const tCaseFigures& figures)
 {
     last_chart_ = chart_data_of(figures);
     report_charts_.push_back(*last_chart_);
+    report_figures_.push_back(std::make_shared<const tCaseFigures>(figures));
     mnuProfileChart->setEnabled(true);
+    mnuSaveAsDocument->setEnabled(true);
     unsaved_ = true;
 }
 
 void tOutputWindow::forget_charts()
 {
     report_charts_.clear();
+    report_figures_.clear();
     last_chart_.reset();
     mnuProfileChart->setEnabled(false);
+    mnuSaveAsDocument->setEnabled(false);
 }
 
 void tOutputWindow::mnuSaveAsPdfClick()
@@ -64,6 +79,36 @@ bool tOutputWindow::save_pdf()
     try {
         QString reason;
         if (!write_whole_file(file_name, results_pdf(results_text(), report_charts_), reason)) {
+            show_general_error(reason);
+            return false;
+        }
+    } catch (const std::exception& error) {
+        show_general_error(error);
+        return false;
+    }
+    unsaved_ = false;
+    return true;
+}
+
+void tOutputWindow::mnuSaveAsDocumentClick()
+{
+    save_document();
+}
+
+// The document comes from the reports' figures, as they were computed:
+// edits of the memo's text by hand do not reach it.
+bool tOutputWindow::save_document()
+{
+    QFileDialog dialog(this);
+    prepare_save_dialog(dialog, *save_folder_, {QStringLiteral("*.odt")},
+                        last_document_file_.isEmpty() ? QStringLiteral("results.odt") : last_document_file_);
+    const QString file_name = chosen_save_file_of_type(dialog, *save_folder_, QStringLiteral("odt"));
+    if (file_name.isEmpty())
+        return false;
+    last_document_file_ = file_name;
+    try {
+        QString reason;
+        if (!write_whole_file(file_name, results_odt(report_figures_), reason)) {
             show_general_error(reason);
             return false;
         }
