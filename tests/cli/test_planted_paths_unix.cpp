@@ -1,6 +1,6 @@
 // What another user plants in a shared sticky folder (as /tmp) never
 // receives, redirects or exposes an output: every way the programs write a
-// file (the batch tool's --csv, --pdf and charts, a save of the desktop
+// file (the batch tool's --csv, --pdf, --odt and charts, a save of the desktop
 // program, the worksheet file, read and written) against every plant (a link
 // as the last name or in the middle of the path, "link/.", a pipe, a file
 // left readable and writable by all). Runs as root, planting as a second
@@ -193,6 +193,7 @@ TEST(PlantedPaths, NoOutputFollowsReachesOrKeepsWhatAnotherUserPlanted)
     const std::vector<tOutput> outputs{
         {"--csv", false, [](const std::string& p) { return batch({"--csv", p}); }},
         {"--pdf", false, [](const std::string& p) { return batch({"--pdf", p}); }},
+        {"--odt", false, [](const std::string& p) { return batch({"--odt", p}); }},
         {"--chart-dir", true, [](const std::string& p) { return batch({"--chart-dir", p, "--overwrite"}); }},
         {"desktop save", false,
          [](const std::string& p) {
