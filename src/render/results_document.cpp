@@ -165,7 +165,8 @@ private:
 
 QString criterion_text(const tCaseFigures& f, const char* what)
 {
-    return QStringLiteral("%1 exhibited by less than %2 of the population").arg(QLatin1String(what), QLatin1String(f.crit_label()));
+    return QStringLiteral("%1 exhibited by less than %2 of the population")
+        .arg(QLatin1String(what), QLatin1String(f.crit_label()));
 }
 
 void add_heading_and_inputs(tDocumentCursor& out, const tCaseFigures& f, bool first)
@@ -179,10 +180,11 @@ void add_heading_and_inputs(tDocumentCursor& out, const tCaseFigures& f, bool fi
         citation += QLatin1Char(' ') + QString::fromLatin1(line).trimmed();
     out.text(citation);
 
-    const QStringList notes = chart_notes_of(f.note_lines).split(QChar(QChar::LineSeparator));
-    if (!f.note_lines.empty())
-        for (qsizetype k = 0; k < notes.size(); ++k)
-            out.text((k == 0 ? QStringLiteral("User's Notes: ") : QString()) + notes[k]);
+    // The notes' own lines, as the chart has them (the memo's wrapping undone).
+    const QString notes = chart_notes_of(f.note_lines);
+    const QStringList note_lines = notes.split(QChar(QChar::LineSeparator));
+    for (qsizetype k = 0; !notes.isEmpty() && k < note_lines.size(); ++k)
+        out.text((k == 0 ? QStringLiteral("User's Notes: ") : QString()) + note_lines[k]);
 
     out.heading(QStringLiteral("Inputs"));
     const bool pairwise = f.mode == 0;
@@ -193,11 +195,13 @@ void add_heading_and_inputs(tDocumentCursor& out, const tCaseFigures& f, bool fi
          f.correction == 1 ? QStringLiteral("Applied when testing for reliability of differences")
                            : QStringLiteral("Not applied when testing for reliability of differences")},
         {QStringLiteral("Abnormally low score"), criterion_text(f, "A score")},
-        {pairwise ? QStringLiteral("Abnormally large pairwise difference") : QStringLiteral("Abnormally large deviation"),
+        {pairwise ? QStringLiteral("Abnormally large pairwise difference")
+                  : QStringLiteral("Abnormally large deviation"),
          criterion_text(f, pairwise ? "A difference" : "A deviation") + QStringLiteral(", regardless of sign")},
     };
     if (!f.user_norms_name().empty())
-        rows.push_back({QStringLiteral("Normative data"), text_of(f.user_norms_name()) + QStringLiteral(", entered by the user")});
+        rows.push_back({QStringLiteral("Normative data"),
+                        text_of(f.user_norms_name()) + QStringLiteral(", entered by the user")});
     out.table({QStringLiteral("Input"), QStringLiteral("Setting")}, rows, {150, 300}, false);
 }
 
@@ -205,7 +209,8 @@ void add_index_scores(tDocumentCursor& out, const tReportFigures& r)
 {
     static const char* const names[] = {"Verbal Comprehension Index", "Perceptual Reasoning Index",
                                         "Working Memory Index", "Processing Speed Index"};
-    out.heading(QStringLiteral("Index scores with confidence limits on the Index score metric and as percentile ranks"));
+    out.heading(
+        QStringLiteral("Index scores with confidence limits on the Index score metric and as percentile ranks"));
     std::vector<QStringList> rows;
     for (size_t i = 0; i < r.scores.size(); ++i) {
         const tReportFigures::tScore& s = r.scores[i];
@@ -241,7 +246,8 @@ void add_differences(tDocumentCursor& out, const tReportFigures& r)
             row << text_of(d.lower) << text_of(d.upper);
         rows.push_back(row << text_of(d.p_one) << text_of(d.p_two));
     }
-    out.table(headings, rows, limits ? std::vector<double>{110, 70, 70, 60, 70, 70} : std::vector<double>{110, 80, 130, 130});
+    out.table(headings, rows,
+              limits ? std::vector<double>{110, 70, 70, 60, 70, 70} : std::vector<double>{110, 80, 130, 130});
 
     out.heading(QStringLiteral("Abnormality of ") + of);
     rows.clear();
