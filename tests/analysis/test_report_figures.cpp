@@ -99,24 +99,10 @@ TEST(ReportFigures, EveryFigureReadsAsTheReportPrintsIt)
                 tLineSink report;
                 write_report(report, figures, AppTitle, "User's Notes:");
                 const tReportFigures r = report_figures_of(figures);
-                EXPECT_EQ(r.differences.size(), mode == 0 ? 6u : 4u);
                 EXPECT_EQ(in_report_order(r), printed_figures(report.lines));
+                // The labels of the report's rows.
+                ASSERT_EQ(r.differences.size(), mode == 0 ? 6u : 4u);
+                EXPECT_EQ(r.differences.back().label, mode == 0 ? "WM minus PS" : "PS minus Mean");
             }
     }
-}
-
-TEST(ReportFigures, LabelsAndMarkersAreTheReports)
-{
-    tLineSink sink;
-    const tAnalysisOutcome outcome = run_analysis(make_inputs({"100", "95", "110.5", "60"}, 0, 1), sink, {});
-    ASSERT_TRUE(outcome.figures);
-    const tReportFigures r = report_figures_of(*outcome.figures);
-    ASSERT_EQ(r.differences.size(), 6u);
-    EXPECT_EQ(r.differences[0].label, "VC minus PR");
-    EXPECT_EQ(r.differences[5].label, "WM minus PS");
-    // VC 100 against PS 60 is reliably different; the correction's markers
-    // read as the report's, without their leading blank.
-    EXPECT_EQ(r.differences[2].p_two, "p < .05");
-    for (const auto& d : r.differences)
-        EXPECT_TRUE(d.p_one == "p < .05" || d.p_one == "not sig") << d.p_one;
 }

@@ -2,14 +2,12 @@
 // Save as document... (its file, its name, the results saved), Copy from the
 // output window (plain text and HTML in a monospaced face that holds the
 // report's columns; the last report when nothing is selected; Ctrl+C and the
-// context menu) and the chart window's Copy Chart.
-#include "app/chart_window.h"
+// context menu).
 #include "test_worksheet_fixture.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFontInfo>
-#include <QImage>
 #include <QMenu>
 #include <QMimeData>
 #include <QRegularExpression>
@@ -135,24 +133,4 @@ TEST_F(WordProcessor, CopyPutsTheTextAndHtmlInAMonospacedFaceAndTakesTheLastRepo
     copy_from_context_menu();
     ASSERT_TRUE(clipboard->mimeData() && clipboard->mimeData()->hasHtml());
     EXPECT_EQ(pasted_text(clipboard->mimeData()->html()), last);
-}
-
-TEST_F(WordProcessor, CopyChartPutsTheChartAtPrintResolutionAndAsSvg)
-{
-    bool shown = false;
-    on_next_modal([&](QWidget* w) {
-        auto* chart = qobject_cast<tChartWindow*>(w);
-        if (!chart)
-            return;
-        shown = true;
-        QGuiApplication::clipboard()->clear();
-        chart->cmdCopyChart->click();
-        chart->cmdClose->click();
-    });
-    results->mnuProfileChart->trigger();
-    ASSERT_TRUE(shown);
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    ASSERT_TRUE(data && data->hasImage());
-    EXPECT_EQ(qvariant_cast<QImage>(data->imageData()).size(), QSize(1600, 1200));
-    EXPECT_TRUE(data->data(QStringLiteral("image/svg+xml")).contains("<svg"));
 }
