@@ -23,15 +23,20 @@ set(BRENLOW_MAN_WHOLE "the CSV file is")
 if(BRENLOW_DRAWN_OUTPUTS)
   string(APPEND BRENLOW_MAN_DRAWN
          ".TP\n.BI \\-\\-pdf \" FILE\"\nAlso write the reports as a PDF file, laid out as the desktop program prints\n"
-         "them, followed by one page with the profile chart of each case.\n")
-  set(BRENLOW_MAN_NO_REPORT ".BR \\-\\-csv \" or \" \\-\\-pdf )")
-  set(BRENLOW_MAN_WHOLE "the CSV file and the PDF are")
+         "them, followed by one page with the profile chart of each case.\n"
+         ".TP\n.BI \\-\\-odt \" FILE\"\nAlso write the reports as an editable document for a word processor\n"
+         "(OpenDocument text, which LibreOffice and Word open): each case on pages of\n"
+         "its own, its figures in tables as the report prints them, and its profile\n"
+         "chart. The document is held in memory until the last case; it takes at most\n"
+         "1000 cases.\n")
+  set(BRENLOW_MAN_NO_REPORT ".BR \\-\\-csv \", \" \\-\\-pdf \" or \" \\-\\-odt )")
+  set(BRENLOW_MAN_WHOLE "the CSV file, the PDF and the document are")
   if(BRENLOW_WITH_SVG)
     string(APPEND BRENLOW_MAN_DRAWN
            ".TP\n.BI \\-\\-chart\\-dir \" DIR\"\nAlso write the profile chart of each case as an SVG drawing,\n"
            ".IR DIR /case\\-0001.svg,\ncase\\-0002.svg, ...\n")
-    set(BRENLOW_MAN_NO_REPORT ".BR \\-\\-csv \", \" \\-\\-pdf \" or \" \\-\\-chart\\-dir )")
-    set(BRENLOW_MAN_WHOLE "the CSV file, the PDF and each chart are")
+    set(BRENLOW_MAN_NO_REPORT ".BR \\-\\-csv \", \" \\-\\-pdf \", \" \\-\\-odt \" or \" \\-\\-chart\\-dir )")
+    set(BRENLOW_MAN_WHOLE "the CSV file, the PDF, the document and each chart are")
   endif()
 endif()
 

@@ -10,15 +10,20 @@
 #include "render/profile_chart.h"
 #include "render/whole_file.h"
 
+#include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QMimeData>
+#include <QShortcut>
 #include <QScreen>
 #include <QFileInfo>
+#include <QImage>
 #include <QPainter>
 #include <QPushButton>
 
 #include <algorithm>
 #include <exception>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -107,14 +112,18 @@ tChartWindow::tChartWindow(tSaveFolder& save_folder, QWidget* parent)
     pnlChart->setGeometry(0, 0, ChartWidth, ChartHeight);
     pnlChart->setAccessibleName(QStringLiteral("Profile chart"));
 
+    cmdCopyChart = make_button(this, QStringLiteral("Copy Chart"), ChartWidth - 3 * 161 - 40);
     cmdSaveChart = make_button(this, QStringLiteral("Save Chart..."), ChartWidth - 2 * 161 - 28);
     cmdClose = make_button(this, QStringLiteral("Close"), ChartWidth - 161 - 16);
+    cmdCopyChart->setObjectName(QStringLiteral("cmdCopyChart"));
     cmdSaveChart->setObjectName(QStringLiteral("cmdSaveChart"));
     cmdClose->setObjectName(QStringLiteral("cmdClose"));
     cmdClose->setDefault(true);
 
     if (QScreen* screen = QGuiApplication::primaryScreen())
         fit_chart_to(screen->availableGeometry(), window_frame_allowance());
+    connect(cmdCopyChart, &QPushButton::clicked, this, &tChartWindow::cmdCopyChartClick);
+    connect(new QShortcut(QKeySequence::Copy, this), &QShortcut::activated, this, &tChartWindow::cmdCopyChartClick);
     connect(cmdSaveChart, &QPushButton::clicked, this, &tChartWindow::cmdSaveChartClick);
     connect(cmdClose, &QPushButton::clicked, this, &tChartWindow::cmdCloseClick);
 }
@@ -126,18 +135,35 @@ void tChartWindow::fit_chart_to(const QRect& available, const QSize& frame)
                                    double(room.height() - ButtonRow) / ChartHeight});
     const int width = int(ChartWidth * scale);
     const int height = int(ChartHeight * scale);
-    const int buttons = 2 * 161 + 28 + 16;
+    const int buttons = 3 * 161 + 40 + 16;
     if (width < buttons || height < ButtonRow) {
         fit_window_to(this, available, frame); // a screen too small even for that: it scrolls
         return;
     }
     pnlChart->setGeometry(0, 0, width, height);
+    cmdCopyChart->move(width - 3 * 161 - 40, height + 10);
     cmdSaveChart->move(width - 2 * 161 - 28, height + 10);
     cmdClose->move(width - 161 - 16, height + 10);
     setFixedSize(width, height + ButtonRow);
     if (scale < 1.0)
         move(available.left() + (available.width() - this->width() - frame.width()) / 2,
              available.top() + (available.height() - this->height() - frame.height()) / 2);
+}
+
+// The chart as an image the size of a saved PNG (twice the window's, sharp
+// when printed) and, where the build writes SVG, as a drawing, which
+// word processors that read it scale without loss.
+void tChartWindow::cmdCopyChartClick()
+{
+    try {
+        auto data = std::make_unique<QMimeData>();
+        data->setImageData(QImage::fromData(chart_png(pnlChart->chart())));
+        if (chart_svg_available())
+            data->setData(QStringLiteral("image/svg+xml"), chart_svg(pnlChart->chart()));
+        QGuiApplication::clipboard()->setMimeData(data.release());
+    } catch (const std::exception& error) {
+        show_general_error(error);
+    }
 }
 
 // Saves the chart in the format that chart_save_target gives for the name

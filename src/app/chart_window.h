@@ -1,6 +1,8 @@
 // The profile chart window: the chart of the most recent report, drawn by
-// the render layer, with Save Chart... (PNG, SVG or PDF by the chosen file
-// type) and Close. Opened modally from the output window's Chart menu.
+// the render layer, with Copy Chart (Ctrl+C too: the chart on the clipboard
+// as an image at print resolution and as an SVG drawing), Save Chart...
+// (PNG, SVG or PDF by the chosen file type) and Close. Opened modally from
+// the output window's Chart menu.
 #pragma once
 
 #include "app/save_dialog.h"
@@ -44,6 +46,7 @@ public:
     explicit tChartWindow(tSaveFolder& save_folder, QWidget* parent = nullptr);
 
     tChartView* pnlChart;
+    QPushButton* cmdCopyChart;
     QPushButton* cmdSaveChart;
     QPushButton* cmdClose;
 
@@ -55,6 +58,7 @@ public:
     void fit_chart_to(const QRect& available, const QSize& frame);
 
 public slots:
+    void cmdCopyChartClick();
     void cmdSaveChartClick();
     void cmdCloseClick();
 

@@ -7,6 +7,7 @@
 #include "app/push_button_keys.h"
 #include "app/qt_messages.h"
 #include "app/qt_print_canvas.h"
+#include "app/results_memo.h"
 #include "app/save_dialog.h"
 #include "app/screen_fit.h"
 #include "app/x11_window_hints.h"
@@ -133,6 +134,7 @@ tOutputWindow::tOutputWindow(QWidget* parent)
       mnuPrint(nullptr),
       mnuPrintSelection(nullptr),
       mnuSaveAsPdf(nullptr),
+      mnuSaveAsDocument(nullptr),
       mnuProfileChart(nullptr),
       mnuUserGuide(nullptr),
       mnuAbout(nullptr)
@@ -161,7 +163,7 @@ void tOutputWindow::FormCreate()
     Panel1 = new QFrame(client);
     Panel1->setGeometry(8, 2, 777, 468);
 
-    memoResults = new QPlainTextEdit(Panel1);
+    memoResults = new tResultsMemo(Panel1);
     memoResults->setObjectName(QStringLiteral("memoResults"));
     memoResults->setAccessibleName(QStringLiteral("Results"));
     memoResults->setGeometry(0, 8, 769, 452);

@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -60,6 +61,7 @@ public:
     QAction* mnuPrint;
     QAction* mnuPrintSelection;
     QAction* mnuSaveAsPdf;
+    QAction* mnuSaveAsDocument;
     QAction* mnuProfileChart;
     QAction* mnuUserGuide;
     QAction* mnuAbout;
@@ -85,10 +87,11 @@ public:
     QString selection_text() const;
 
     // A report was written into the memo from these figures: its chart goes
-    // to the PDF's chart pages and to the Chart menu.
+    // to the PDF's chart pages and to the Chart menu, its figures to the
+    // document of Save as document....
     void report_written(const tCaseFigures& figures);
     // Reports computed since the text was last saved (Save Output, Save as
-    // PDF...), printed whole (Print All) or cleared.
+    // PDF..., Save as document...), printed whole (Print All) or cleared.
     bool results_unsaved() const { return unsaved_; }
     // Before results not yet saved would be lost: asks whether to save them
     // first. True when the caller may go on (nothing unsaved, saved now, or
@@ -106,6 +109,7 @@ public slots:
     void mnuPrintClick();
     void mnuPrintSelectionClick();
     void mnuSaveAsPdfClick();
+    void mnuSaveAsDocumentClick();
     void mnuProfileChartClick();
     void mnuUserGuideClick();
     void mnuAboutClick();
@@ -135,10 +139,18 @@ private:
     // A failed print says so, followed by `failure_note` when given.
     bool print_text(const QString& text, const QString& failure_note = QString());
 
-    // Save as PDF... and the Chart menu (output_window_charts.cpp).
+    // Save as PDF..., Save as document... and the Chart menu
+    // (output_window_charts.cpp).
     std::vector<tChartData> report_charts_;   // cleared with the memo
+    std::vector<std::shared_ptr<const tCaseFigures>> report_figures_; // likewise
     std::optional<tChartData> last_chart_;    // the most recent report's
     QString last_pdf_file_;                   // proposed by the next Save as PDF...
+    QString last_document_file_;              // proposed by the next Save as document...
+    bool save_document();
+    // Asks for a file of `extension` (proposing `last_file`, which it
+    // updates) and writes what `build` makes to it, whole.
+    bool save_built_file(const QString& extension, QString& last_file,
+                         const std::function<QByteArray()>& build);
     tChartWindow* chart_window_ = nullptr;
     void add_output_menus(QMenu* printer_options);
     // Clear Results: no chart of a cleared report is shown or saved.

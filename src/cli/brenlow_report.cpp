@@ -107,6 +107,7 @@ int write_help()
 {
     tHelpFacts facts;
     facts.pdf = pdf_output_built();
+    facts.document = document_output_built();
     facts.charts = chart_output_built();
     facts.output_files = output_files_help();
     if (!write_text(stdout, help_text(facts) + figures_csv_columns_help) || std::fflush(stdout) != 0
@@ -253,6 +254,7 @@ int run(const tOptions& options, const char* argv0)
     }
     tRenderOutputs drawn;
     drawn.pdf_path = options.pdf_path;
+    drawn.odt_path = options.odt_path;
     drawn.chart_dir = options.chart_dir;
     drawn.overwrite_charts = options.overwrite;
     try {
@@ -288,6 +290,11 @@ int run(const tOptions& options, const char* argv0)
         print_error(invalid + "; no report written");
     if (!list.ok())
         return exit_bad_input;
+    if (const std::string problem = render_outputs_batch_problem(drawn, static_cast<long long>(list.size()));
+        !problem.empty()) {
+        print_error(problem);
+        return exit_bad_input;
+    }
 
     tRunSettings settings;
     settings.criterion_item = options.criterion_item.value_or(settings.criterion_item);

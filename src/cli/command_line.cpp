@@ -67,6 +67,7 @@ const tOptionEntry option_entries[] = {
     {"--csv-excel", nullptr, nullptr, &tOptions::csv_excel_path, -1},
     {"--no-report", nullptr, &tOptions::no_report, nullptr, -1},
     {"--pdf", nullptr, nullptr, &tOptions::pdf_path, -1},
+    {"--odt", nullptr, nullptr, &tOptions::odt_path, -1},
     {"--chart-dir", nullptr, nullptr, &tOptions::chart_dir, -1},
     {"--overwrite", nullptr, &tOptions::overwrite, nullptr, -1},
     {"--norms", nullptr, nullptr, &tOptions::norms_path, -1},
@@ -157,8 +158,8 @@ tOptions parse_options(const std::vector<std::string>& args)
     }
     if (!options.help && !options.version)
         check_case_options(options);
-    if (options.no_report && !options.csv_path && !options.pdf_path && !options.chart_dir)
-        throw tUsageError("--no-report needs --csv FILE (or --pdf FILE, --chart-dir DIR)");
+    if (options.no_report && !options.csv_path && !options.pdf_path && !options.odt_path && !options.chart_dir)
+        throw tUsageError("--no-report needs --csv FILE (or --pdf FILE, --odt FILE, --chart-dir DIR)");
     if (options.overwrite && !options.chart_dir)
         throw tUsageError("--overwrite needs --chart-dir DIR");
     return options;
@@ -233,6 +234,19 @@ std::string help_text(const tHelpFacts& facts)
                  "                    locale uses it); the report pages are drawn as each case\n"
                  "                    is done into a temporary file beside FILE, which\n"
                  "                    replaces FILE at the end\n";
+    }
+    if (facts.document) {
+        no_report_needs.push_back("--odt");
+        distinct.push_back("--odt");
+        whole.push_back("the document");
+        drawn += "  --odt FILE        also write the reports as an editable document for a\n"
+                 "                    word processor (OpenDocument text, .odt, which\n"
+                 "                    LibreOffice and Word open): each case on pages of its\n"
+                 "                    own, its figures in tables as the report prints them,\n"
+                 "                    and its profile chart. The document is held in memory\n"
+                 "                    (some 0.2 MB a case; at most 1000 cases) and written\n"
+                 "                    after the last case into FILE.XXXXXX, which then\n"
+                 "                    replaces FILE\n";
     }
     if (facts.charts) {
         no_report_needs.push_back("--chart-dir");

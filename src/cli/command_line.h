@@ -22,6 +22,7 @@ struct tOptions {
     bool csv_byte_order_mark = false;          // the CSV begins with UTF-8's byte-order mark
     bool no_report = false;               // nothing on standard output
     std::optional<std::string> pdf_path;  // the reports and their charts
+    std::optional<std::string> odt_path;  // the reports as an editable document
     std::optional<std::string> chart_dir; // one SVG chart per case
     bool overwrite = false;               // remove an earlier run's charts from chart_dir
     std::optional<std::string> norms_path; // a set of normative data in the exported form
@@ -39,6 +40,7 @@ tCommandLine parse_command_line(const std::vector<std::string>& args);
 // What the help says that depends on the build and the system.
 struct tHelpFacts {
     bool pdf = false;    // --pdf is built in
+    bool document = false; // --odt is built in
     bool charts = false; // --chart-dir (SVG) is built in
     // How output files are replaced and removed on this system: sentences
     // of one paragraph, which the help breaks into lines.

@@ -110,6 +110,12 @@ std::string output_collision(const tOptions& options, bool report_on_stdout)
         end.what = "the --pdf file";
         ends.push_back(end);
     }
+    if (options.odt_path) {
+        end.id = output_id("--odt", *options.odt_path);
+        end.option = "--odt " + visible(*options.odt_path);
+        end.what = "the --odt file";
+        ends.push_back(end);
+    }
     if (options.chart_dir && inspect_output_folder(*options.chart_dir, end.id)) {
         end.option = "--chart-dir " + visible(*options.chart_dir);
         end.what = "a chart file of --chart-dir";

@@ -1,6 +1,6 @@
 // The checks brenlow-report makes on its outputs before it reads a case:
-// no two of the case file, standard output, --csv, --pdf and the chart
-// files may be the same file, and a chart folder that holds the charts of
+// no two of the case file, standard output, --csv, --pdf, --odt and the
+// chart files may be the same file, and a chart folder that holds the charts of
 // an earlier run is used only with --overwrite (which removes them first),
 // so that one run's charts are never mixed with another's.
 #pragma once

@@ -10,6 +10,7 @@
 #include "output_checks.h"
 #include "render/bundled_fonts.h"
 #include "render/documents.h"
+#include "render/results_document.h"
 
 #include <QDataStream>
 #include <QDir>
@@ -29,12 +30,24 @@ QString path_of(const std::string& path)
     return QString::fromLocal8Bit(path.data(), qsizetype(path.size()));
 }
 
-// The PDF writer's device: a replacing file. A failed write is kept and
-// reported after the painting, which cannot report it itself.
+// A replacing file as a Qt device. A failed write is kept and reported
+// after the painting or the document's writing, which cannot report it
+// themselves. The PDF writer writes straight on (a device without
+// positions); the document's zip writer asks where it stands and seeks
+// there before each entry and its directory, so for it the device has
+// positions, but only its end to seek to: every byte is written once, in
+// order.
 class tReplacingDevice final : public QIODevice {
 public:
-    explicit tReplacingDevice(tReplacingFile& file) : file_(file) { open(QIODevice::WriteOnly); }
-    bool isSequential() const override { return true; }
+    enum tKind { Stream, Positioned };
+    tReplacingDevice(tReplacingFile& file, tKind kind) : file_(file), kind_(kind) { open(QIODevice::WriteOnly); }
+    bool isSequential() const override { return kind_ == Stream; }
+    bool seek(qint64 position) override
+    {
+        if (kind_ == Positioned && position != written_)
+            return false;
+        return QIODevice::seek(position);
+    }
     const std::string& error() const { return error_; }
 
 protected:
@@ -49,11 +62,14 @@ protected:
             error_ = error.what();
             return -1;
         }
+        written_ += size;
         return size;
     }
 
 private:
     tReplacingFile& file_;
+    const tKind kind_;
+    qint64 written_ = 0;
     std::string error_;
 };
 
@@ -148,9 +164,16 @@ public:
             pdf_hold_ = hold_output("the PDF file", *outputs_.pdf_path);
             step("cannot write '" + visible(*outputs_.pdf_path) + "'",
                  [&] { pdf_file_ = std::make_unique<tReplacingFile>(*outputs_.pdf_path); });
-            device_ = std::make_unique<tReplacingDevice>(*pdf_file_);
+            device_ = std::make_unique<tReplacingDevice>(*pdf_file_, tReplacingDevice::Stream);
             pdf_ = std::make_unique<tResultsPdf>(*device_);
             charts_ = std::make_unique<tChartSpool>();
+        }
+        if (outputs_.odt_path) {
+            odt_hold_ = hold_output("the document", *outputs_.odt_path);
+            step("cannot write '" + visible(*outputs_.odt_path) + "'",
+                 [&] { odt_file_ = std::make_unique<tReplacingFile>(*outputs_.odt_path); });
+            odt_device_ = std::make_unique<tReplacingDevice>(*odt_file_, tReplacingDevice::Positioned);
+            document_ = std::make_unique<tResultsDocument>();
         }
         if (outputs_.chart_dir) {
             const std::string folder = visible(*outputs_.chart_dir);
@@ -174,6 +197,8 @@ public:
             pdf_->add_lines(result.report_lines);
             check_pdf();
         }
+        if (document_)
+            document_->add_report(result.figures);
         const tChartData data = chart_data_of(result.figures);
         if (pdf_)
             charts_->add(data);
@@ -191,18 +216,27 @@ public:
 
     void finish() override
     {
-        if (!pdf_)
-            return;
-        charts_->rewind();
-        pdf_->finish([this](tChartData& chart) { return charts_->next(chart); }, charts_->count());
-        check_pdf();
-        step("cannot write '" + visible(*outputs_.pdf_path) + "'", [&] { pdf_file_->commit(); });
+        if (pdf_) {
+            charts_->rewind();
+            pdf_->finish([this](tChartData& chart) { return charts_->next(chart); }, charts_->count());
+            check_pdf();
+            step("cannot write '" + visible(*outputs_.pdf_path) + "'", [&] { pdf_file_->commit(); });
+        }
+        if (document_) {
+            const std::string what = "cannot write '" + visible(*outputs_.odt_path) + "'";
+            const bool made = document_->write(*odt_device_);
+            if (!odt_device_->error().empty())
+                throw tOutputError(what + ": " + odt_device_->error());
+            if (!made)
+                throw tOutputError(what + ": the document could not be made");
+            step(what, [&] { odt_file_->commit(); });
+        }
     }
 
     std::vector<std::string> abandon() override
     {
         std::vector<std::string> left;
-        for (tReplacingFile* file : {pdf_file_.get(), chart_.get()})
+        for (tReplacingFile* file : {pdf_file_.get(), odt_file_.get(), chart_.get()})
             if (file)
                 if (std::string one = file->abandon(); !one.empty())
                     left.push_back(std::move(one));
@@ -259,11 +293,15 @@ private:
     long long cases_;
     std::unique_ptr<QGuiApplication> app_;
     std::unique_ptr<tOutputHold> pdf_hold_;
+    std::unique_ptr<tOutputHold> odt_hold_;
     std::unique_ptr<tOutputHold> folder_hold_;
     std::unique_ptr<tReplacingFile> pdf_file_;
     std::unique_ptr<tReplacingDevice> device_;
     std::unique_ptr<tResultsPdf> pdf_;
     std::unique_ptr<tChartSpool> charts_; // for the PDF's chart pages
+    std::unique_ptr<tReplacingFile> odt_file_;
+    std::unique_ptr<tReplacingDevice> odt_device_;
+    std::unique_ptr<tResultsDocument> document_;
     std::shared_ptr<tOpenFolder> chart_folder_; // held by folder_hold_
     std::unique_ptr<tReplacingFile> chart_; // the next case's chart, made before it is computed
 };
@@ -275,19 +313,42 @@ bool pdf_output_built()
     return true;
 }
 
+bool document_output_built()
+{
+    return results_document_available();
+}
+
 bool chart_output_built()
 {
     return chart_svg_available();
 }
 
+namespace {
+
+// A file an option names: a name, in a folder that exists.
+std::string output_file_problem(const std::string& option, const std::string& path)
+{
+    const QFileInfo file(path_of(path));
+    if (path.empty() || file.isDir())
+        return option + " needs a file name, not '" + visible(path) + "'";
+    if (!file.absoluteDir().exists())
+        return "the folder of the " + option + " file '" + visible(path) + "' does not exist";
+    return std::string();
+}
+
+} // namespace
+
 std::string render_outputs_problem(const tRenderOutputs& outputs)
 {
-    if (outputs.pdf_path) {
-        const QFileInfo pdf(path_of(*outputs.pdf_path));
-        if (outputs.pdf_path->empty() || pdf.isDir())
-            return "--pdf needs a file name, not '" + visible(*outputs.pdf_path) + "'";
-        if (!pdf.absoluteDir().exists())
-            return "the folder of the --pdf file '" + visible(*outputs.pdf_path) + "' does not exist";
+    if (outputs.pdf_path)
+        if (std::string problem = output_file_problem("--pdf", *outputs.pdf_path); !problem.empty())
+            return problem;
+    if (outputs.odt_path) {
+        if (!document_output_built())
+            return "--odt needs Qt's OpenDocument writer, which this build of brenlow-report lacks "
+                   "(--pdf FILE writes the same reports)";
+        if (std::string problem = output_file_problem("--odt", *outputs.odt_path); !problem.empty())
+            return problem;
     }
     if (outputs.chart_dir) {
         if (!chart_svg_available())
@@ -302,6 +363,15 @@ std::string render_outputs_problem(const tRenderOutputs& outputs)
                    + earlier.front() + (earlier.size() > 1 ? ", ..." : "")
                    + "); use an empty folder, or --overwrite to remove them first";
     }
+    return std::string();
+}
+
+std::string render_outputs_batch_problem(const tRenderOutputs& outputs, long long cases)
+{
+    if (outputs.odt_path && cases > document_case_limit)
+        return "--odt writes at most " + std::to_string(document_case_limit)
+               + " cases into one document (it is held in memory until the last case); this batch has "
+               + std::to_string(cases) + ": split the case file, or use --pdf or --csv";
     return std::string();
 }
 

@@ -7,6 +7,11 @@ bool pdf_output_built()
     return false;
 }
 
+bool document_output_built()
+{
+    return false;
+}
+
 bool chart_output_built()
 {
     return false;
@@ -15,9 +20,14 @@ bool chart_output_built()
 std::string render_outputs_problem(const tRenderOutputs& outputs)
 {
     if (outputs.wanted())
-        return std::string(outputs.pdf_path ? "--pdf" : "--chart-dir")
+        return std::string(outputs.pdf_path ? "--pdf" : outputs.odt_path ? "--odt" : "--chart-dir")
                + " is not available: this brenlow-report was built without the drawn outputs";
     return std::string();
+}
+
+std::string render_outputs_batch_problem(const tRenderOutputs&, long long)
+{
+    return std::string(); // the outputs themselves are refused first
 }
 
 std::unique_ptr<tCaseOutput> make_drawn_output(const tRenderOutputs& outputs, long long, const char*)

@@ -127,13 +127,15 @@ TEST_F(OutputWindow, ButtonsMenuAndFontsAsDesigned)
     ASSERT_EQ(menus.size(), 3);
     EXPECT_EQ(shown(menus[0]), "Printer options...");
     const QList<QAction*> items = menus[0]->menu()->actions();
-    ASSERT_EQ(items.size(), 3);
+    ASSERT_EQ(items.size(), 4);
     EXPECT_EQ(items[0], window.mnuPrint);
     EXPECT_EQ(shown(items[0]), "Print All");
     EXPECT_EQ(items[1], window.mnuPrintSelection);
     EXPECT_EQ(shown(items[1]), "Print Selection");
     EXPECT_EQ(items[2], window.mnuSaveAsPdf);
     EXPECT_EQ(shown(items[2]), "Save as PDF...");
+    EXPECT_EQ(items[3], window.mnuSaveAsDocument);
+    EXPECT_EQ(shown(items[3]), "Save as document...");
     EXPECT_EQ(shown(menus[1]), "Chart");
     EXPECT_EQ(menus[1]->menu()->actions(), QList<QAction*>{window.mnuProfileChart});
     EXPECT_EQ(shown(window.mnuProfileChart), "Profile Chart...");

@@ -1,6 +1,6 @@
 // What another user plants never receives, redirects or exposes an output,
 // nor chooses what is read: every way the programs write or read a file
-// (the batch tool's --csv, --pdf, charts and --cases, a save of the desktop
+// (the batch tool's --csv, --pdf, --odt, charts and --cases, a save of the desktop
 // program, the worksheet file, read and written) against every plant (a link
 // as the last name or in the middle of the path, "link/.", a pipe, a file
 // left readable and writable by all), in a shared sticky folder (as /tmp),
@@ -231,6 +231,7 @@ void every_use_against_every_plant(tWhere where, bool as_root)
     const std::vector<tOutput> outputs{
         {"--csv", false, [](const std::string& p) { return batch({"--csv", p}); }},
         {"--pdf", false, [](const std::string& p) { return batch({"--pdf", p}); }},
+        {"--odt", false, [](const std::string& p) { return batch({"--odt", p}); }},
         {"--chart-dir", true, [](const std::string& p) { return batch({"--chart-dir", p, "--overwrite"}); }},
         {"desktop save", false,
          [](const std::string& p) {

@@ -1,13 +1,18 @@
-// brenlow-report --pdf and --chart-dir, run without a display: the PDF holds
-// the report's lines as printed and one chart page per case, each case gets
-// its SVG, and bad input still writes nothing at all.
+// brenlow-report --pdf, --odt and --chart-dir, run without a display: the PDF
+// holds the report's lines as printed and one chart page per case, the
+// document a chart image per case, each case gets its SVG, and bad input
+// still writes nothing at all.
 #include <gtest/gtest.h>
 #include "required_tool.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 
 namespace {
@@ -110,4 +115,54 @@ TEST_F(DrawnOutputs, BadInputWritesNothingWithStatusTwo)
     EXPECT_EQ(status, 2);
     EXPECT_EQ(sh(tool + scores + " --chart-dir '" + dir + "/cases.csv' 2>/dev/null", &status), "");
     EXPECT_EQ(status, 2);
+}
+
+namespace {
+
+// The names in a zip file's central directory, read from its end record:
+// what a reader of the file finds (a file written without knowing where it
+// stood has its directory's offsets wrong, and no names).
+std::vector<std::string> zip_names(const std::string& zip)
+{
+    const auto u16 = [&](size_t at) { return size_t(uint8_t(zip[at])) | size_t(uint8_t(zip[at + 1])) << 8; };
+    const auto u32 = [&](size_t at) { return u16(at) | u16(at + 2) << 16; };
+    std::vector<std::string> names;
+    const size_t end = zip.rfind(std::string("PK\x05\x06", 4));
+    if (end == std::string::npos || end + 22 > zip.size())
+        return names;
+    size_t at = u32(end + 16);
+    for (size_t k = 0; k < u16(end + 10) && at + 46 <= zip.size() && zip.compare(at, 4, "PK\x01\x02") == 0; ++k) {
+        names.push_back(zip.substr(at + 46, u16(at + 28)));
+        at += 46 + u16(at + 28) + u16(at + 30) + u16(at + 32);
+    }
+    return names;
+}
+
+} // namespace
+
+// The document holds each case's chart; it is written whole at the end, and
+// a batch larger than one document takes is refused before anything.
+TEST_F(DrawnOutputs, OdtHoldsEveryCaseAndALargerBatchIsRefused)
+{
+    int status = -1;
+    sh("cd '" + dir + "' && " + tool + " --cases cases.csv --no-report --odt out.odt", &status);
+    EXPECT_EQ(status, 0);
+    std::ifstream file(dir + "/out.odt", std::ios::binary);
+    const std::string zip((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(zip.compare(30, 47, "mimetypeapplication/vnd.oasis.opendocument.text"), 0);
+    const std::vector<std::string> names = zip_names(zip);
+    for (const char* name : {"content.xml", "META-INF/manifest.xml", "Pictures/Picture3"})
+        EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
+    EXPECT_EQ(std::find(names.begin(), names.end(), "Pictures/Picture4"), names.end());
+
+    std::ofstream many(dir + "/many.csv");
+    many << "vc,pr,wm,ps\n";
+    for (int row = 0; row < 1001; ++row)
+        many << "100,100,100,100\n";
+    many.close();
+    EXPECT_EQ(sh("cd '" + dir + "' && " + tool + " --cases many.csv --odt big.odt 2>&1", &status),
+              "brenlow-report: --odt writes at most 1000 cases into one document (it is held in memory until the "
+              "last case); this batch has 1001: split the case file, or use --pdf or --csv\n");
+    EXPECT_EQ(status, 2);
+    EXPECT_FALSE(exists(dir + "/big.odt"));
 }

@@ -206,7 +206,7 @@ TEST_F(ReportTool, HelpExplainsEveryOption)
                              "default 5", "header", "notes", "Exit status", "--quiet",
                              "at most 65536 bytes", "at most 4096", "at most 6 characters", "--csv FILE",
                              "--no-report", "S_percentile_lower", "D_bonf_two", "n_pair_abnormal_base_rate",
-                             "chi_square_df", "--pdf FILE", "--chart-dir DIR", "--version", "--csv-excel FILE",
+                             "chi_square_df", "--pdf FILE", "--odt FILE", "--chart-dir DIR", "--version", "--csv-excel FILE",
                              "(such as /dev/stdout)", "SIGHUP"})
         EXPECT_TRUE(has(r.out, part)) << part;
     // In the words of its users, not of its developers.
@@ -649,6 +649,7 @@ TEST_F(ReportTool, OutputsThatAreTheSameFileAreRefusedBeforeAnything)
     ASSERT_EQ(link((dir + "/in.csv").c_str(), (dir + "/hard.pdf").c_str()), 0);
     expect_refused(run({"--cases", "in.csv", "--pdf", "./hard.pdf"}), "--pdf ./hard.pdf would replace the case file");
     expect_refused(run(with(kScores70, {"--csv", "x", "--pdf", "x"})), "--pdf x would replace the --csv file");
+    expect_refused(run(with(kScores70, {"--pdf", "x", "--odt", "./x"})), "--odt ./x would replace the --pdf file");
     const tToolRun out = run({"--cases", "in.csv", "--csv", "out.txt"}, dir + "/out.txt");
     EXPECT_EQ(out.status, EXIT_BAD_INPUT);
     EXPECT_TRUE(has(out.err, "--csv out.txt would replace standard output")) << out.err;
@@ -739,7 +740,7 @@ TEST_F(ReportTool, AReplacedFileKeepsItsModeUnderTheUmask)
 TEST_F(ReportTool, UnwritableOutputsAreFoundBeforeTheFirstCaseAndDrawingNeedsNoDisplay)
 {
     write("cases.csv", cases_text(2));
-    for (const char* option : {"--pdf", "--chart-dir"}) {
+    for (const char* option : {"--pdf", "--odt", "--chart-dir"}) {
         const tToolRun r = run({"--cases", "cases.csv", option, "/proc/brenlow-output"});
         EXPECT_EQ(r.status, 1) << option << ": " << r.err;
         EXPECT_TRUE(r.out.empty()) << option << ": cases were computed first";
@@ -778,8 +779,8 @@ TEST_F(ReportTool, NoEndingOfARunLeavesATemporaryFile)
         ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
         ASSERT_GT(fcntl(out[0], F_SETPIPE_SZ, 4096), 0);
         const int err = open((dir + "/../" + basename(dir.c_str()) + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        const pid_t pid = start({"--cases", "cases.csv", "--csv", "out.csv", "--pdf", "out.pdf", "--chart-dir",
-                                 "charts", "--overwrite", "--quiet"},
+        const pid_t pid = start({"--cases", "cases.csv", "--csv", "out.csv", "--pdf", "out.pdf", "--odt", "out.odt",
+                                 "--chart-dir", "charts", "--overwrite", "--quiet"},
                                 out[1], err);
         close(out[1]);
         close(err);
