@@ -3,6 +3,7 @@
 #include "common/small_file.h"
 
 #include "common/errors.h"
+#include "common/output_path.h"
 #include "common/small_file_system.h"
 
 #include <cerrno>
@@ -11,6 +12,11 @@
 namespace sys = small_file_system;
 
 namespace {
+
+[[noreturn]] void refuse(const std::string& path, const std::string& why)
+{
+    throw EInOutError("'" + path + "' " + why);
+}
 
 // Closes the file on every way out.
 struct tOpenFile {
@@ -25,22 +31,31 @@ std::string larger_than(std::size_t max_bytes)
 
 } // namespace
 
-void small_file_system::refuse(const std::string& path, const std::string& why)
-{
-    throw EInOutError("'" + path + "' " + why);
-}
-
 bool read_small_file(const std::string& path, std::size_t max_bytes, tFileOwners owners, std::string& text)
 {
-    const int fd = sys::open_small_file(path);
-    if (fd < 0)
-        return false;
+    int fd = -1;
+    try {
+        fd = open_input_by_rule(path);
+    } catch (const EInOutError& error) {
+        // The link rule's refusals name the path themselves; a system's
+        // error does not.
+        const std::string message = error.what();
+        if (message.compare(0, path.size() + 2, "'" + path + "'") == 0)
+            throw;
+        refuse(path, "cannot be read: " + message);
+    }
+    if (fd < 0) {
+        const std::string why = sys::why_not_opened(path);
+        if (why.empty())
+            return false;
+        refuse(path, why);
+    }
     const tOpenFile file{fd};
     unsigned long long size = 0;
     if (const std::string why = sys::check_open_file(fd, owners, size); !why.empty())
-        sys::refuse(path, why);
+        refuse(path, why);
     if (size > max_bytes)
-        sys::refuse(path, larger_than(max_bytes));
+        refuse(path, larger_than(max_bytes));
     // At most one byte more than the bound: a file that grows meanwhile is
     // refused all the same.
     std::string read(max_bytes + 1, '\0');
@@ -48,13 +63,13 @@ bool read_small_file(const std::string& path, std::size_t max_bytes, tFileOwners
     while (got < read.size()) {
         const long long n = sys::read_some(fd, &read[got], read.size() - got);
         if (n < 0)
-            sys::refuse(path, std::string("cannot be read: ") + std::strerror(errno));
+            refuse(path, std::string("cannot be read: ") + std::strerror(errno));
         if (n == 0)
             break;
         got += static_cast<std::size_t>(n);
     }
     if (got > max_bytes)
-        sys::refuse(path, larger_than(max_bytes));
+        refuse(path, larger_than(max_bytes));
     read.resize(got);
     text = std::move(read);
     return true;

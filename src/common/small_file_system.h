@@ -10,10 +10,10 @@
 
 namespace small_file_system {
 
-// The file at `path` opened for reading under the rules of small_file.h;
-// -1 when nothing is there. Raises EInOutError (through refuse) when
-// something is there that may not be read.
-int open_small_file(const std::string& path);
+// Why the file at `path` was not opened by the link rule (common/output_path.h)
+// though no rule refused it: "" when nothing is there, otherwise that it is
+// no regular file (the rest of a message that begins with its path).
+std::string why_not_opened(const std::string& path);
 // The open file's size in `size`, and "" when it may be read; otherwise why
 // not (the rest of a message that begins with its path).
 std::string check_open_file(int fd, tFileOwners owners, unsigned long long& size);
@@ -21,8 +21,5 @@ std::string check_open_file(int fd, tFileOwners owners, unsigned long long& size
 // errno set on an error.
 long long read_some(int fd, char* buffer, std::size_t size);
 void close_file(int fd);
-
-// Raises EInOutError: the path in single quotes, then `why`.
-[[noreturn]] void refuse(const std::string& path, const std::string& why);
 
 } // namespace small_file_system

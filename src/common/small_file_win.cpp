@@ -1,7 +1,5 @@
 #include "common/small_file_system.h"
 
-#include "common/errors.h"
-#include "common/output_path.h"
 #include "common/windows_text.h"
 
 #include <windows.h>
@@ -14,22 +12,13 @@
 
 namespace small_file_system {
 
-int open_small_file(const std::string& path)
+std::string why_not_opened(const std::string& path)
 {
-    int fd = -1;
-    try {
-        fd = open_input_by_rule(path);
-    } catch (const EInOutError& error) {
-        refuse(path, std::string("cannot be read: ") + error.what());
-    }
-    if (fd < 0) {
-        const DWORD attributes = GetFileAttributesW(wide_of(path).c_str());
-        const DWORD error = GetLastError();
-        if (attributes == INVALID_FILE_ATTRIBUTES && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND))
-            return -1;
-        refuse(path, "is not a regular file (a folder or a device); it is not read");
-    }
-    return fd;
+    const DWORD attributes = GetFileAttributesW(wide_of(path).c_str());
+    const DWORD error = GetLastError();
+    if (attributes == INVALID_FILE_ATTRIBUTES && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND))
+        return std::string();
+    return "is not a regular file (a folder or a device); it is not read";
 }
 
 // Windows has no owner rule to apply here: a folder's other users cannot
