@@ -170,9 +170,10 @@ std::string listed(const std::array<bool, index_count>& flagged)
     return text;
 }
 
-// The correlations as a full symmetric matrix, with `diagonal` (1-based)
-// in place of the ones.
-tMatrix correlation_matrix(const tNormativeSet& set, const tVector& diagonal)
+// The first row (1..4) at which the Choleski factorisation the Monte Carlo
+// uses (choleski_factor) stops on the correlations with `diagonal` (1-based)
+// in place of the ones; 0 when that matrix is positive definite.
+int factor_fails_at(const tNormativeSet& set, const tVector& diagonal)
 {
     tMatrix matrix{};
     for (int i = 1; i <= index_count; ++i) {
@@ -180,13 +181,6 @@ tMatrix correlation_matrix(const tNormativeSet& set, const tVector& diagonal)
             matrix[i][j] = matrix[j][i] = correlation(set, i - 1, j - 1);
         matrix[i][i] = diagonal[i];
     }
-    return matrix;
-}
-
-// The first row (1..4) at which the engine's Choleski factorisation of the
-// matrix stops, 0 when the matrix is positive definite.
-int choleski_fails_at(tMatrix matrix)
-{
     extended pivot = 0;
     return choleski_factor(index_count, matrix, pivot);
 }
@@ -195,7 +189,7 @@ tNormsProblem definite_problem(const tNormativeSet& set)
 {
     tVector ones{};
     fill_vector(index_count, 1.0L, ones);
-    const int row = choleski_fails_at(correlation_matrix(set, ones));
+    const int row = factor_fails_at(set, ones);
     if (row == 0)
         return tNormsProblem{};
     std::array<bool, index_count> rows{};
@@ -259,7 +253,7 @@ tNormsProblem contrast_problem(const tNormativeSet& set, const tNormativeData& n
 // every pair in bounds is named by the row at which its factor fails.
 tNormsProblem true_score_problem(const tNormativeSet& set, const tNormativeData& norms)
 {
-    const int row = choleski_fails_at(correlation_matrix(set, norms.rels_vec));
+    const int row = factor_fails_at(set, norms.rels_vec);
     if (row == 0)
         return tNormsProblem{};
     int worst_a = 0, worst_b = 0;
