@@ -200,9 +200,10 @@ std::string row_place(const std::string& source, long long row, long long line)
 
 std::string limit_text(const tCsvReader& reader, tCsvFault fault)
 {
+    const tCsvLimits& limits = reader.size_limits();
     return fault == tCsvFault::RowTooLong
-               ? "is longer than " + std::to_string(reader.limits().max_row_bytes) + " bytes (the limit of a row)"
-               : "has a field longer than " + std::to_string(reader.limits().max_field_bytes)
+               ? "is longer than " + std::to_string(limits.max_row_bytes) + " bytes (the limit of a row)"
+               : "has a field longer than " + std::to_string(limits.max_field_bytes)
                      + " bytes (the limit of a field)";
 }
 
@@ -228,7 +229,7 @@ std::vector<std::string> header_faults(tCsvReader& reader, tCaseColumns& columns
     if (reader.utf16())
         return {"the file is UTF-16 text (it begins with a UTF-16 byte-order mark); save it as UTF-8"};
     tCsvRecord record;
-    if (!reader.next(record))
+    if (!reader.read_record(record))
         return {"the file is empty (a header row with vc, pr, wm and ps is needed)"};
     if (over_limit(record.fault))
         return {"the header row (line " + std::to_string(record.line) + ") " + limit_text(reader, record.fault)};
@@ -300,7 +301,7 @@ tCaseList read_case_file(std::istream& in, const std::string& source, const tPro
         return list;
 
     long long row = 0;
-    for (tCsvRecord record; reader.next(record);) {
+    for (tCsvRecord record; reader.read_record(record);) {
         problems.at_row(++row);
         const std::string words = row_words(row, record.line);
         if (over_limit(record.fault)) {

@@ -110,7 +110,7 @@ public:
             throw tOutputError("cannot keep the charts in a temporary file: " + file_.errorString().toStdString());
         stream_.resetStatus();
     }
-    bool next(tChartData& d)
+    bool read_chart(tChartData& d)
     {
         if (stream_.atEnd())
             return false;
@@ -218,7 +218,7 @@ public:
     {
         if (pdf_) {
             charts_->rewind();
-            pdf_->finish([this](tChartData& chart) { return charts_->next(chart); }, charts_->count());
+            pdf_->finish([this](tChartData& chart) { return charts_->read_chart(chart); }, charts_->count());
             check_pdf();
             step("cannot write '" + visible(*outputs_.pdf_path) + "'", [&] { pdf_file_->commit(); });
         }

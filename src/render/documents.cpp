@@ -194,7 +194,7 @@ public:
                                      + file_.errorString().toStdString());
         stream_.resetStatus();
     }
-    bool next(QByteArray& piece)
+    bool read_piece(QByteArray& piece)
     {
         if (stream_.atEnd())
             return false;
@@ -337,7 +337,7 @@ struct tResultsPdf::tState {
         tTextPageCanvas canvas(paged, footer_band(), [&] { draw_footer(page++, total); }, draw);
         tPrintLayout layout(canvas);
         pieces.rewind();
-        for (QByteArray piece; pieces.next(piece);)
+        for (QByteArray piece; pieces.read_piece(piece);)
             layout.add(QString::fromUtf8(qUncompress(piece)));
         layout.finish();
         if (draw)
@@ -385,14 +385,14 @@ void tResultsPdf::finish_with(const tCharts& charts)
         int(charts.size()));
 }
 
-void tResultsPdf::finish(const std::function<bool(tChartData&)>& next, int chart_count)
+void tResultsPdf::finish(const std::function<bool(tChartData&)>& next_chart, int chart_count)
 {
     const int text_pages = d_->lay_out_text(false, 0);
     const int total = text_pages + chart_count;
     d_->lay_out_text(true, total);
     int page = text_pages;
     const double bottom = d_->writer.height() - d_->footer_band();
-    for (tChartData chart; next(chart);) {
+    for (tChartData chart; next_chart(chart);) {
         d_->writer.newPage();
         const QRectF area = chart_area(d_->writer);
         draw_profile_chart(d_->painter, area, chart);
