@@ -21,6 +21,18 @@ extended power_of_ten(int d)
     return p;
 }
 
+// `units` in units of the d-th decimal place: "0.05" for 5 and 2.
+std::string decimal_text(std::uint64_t units, int d)
+{
+    std::string digits = std::to_string(units);
+    if (d > 0) {
+        if (digits.size() <= static_cast<std::size_t>(d))
+            digits.insert(0, static_cast<std::size_t>(d) + 1 - digits.size(), '0');
+        digits.insert(digits.size() - static_cast<std::size_t>(d), ".");
+    }
+    return digits;
+}
+
 std::string trimmed(const std::string& text)
 {
     std::string::size_type first = 0;
@@ -239,12 +251,7 @@ bool norms_value_of_double(double figure, extended& value)
         const double units = std::round(scaled);
         if (std::fabs(scaled - units) > 1e-9 * std::max(1.0, std::fabs(scaled)))
             continue;
-        std::string digits = std::to_string(static_cast<long long>(std::fabs(units)));
-        if (d > 0) {
-            if (digits.size() <= static_cast<std::size_t>(d))
-                digits.insert(0, static_cast<std::size_t>(d) + 1 - digits.size(), '0');
-            digits.insert(digits.size() - static_cast<std::size_t>(d), ".");
-        }
+        const std::string digits = decimal_text(static_cast<std::uint64_t>(std::fabs(units)), d);
         return parse_norms_number((units < 0 ? "-" : "") + digits, value);
     }
     return false;
@@ -259,20 +266,13 @@ std::string norms_number_text(extended value)
         if (!(scaled < 1e18L))
             break;
         const auto units = static_cast<std::uint64_t>(scaled);
-        std::string digits = std::to_string(units);
-        if (d > 0) {
-            if (digits.size() <= static_cast<std::size_t>(d))
-                digits.insert(0, static_cast<std::size_t>(d) + 1 - digits.size(), '0');
-            digits.insert(digits.size() - static_cast<std::size_t>(d), ".");
-        }
-        const std::string text = (negative && units != 0 ? "-" : "") + digits;
+        const std::string text = (negative && units != 0 ? "-" : "") + decimal_text(units, d);
         extended back = 0;
         if (parse_norms_number(text, back) && back == value)
             return text;
     }
     // Not a value this format reads: the nearest six-decimal text.
-    std::string text = std::to_string(static_cast<double>(value));
-    return text;
+    return std::to_string(static_cast<double>(value));
 }
 
 std::string norms_number_problem(const std::string& what)
