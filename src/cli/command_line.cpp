@@ -245,8 +245,8 @@ std::string help_text(const tHelpFacts& facts)
                  "                    own, its figures in tables as the report prints them,\n"
                  "                    and its profile chart. The document is held in memory\n"
                  "                    (some 0.2 MB a case; at most 1000 cases) and written\n"
-                 "                    after the last case into FILE.XXXXXX, which then\n"
-                 "                    replaces FILE\n";
+                 "                    after the last case into a temporary file beside\n"
+                 "                    FILE, which then replaces FILE\n";
     }
     if (facts.charts) {
         no_report_needs.push_back("--chart-dir");
