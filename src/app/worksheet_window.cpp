@@ -15,6 +15,7 @@
 #include "app/score_field.h"
 #include "app/screen_fit.h"
 #include "common/errors.h"
+#include "common/program_title.h"
 #include "common/user_messages.h"
 #include "storage/worksheet_config.h"
 #include "storage/worksheet_file.h"
