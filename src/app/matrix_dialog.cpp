@@ -7,6 +7,7 @@
 #include "app/matrix_dialog.h"
 
 #include "app/push_button_keys.h"
+#include "app/window_controls.h"
 #include "common/format_ext.h"
 #include "common/user_messages.h"
 #include "methods/score_entry.h"
@@ -137,16 +138,12 @@ tMatrixDialog::tMatrixDialog(tEntryMatrix& matrix, int columns, int rows, const 
                     FORM_HEIGHT + shift_down);
     scroller_->setWidget(client_);
 
-    upper_panel_ = new QFrame(client_);
+    upper_panel_ = make_panel(client_, QRect(PANEL_LEFT, UPPER_PANEL_TOP, upper_width, upper_height),
+                              QFrame::Raised);
     upper_panel_->setObjectName(QStringLiteral("upperPanel"));
-    upper_panel_->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    upper_panel_->setGeometry(PANEL_LEFT, UPPER_PANEL_TOP, upper_width, upper_height);
-
-    lower_panel_ = new QFrame(client_);
+    lower_panel_ = make_panel(client_, QRect(PANEL_LEFT, LOWER_PANEL_TOP + shift_down, upper_width,
+                                             LOWER_PANEL_HEIGHT), QFrame::Sunken);
     lower_panel_->setObjectName(QStringLiteral("lowerPanel"));
-    lower_panel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    lower_panel_->setGeometry(PANEL_LEFT, LOWER_PANEL_TOP + shift_down, upper_width,
-                              LOWER_PANEL_HEIGHT);
 
     CloseBtn = new MatrixButton(this, client_);
     ClearBtn = new ClearMatrixButton(this, client_);

@@ -10,6 +10,7 @@
 #include "app/results_memo.h"
 #include "app/save_dialog.h"
 #include "app/screen_fit.h"
+#include "app/window_controls.h"
 #include "app/x11_window_hints.h"
 #include "common/user_messages.h"
 #include "render/whole_file.h"
@@ -41,15 +42,6 @@ const int ClientHeight = 554;
 const QChar ParagraphSeparator(0x2029); // line ends inside QTextCursor::selectedText
 const QString LineEnd = QStringLiteral("\r\n");
 
-QFont sans_font(int pixel_size, bool bold)
-{
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(pixel_size);
-    font.setBold(bold);
-    return font;
-}
-
 // The report's longest line (a rule of 105 and its leading blank) must fit
 // the memo's text width, some 745 pixels, or it wraps and breaks the layout
 // of the columns. Liberation Mono advances 0.6 of its size: 7.2 pixels at 12
@@ -66,15 +58,12 @@ QFont memo_font()
     return font;
 }
 
-QPushButton* make_button(QWidget* parent, const QString& caption, int left)
+QPushButton* output_button(QWidget* parent, const QString& caption, int left, const char* name)
 {
-    auto* button = new QPushButton(caption, parent);
-    button->setGeometry(left, 488, 161, 37);
-    button->setFont(sans_font(13, true));
+    QPushButton* button = make_button(caption, parent, QRect(left, 488, 161, 37), name);
     QPalette palette = button->palette();
     palette.setColor(QPalette::ButtonText, Qt::black);
     button->setPalette(palette);
-    press_on_enter(button);
     return button;
 }
 
@@ -156,7 +145,7 @@ void tOutputWindow::FormCreate()
     install_accessibility();
 
     auto* client = new QWidget(this);
-    client->setFont(sans_font(11, false));
+    client->setFont(sans_font(false, 11));
     client->setFixedSize(ClientWidth, ClientHeight);
     setCentralWidget(client);
 
@@ -180,18 +169,12 @@ void tOutputWindow::FormCreate()
         palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
     memoResults->setPalette(palette);
 
-    Panel2 = new QFrame(client);
-    Panel2->setGeometry(12, 482, 765, 49);
-    Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel2 = make_panel(client, QRect(12, 482, 765, 49), QFrame::Sunken);
 
-    cmdSaveOutput = make_button(client, QStringLiteral("Save Output"), 28);
-    cmdClearResults = make_button(client, QStringLiteral("Clear Results"), 220);
-    cmdReturn = make_button(client, QStringLiteral("Return to Worksheet"), 411);
-    cmdExit = make_button(client, QStringLiteral("Exit"), 603);
-    cmdSaveOutput->setObjectName(QStringLiteral("cmdSaveOutput"));
-    cmdClearResults->setObjectName(QStringLiteral("cmdClearResults"));
-    cmdReturn->setObjectName(QStringLiteral("cmdReturn"));
-    cmdExit->setObjectName(QStringLiteral("cmdExit"));
+    cmdSaveOutput = output_button(client, QStringLiteral("Save Output"), 28, "cmdSaveOutput");
+    cmdClearResults = output_button(client, QStringLiteral("Clear Results"), 220, "cmdClearResults");
+    cmdReturn = output_button(client, QStringLiteral("Return to Worksheet"), 411, "cmdReturn");
+    cmdExit = output_button(client, QStringLiteral("Exit"), 603, "cmdExit");
     setTabOrder(memoResults, cmdSaveOutput);
     setTabOrder(cmdSaveOutput, cmdClearResults);
     setTabOrder(cmdClearResults, cmdReturn);

@@ -1,5 +1,5 @@
 #include "app/worksheet_window.h"
-#include "app/window_fonts.h"
+#include "app/window_controls.h"
 
 #include "analysis/analysis_run.h"
 #include "app/accessibility.h"
@@ -89,31 +89,6 @@ QString spoken_caption(QString caption)
     if (caption.endsWith(QLatin1Char(':')))
         caption.chop(1);
     return caption.trimmed();
-}
-
-QFont mono_font()
-{
-    QFont font(QStringLiteral("Liberation Mono"));
-    font.setStyleHint(QFont::Monospace);
-    font.setPixelSize(12);
-    return font;
-}
-
-QFrame* make_panel(QWidget* parent, const QRect& geometry, QFrame::Shadow shadow)
-{
-    auto* panel = new QFrame(parent);
-    panel->setFrameStyle(QFrame::Panel | shadow);
-    panel->setGeometry(geometry);
-    return panel;
-}
-
-QPushButton* make_button(const QString& caption, QWidget* parent, const QRect& geometry)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setFont(sans_font(true));
-    button->setGeometry(geometry);
-    press_on_enter(button);
-    return button;
 }
 
 // The busy cursor of one Compute; whatever was set is restored at the latest
@@ -249,8 +224,7 @@ void tWorksheetWindow::build_controls()
     ExitBtn = make_button(QStringLiteral("Exit"), this, QRect(603, 506, 161, 37));
     // In the free space between Clear Data and Exit; the set chosen is named
     // under the buttons' panel.
-    cmdNorms = make_button(QStringLiteral("Normative Data..."), this, QRect(401, 506, 182, 37));
-    cmdNorms->setObjectName(QStringLiteral("cmdNorms"));
+    cmdNorms = make_button(QStringLiteral("Normative Data..."), this, QRect(401, 506, 182, 37), "cmdNorms");
     lblNorms = new QLabel(this);
     lblNorms->setObjectName(QStringLiteral("lblNorms"));
     lblNorms->setGeometry(16, 552, 760, 18);
