@@ -118,6 +118,8 @@ private:
     void memoCommentsKeyUp(int key);
     void set_memo_height(int height);
     void end_notes_editing_on_press(const QPoint& at);
+
+    // The worksheet file and the sets of normative data (worksheet_compute.cpp).
     void LoadPreviousData();
     void LoadNormativeData();
     void show_chosen_norms();
