@@ -78,6 +78,23 @@ QString spoken_caption(QString caption)
     return caption.trimmed();
 }
 
+// Score field k and its label, k = 1 .. 8, and the field's name.
+struct tScoreSlot {
+    tScoreField* tWorksheetWindow::*field;
+    QLabel* tWorksheetWindow::*label;
+    const char* name;
+};
+const tScoreSlot kScoreSlots[8] = {
+    {&tWorksheetWindow::txtInput1, &tWorksheetWindow::Label1, "txtInput1"},
+    {&tWorksheetWindow::txtInput2, &tWorksheetWindow::Label2, "txtInput2"},
+    {&tWorksheetWindow::txtInput3, &tWorksheetWindow::Label3, "txtInput3"},
+    {&tWorksheetWindow::txtInput4, &tWorksheetWindow::Label4, "txtInput4"},
+    {&tWorksheetWindow::txtInput5, &tWorksheetWindow::Label5, "txtInput5"},
+    {&tWorksheetWindow::txtInput6, &tWorksheetWindow::Label6, "txtInput6"},
+    {&tWorksheetWindow::txtInput7, &tWorksheetWindow::Label7, "txtInput7"},
+    {&tWorksheetWindow::txtinput8, &tWorksheetWindow::Label8, "txtinput8"},
+};
+
 } // namespace
 
 tWorksheetWindow::tWorksheetWindow(const tWorksheetLocation& location, QWidget* parent)
@@ -99,6 +116,9 @@ void tWorksheetWindow::set_output_window(tOutputWindow* output)
         output_->share_save_folder(save_folder_);
 }
 
+// The controls are created in the order of their stacking and of the
+// screen reader's tree: the description, the notes' caption, the options
+// and score fields, the notes memo, the buttons.
 void tWorksheetWindow::build_controls()
 {
     setFont(sans_font(false));
@@ -121,6 +141,34 @@ void tWorksheetWindow::build_controls()
     lblComments->setFont(sans_font(true));
 
     Panel1 = make_panel(this, QRect(12, 143, 768, 346), QFrame::Raised);
+    build_option_groups();
+    build_score_fields();
+
+    // Lies above Panel1 and the description: expanded, it covers the foot of
+    // the description.
+    memoComments = new tNotesMemo(this);
+    memoComments->setFont(mono_font());
+    memoComments->setGeometry(112, kMemoFoot - kMemoCollapsed, 666, kMemoCollapsed);
+    memoComments->raise();
+    memoComments->installEventFilter(this);
+    lblComments->setBuddy(memoComments);
+
+    build_buttons();
+
+    // The score fields, the criterion, mode and correction groups, the notes,
+    // then the three buttons.
+    for (int k = 1; k <= 8; ++k)
+        tab_stops_.push_back(score_field(k));
+    tab_stops_.insert(tab_stops_.end(), {RadioGroup1, Pairs_vs_Deviations, Bonferroni, memoComments,
+                                         cmdCompute, btnclearData, cmdNorms, ExitBtn});
+
+    // Too large for a small screen: the controls scroll.
+    if (!fit_window_to_screen(this))
+        centre_on_screen(this);
+}
+
+void tWorksheetWindow::build_option_groups()
+{
     Pairs_vs_Deviations = new tRadioGroup(
         QStringLiteral("Base analysis of differences on..."),
         {QStringLiteral("Pairwise comparisons of Indexes"),
@@ -147,12 +195,14 @@ void tWorksheetWindow::build_controls()
     RadioGroup1->setGeometry(8, 160, 753, 177);
     for (tRadioGroup* group : {Pairs_vs_Deviations, Bonferroni, RadioGroup1})
         group->arrange_items();
+}
 
+// Four fields beside the options; the other four (no mode of this program
+// shows them) below them, over the criterion group.
+void tWorksheetWindow::build_score_fields()
+{
     const int label_widths[4] = {353, 369, 361, 321};
     const int hidden_label_widths[4] = {449, 495, 495, 495};
-    QLabel** labels[8] = {&Label1, &Label2, &Label3, &Label4, &Label5, &Label6, &Label7, &Label8};
-    tScoreField** fields[8] = {&txtInput1, &txtInput2, &txtInput3, &txtInput4,
-                               &txtInput5, &txtInput6, &txtInput7, &txtinput8};
     for (int i = 0; i < 8; ++i) {
         auto* label = new QLabel(Panel1);
         auto* field = new tScoreField(Panel1);
@@ -166,25 +216,15 @@ void tWorksheetWindow::build_controls()
         }
         field->raise(); // the labels' fixed widths reach under the fields
         label->setBuddy(field); // a click on the label puts the focus in its field
-        *labels[i] = label;
-        *fields[i] = field;
+        field->setObjectName(QString::fromLatin1(kScoreSlots[i].name));
+        label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
+        this->*kScoreSlots[i].label = label;
+        this->*kScoreSlots[i].field = field;
     }
-    const char* const field_names[8] = {"txtInput1", "txtInput2", "txtInput3", "txtInput4",
-                                        "txtInput5", "txtInput6", "txtInput7", "txtinput8"};
-    for (int k = 1; k <= 8; ++k) {
-        score_field(k)->setObjectName(QString::fromLatin1(field_names[k - 1]));
-        score_label(k)->setObjectName(QStringLiteral("Label%1").arg(k));
-    }
+}
 
-    // Lies above Panel1 and the description: expanded, it covers the foot of
-    // the description.
-    memoComments = new tNotesMemo(this);
-    memoComments->setFont(mono_font());
-    memoComments->setGeometry(112, kMemoFoot - kMemoCollapsed, 666, kMemoCollapsed);
-    memoComments->raise();
-    memoComments->installEventFilter(this);
-    lblComments->setBuddy(memoComments);
-
+void tWorksheetWindow::build_buttons()
+{
     pan1 = make_panel(this, QRect(12, 500, 768, 49), QFrame::Sunken);
     cmdCompute = make_button(QStringLiteral("Compute"), this, QRect(28, 506, 165, 37));
     btnclearData = make_button(QStringLiteral("Clear Data "), this, QRect(220, 506, 161, 37));
@@ -200,16 +240,6 @@ void tWorksheetWindow::build_controls()
     connect(cmdCompute, &QPushButton::clicked, this, &tWorksheetWindow::cmdComputeClick);
     connect(btnclearData, &QPushButton::clicked, this, &tWorksheetWindow::btnclearDataClick);
     connect(ExitBtn, &QPushButton::clicked, this, &tWorksheetWindow::ExitBtnClick);
-
-    // The score fields, the criterion, mode and correction groups, the notes,
-    // then the three buttons.
-    tab_stops_ = {txtInput1, txtInput2, txtInput3, txtInput4, txtInput5, txtInput6,
-                  txtInput7, txtinput8, RadioGroup1, Pairs_vs_Deviations, Bonferroni,
-                  memoComments, cmdCompute, btnclearData, cmdNorms, ExitBtn};
-
-    // Too large for a small screen: the controls scroll.
-    if (!fit_window_to_screen(this))
-        centre_on_screen(this);
 }
 
 bool tWorksheetWindow::focusNextPrevChild(bool next)
@@ -237,15 +267,12 @@ bool tWorksheetWindow::focusNextPrevChild(bool next)
 
 tScoreField* tWorksheetWindow::score_field(int k) const
 {
-    tScoreField* const fields[8] = {txtInput1, txtInput2, txtInput3, txtInput4,
-                                    txtInput5, txtInput6, txtInput7, txtinput8};
-    return fields[k - 1];
+    return this->*kScoreSlots[k - 1].field;
 }
 
 QLabel* tWorksheetWindow::score_label(int k) const
 {
-    QLabel* const labels[8] = {Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8};
-    return labels[k - 1];
+    return this->*kScoreSlots[k - 1].label;
 }
 
 void tWorksheetWindow::FormCreate()

@@ -101,6 +101,9 @@ private:
     tSaveFolder save_folder_; // of every save dialog of the program
 
     void build_controls();
+    void build_option_groups();
+    void build_score_fields();
+    void build_buttons();
     void FormCreate();
     void FormShow();
     void DescripFldChange();
