@@ -13,12 +13,10 @@
 #include "app/window_controls.h"
 #include "app/x11_window_hints.h"
 #include "common/user_messages.h"
-#include "render/whole_file.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QMenuBar>
@@ -345,22 +343,7 @@ void tOutputWindow::cmdSaveOutputClick()
 
 bool tOutputWindow::save_output()
 {
-    QFileDialog dialog(this);
-    prepare_save_dialog(dialog, *save_folder_, {QStringLiteral("*.txt")},
-                        last_saved_file_.isEmpty() ? QStringLiteral("results.txt") : last_saved_file_);
-    const QString file_name = chosen_save_file_of_type(dialog, *save_folder_, QStringLiteral("txt"));
-    if (file_name.isEmpty() || !may_save_to(file_name, *save_folder_))
-        return false;
-    last_saved_file_ = file_name;
-
-    // A failed save leaves an existing file as it was.
-    QString reason;
-    if (!write_whole_file(file_name, results_text().toUtf8(), reason)) {
-        show_general_error(reason);
-        return false;
-    }
-    unsaved_ = false;
-    return true;
+    return save_built_file(QStringLiteral("txt"), last_saved_file_, [this] { return results_text().toUtf8(); });
 }
 
 void tOutputWindow::cmdClearResultsClick()
