@@ -1,4 +1,4 @@
-// The output window.
+// The output window; its menu bar is built in output_window_menus.cpp.
 #include "app/output_window.h"
 
 #include "app/accessibility.h"
@@ -14,7 +14,6 @@
 #include "app/x11_window_hints.h"
 #include "common/user_messages.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFrame>
@@ -25,7 +24,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QShortcut>
 #include <QShowEvent>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -110,21 +108,7 @@ bool tMemoReportSink::has_lines() const
 }
 
 tOutputWindow::tOutputWindow(QWidget* parent)
-    : QMainWindow(parent),
-      Panel1(nullptr),
-      memoResults(nullptr),
-      Panel2(nullptr),
-      cmdSaveOutput(nullptr),
-      cmdClearResults(nullptr),
-      cmdReturn(nullptr),
-      cmdExit(nullptr),
-      mnuPrint(nullptr),
-      mnuPrintSelection(nullptr),
-      mnuSaveAsPdf(nullptr),
-      mnuSaveAsDocument(nullptr),
-      mnuProfileChart(nullptr),
-      mnuUserGuide(nullptr),
-      mnuAbout(nullptr)
+    : QMainWindow(parent)
 {
     FormCreate();
 }
@@ -178,39 +162,11 @@ void tOutputWindow::FormCreate()
     setTabOrder(cmdClearResults, cmdReturn);
     setTabOrder(cmdReturn, cmdExit);
 
-    // Access keys: the captions are unchanged but for the underlined letter.
-    QMenu* printer_options = menuBar()->addMenu(QStringLiteral("&Printer options..."));
-    mnuPrint = printer_options->addAction(QStringLiteral("Print &All"));
-    mnuPrintSelection = printer_options->addAction(QStringLiteral("Print &Selection"));
-    mnuPrint->setObjectName(QStringLiteral("mnuPrint"));
-    mnuPrintSelection->setObjectName(QStringLiteral("mnuPrintSelection"));
-
     connect(cmdSaveOutput, &QPushButton::clicked, this, &tOutputWindow::cmdSaveOutputClick);
     connect(cmdClearResults, &QPushButton::clicked, this, &tOutputWindow::cmdClearResultsClick);
     connect(cmdReturn, &QPushButton::clicked, this, &tOutputWindow::cmdReturnClick);
     connect(cmdExit, &QPushButton::clicked, this, &tOutputWindow::cmdExitClick);
-    connect(mnuPrint, &QAction::triggered, this, &tOutputWindow::mnuPrintClick);
-    connect(mnuPrintSelection, &QAction::triggered, this, &tOutputWindow::mnuPrintSelectionClick);
-    add_output_menus(printer_options);
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    mnuUserGuide = help->addAction(QStringLiteral("&User Guide"));
-    // Shown in the menu; the key itself is the program's F1, which opens
-    // the guide at the section of whichever window has the focus.
-    mnuUserGuide->setShortcut(QKeySequence(Qt::Key_F1));
-    mnuUserGuide->setObjectName(QStringLiteral("mnuUserGuide"));
-    mnuAbout = help->addAction(QStringLiteral("&About Brenlow..."));
-    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
-    connect(mnuUserGuide, &QAction::triggered, this, &tOutputWindow::mnuUserGuideClick);
-    connect(mnuAbout, &QAction::triggered, this, &tOutputWindow::mnuAboutClick);
-    // F10 opens the menu bar, as on other desktops.
-    auto* menu_key = new QShortcut(QKeySequence(Qt::Key_F10), this);
-    connect(menu_key, &QShortcut::activated, this, [this]() {
-        const QList<QAction*> menus = menuBar()->actions();
-        if (!menus.isEmpty()) {
-            menuBar()->setFocus(Qt::MenuBarFocusReason);
-            menuBar()->setActiveAction(menus.front());
-        }
-    });
+    build_menus();
 
     // Fixed size: the client area plus the menu bar.
     setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
@@ -368,35 +324,6 @@ void tOutputWindow::cmdExitClick()
 {
     if (unsaved_ ? settle_unsaved_results() : user_messages().confirm("Exit from program?"))
         QCoreApplication::exit(0);
-}
-
-void tOutputWindow::mnuUserGuideClick()
-{
-    show_user_guide_for(this);
-}
-
-void tOutputWindow::mnuAboutClick()
-{
-    show_about_box(this);
-}
-
-void tOutputWindow::mnuPrintClick()
-{
-    // Printed whole, the results count as saved; a failure leaves them as
-    // they were, and the box says so.
-    const QString note = unsaved_ ? QStringLiteral("The results were not printed and still count as unsaved.")
-                                  : QString();
-    if (print_text(results_text(), note))
-        unsaved_ = false;
-}
-
-void tOutputWindow::mnuPrintSelectionClick()
-{
-    if (!memoResults->textCursor().hasSelection()) {
-        user_messages().warning("You have not selected any text.");
-        return;
-    }
-    print_text(selection_text());
 }
 
 // Prints the text and one line end on the default printer; there is no

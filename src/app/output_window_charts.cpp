@@ -1,10 +1,8 @@
-// The output window's PDF file, its document and its Chart menu: Save as
-// PDF... writes the memo's text through the page layout of Print All, then
-// one page with the chart of each report the memo holds; Save as
+// The output window's PDF file, its document and the charts they hold: Save
+// as PDF... writes the memo's text through the page layout of Print All,
+// then one page with the chart of each report the memo holds; Save as
 // document... writes the figures of each report in tables, with its chart,
-// as an editable document; Profile Chart... shows the chart of the most
-// recent report.
-#include "app/chart_window.h"
+// as an editable document.
 #include "app/output_window.h"
 #include "app/qt_messages.h"
 #include "app/save_dialog.h"
@@ -15,30 +13,8 @@
 
 #include <QAction>
 #include <QFileDialog>
-#include <QMenu>
-#include <QMenuBar>
 
 #include <exception>
-
-void tOutputWindow::add_output_menus(QMenu* printer_options)
-{
-    mnuSaveAsPdf = printer_options->addAction(QStringLiteral("Save as P&DF..."));
-    mnuSaveAsPdf->setObjectName(QStringLiteral("mnuSaveAsPdf"));
-    connect(mnuSaveAsPdf, &QAction::triggered, this, &tOutputWindow::mnuSaveAsPdfClick);
-    mnuSaveAsDocument = printer_options->addAction(QStringLiteral("Save as d&ocument..."));
-    mnuSaveAsDocument->setObjectName(QStringLiteral("mnuSaveAsDocument"));
-    // Only where Qt has its OpenDocument writer; made of the reports'
-    // figures, it has nothing to hold before the first report.
-    mnuSaveAsDocument->setVisible(results_document_available());
-    mnuSaveAsDocument->setEnabled(false);
-    connect(mnuSaveAsDocument, &QAction::triggered, this, &tOutputWindow::mnuSaveAsDocumentClick);
-
-    QMenu* chart = menuBar()->addMenu(QStringLiteral("&Chart"));
-    mnuProfileChart = chart->addAction(QStringLiteral("&Profile Chart..."));
-    mnuProfileChart->setObjectName(QStringLiteral("mnuProfileChart"));
-    mnuProfileChart->setEnabled(false); // until the first report
-    connect(mnuProfileChart, &QAction::triggered, this, &tOutputWindow::mnuProfileChartClick);
-}
 
 void tOutputWindow::report_written(const tCaseFigures& figures)
 {
@@ -107,14 +83,4 @@ bool tOutputWindow::save_document()
 {
     return save_built_file(QStringLiteral("odt"), last_document_file_,
                            [this] { return results_odt(report_figures_); });
-}
-
-void tOutputWindow::mnuProfileChartClick()
-{
-    if (!last_chart_)
-        return;
-    if (!chart_window_)
-        chart_window_ = new tChartWindow(*save_folder_, this);
-    chart_window_->set_chart(*last_chart_);
-    chart_window_->exec();
 }
