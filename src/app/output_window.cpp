@@ -1,14 +1,14 @@
-// The output window; its menu bar is built in output_window_menus.cpp.
+// The output window itself: its controls, how it keeps on the screen while
+// it is shown, and its ways back to the worksheet and out of the program.
+// The reports it holds and what becomes of them are in
+// output_window_results.cpp, its menu bar in output_window_menus.cpp.
 #include "app/output_window.h"
 
 #include "app/accessibility.h"
 #include "app/app_icon.h"
 #include "app/help_window.h"
 #include "app/push_button_keys.h"
-#include "app/qt_messages.h"
-#include "app/qt_print_canvas.h"
 #include "app/results_memo.h"
-#include "app/save_dialog.h"
 #include "app/screen_fit.h"
 #include "app/window_controls.h"
 #include "app/x11_window_hints.h"
@@ -17,26 +17,15 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QMenuBar>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
-#include <QScreen>
-#include <QScrollBar>
 #include <QShowEvent>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QWindow>
 
 namespace {
 
 const int ClientWidth = 792;
 const int ClientHeight = 554;
-
-const QChar ParagraphSeparator(0x2029); // line ends inside QTextCursor::selectedText
-const QString LineEnd = QStringLiteral("\r\n");
 
 // The report's longest line (a rule of 105 and its leading blank) must fit
 // the memo's text width, some 745 pixels, or it wraps and breaks the layout
@@ -64,48 +53,6 @@ QPushButton* output_button(QWidget* parent, const QString& caption, int left, co
 }
 
 } // namespace
-
-tMemoReportSink::tMemoReportSink(QPlainTextEdit* memo) : memo_(memo)
-{
-    // Whatever else changes the text (typing, Clear Results) ends the held
-    // empty line: the document then says by itself whether it holds text.
-    edits_ = QObject::connect(memo_->document(), &QTextDocument::contentsChanged, memo_, [this]() {
-        if (!appending_)
-            holds_empty_line_ = false;
-    });
-}
-
-tMemoReportSink::~tMemoReportSink()
-{
-    QObject::disconnect(edits_);
-}
-
-// Adds one line at the end of the text without touching what is there, so
-// that the cost does not grow with the reports the memo already holds.
-void tMemoReportSink::append(const std::string& line)
-{
-    const QString text = QString::fromUtf8(line.data(), qsizetype(line.size()));
-    QTextDocument* document = memo_->document();
-    if (document->isEmpty() && !holds_empty_line_ && text.isEmpty()) {
-        holds_empty_line_ = true;
-        return;
-    }
-    appending_ = true;
-    QTextCursor cursor(document);
-    cursor.movePosition(QTextCursor::End);
-    cursor.beginEditBlock();
-    if (!document->isEmpty() || holds_empty_line_)
-        cursor.insertBlock();
-    cursor.insertText(text);
-    cursor.endEditBlock();
-    appending_ = false;
-    holds_empty_line_ = false;
-}
-
-bool tMemoReportSink::has_lines() const
-{
-    return holds_empty_line_ || !memo_->document()->isEmpty();
-}
 
 tOutputWindow::tOutputWindow(QWidget* parent)
     : QMainWindow(parent)
@@ -246,71 +193,6 @@ void tOutputWindow::closeEvent(QCloseEvent* event)
         event->accept();
 }
 
-int tOutputWindow::next_report_block() const
-{
-    return sink_->has_lines() ? memoResults->document()->blockCount() : 0;
-}
-
-void tOutputWindow::show_report_from(int first)
-{
-    const QTextBlock block = memoResults->document()->findBlockByNumber(first);
-    if (!block.isValid())
-        return;
-    memoResults->setTextCursor(QTextCursor(block));
-    QScrollBar* bar = memoResults->verticalScrollBar();
-    bar->setValue(block.firstLineNumber());
-}
-
-QString tOutputWindow::results_text() const
-{
-    QString text = memoResults->toPlainText();
-    text.replace(QLatin1Char('\n'), LineEnd);
-    return text;
-}
-
-QString tOutputWindow::selection_text() const
-{
-    QString text = memoResults->textCursor().selectedText();
-    text.replace(ParagraphSeparator, LineEnd);
-    return text;
-}
-
-bool tOutputWindow::settle_unsaved_results()
-{
-    if (!unsaved_)
-        return true;
-    switch (user_messages().ask_to_save("The results have not been saved or printed since they were "
-                                        "computed.\rSave them before they are lost?")) {
-    case tSaveChoice::Save:
-        return save_output();
-    case tSaveChoice::Discard:
-        unsaved_ = false; // asked once: the close that follows asks no more
-        return true;
-    case tSaveChoice::Cancel:
-        break;
-    }
-    return false;
-}
-
-void tOutputWindow::cmdSaveOutputClick()
-{
-    save_output();
-}
-
-bool tOutputWindow::save_output()
-{
-    return save_built_file(QStringLiteral("txt"), last_saved_file_, [this] { return results_text().toUtf8(); });
-}
-
-void tOutputWindow::cmdClearResultsClick()
-{
-    if (!settle_unsaved_results())
-        return;
-    memoResults->clear();
-    forget_charts();
-    unsaved_ = false;
-}
-
 void tOutputWindow::cmdReturnClick()
 {
     hide();
@@ -324,27 +206,4 @@ void tOutputWindow::cmdExitClick()
 {
     if (unsaved_ ? settle_unsaved_results() : user_messages().confirm("Exit from program?"))
         QCoreApplication::exit(0);
-}
-
-// Prints the text and one line end on the default printer; there is no
-// printer dialog.
-bool tOutputWindow::print_text(const QString& text, const QString& failure_note)
-{
-    const QString note = failure_note.isEmpty() ? QString() : QStringLiteral("\n\n") + failure_note;
-    const QPrinterInfo default_printer = QPrinterInfo::defaultPrinter();
-    if (default_printer.isNull()) {
-        // The system's words, then where to turn without a printer.
-        show_general_error(QStringLiteral("There is no default printer currently selected.\n\n"
-                                          "Save as PDF... in the Printer options... menu needs no printer: "
-                                          "it writes the text to a PDF file, laid out as Print All prints it.")
-                           + note);
-        return false;
-    }
-    QPrinter printer(default_printer, QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("Brenlow results"));
-    if (!print_text_on(printer, text + LineEnd)) {
-        show_general_error(QStringLiteral("Printing on %1 failed").arg(default_printer.printerName()) + note);
-        return false;
-    }
-    return true;
 }

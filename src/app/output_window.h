@@ -136,23 +136,23 @@ private:
     // made when first asked for.
     void build_menus();
     tChartWindow* chart_window_ = nullptr;
-    // Each true when the file was written or the text printed.
-    bool save_output();
-    bool save_pdf();
-    // A failed print says so, followed by `failure_note` when given.
-    bool print_text(const QString& text, const QString& failure_note = QString());
 
-    // Save as PDF... and Save as document... (output_window_charts.cpp).
+    // The reports held and their saves (output_window_results.cpp).
     std::vector<tChartData> report_charts_;   // cleared with the memo
     std::vector<std::shared_ptr<const tCaseFigures>> report_figures_; // likewise
     std::optional<tChartData> last_chart_;    // the most recent report's
     QString last_pdf_file_;                   // proposed by the next Save as PDF...
     QString last_document_file_;              // proposed by the next Save as document...
+    // Each true when the file was written or the text printed.
+    bool save_output();
+    bool save_pdf();
     bool save_document();
     // Asks for a file of `extension` (proposing `last_file`, which it
     // updates) and writes what `build` makes to it, whole.
     bool save_built_file(const QString& extension, QString& last_file,
                          const std::function<QByteArray()>& build);
+    // A failed print says so, followed by `failure_note` when given.
+    bool print_text(const QString& text, const QString& failure_note = QString());
     // Clear Results: no chart of a cleared report is shown or saved.
     void forget_charts();
 };
