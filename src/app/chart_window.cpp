@@ -55,9 +55,10 @@ std::vector<tChartFileType> chart_file_types()
     return types;
 }
 
-QPushButton* chart_button(QWidget* parent, const QString& caption, int left)
+QPushButton* chart_button(QWidget* parent, const QString& caption, int left, const char* name)
 {
     auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
     button->setGeometry(left, ChartHeight + 10, 161, 37);
     button->setFont(sans_font(true));
     return button;
@@ -110,12 +111,9 @@ tChartWindow::tChartWindow(tSaveFolder& save_folder, QWidget* parent)
     pnlChart->setGeometry(0, 0, ChartWidth, ChartHeight);
     pnlChart->setAccessibleName(QStringLiteral("Profile chart"));
 
-    cmdCopyChart = chart_button(this, QStringLiteral("Copy Chart"), ChartWidth - 3 * 161 - 40);
-    cmdSaveChart = chart_button(this, QStringLiteral("Save Chart..."), ChartWidth - 2 * 161 - 28);
-    cmdClose = chart_button(this, QStringLiteral("Close"), ChartWidth - 161 - 16);
-    cmdCopyChart->setObjectName(QStringLiteral("cmdCopyChart"));
-    cmdSaveChart->setObjectName(QStringLiteral("cmdSaveChart"));
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdCopyChart = chart_button(this, QStringLiteral("Copy Chart"), ChartWidth - 3 * 161 - 40, "cmdCopyChart");
+    cmdSaveChart = chart_button(this, QStringLiteral("Save Chart..."), ChartWidth - 2 * 161 - 28, "cmdSaveChart");
+    cmdClose = chart_button(this, QStringLiteral("Close"), ChartWidth - 161 - 16, "cmdClose");
     cmdClose->setDefault(true);
 
     if (QScreen* screen = QGuiApplication::primaryScreen())

@@ -27,10 +27,6 @@
 #include <QRadioButton>
 #include <QWindow>
 
-#ifndef BRENLOW_BUILD_DATE
-#define BRENLOW_BUILD_DATE "an unrecorded date"
-#endif
-
 namespace {
 
 constexpr int kClientWidth = 792;
