@@ -1,10 +1,7 @@
-// The output window's results: the memo that the analysis writes its
-// reports into, the chart and figures kept with each report, and what the
-// results become: a text file (Save Output), a PDF file (Save as PDF...: the
-// text laid out as Print All prints it, then a page with each report's
-// chart), an editable document (Save as document...: each report's figures
-// in tables, with its chart), a printout; Clear Results, and the question
-// asked before results not yet saved would be lost.
+// The output window's results: the memo the reports are written into, the
+// chart and figures kept with each report, and what the results become (a
+// text file, a PDF file, an editable document, a printout); Clear Results,
+// and the question asked before results not yet saved would be lost.
 #include "app/output_window.h"
 
 #include "analysis/case_figures.h"
@@ -156,6 +153,7 @@ void tOutputWindow::mnuSaveAsPdfClick()
     save_pdf();
 }
 
+// The text laid out as Print All prints it, then a page with each report's chart.
 bool tOutputWindow::save_pdf()
 {
     return save_built_file(QStringLiteral("pdf"), last_pdf_file_,
