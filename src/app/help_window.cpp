@@ -16,10 +16,6 @@
 
 #include <memory>
 
-#ifndef BRENLOW_BUILD_DATE
-#define BRENLOW_BUILD_DATE "an unrecorded date"
-#endif
-
 namespace {
 
 // The block that holds the anchor `name`, or an invalid one.

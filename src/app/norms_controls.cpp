@@ -1,7 +1,7 @@
 #include "app/norms_controls.h"
 
 #include "app/push_button_keys.h"
-#include "app/window_fonts.h"
+#include "app/window_controls.h"
 
 #include <QDialog>
 #include <QFontMetrics>
