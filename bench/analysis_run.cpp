@@ -10,7 +10,7 @@
 
 #include "analysis/analysis_run.h"
 #include "analysis/normative_data.h"
-#include "storage/worksheet_config.h"
+#include "common/program_title.h"
 #include "numerics/distrib.h"
 
 #include <benchmark/benchmark.h>

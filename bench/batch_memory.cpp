@@ -10,7 +10,7 @@
 #include "analysis/analysis_run.h"
 #include "batch_run.h"
 #include "case_checks.h"
-#include "storage/worksheet_config.h"
+#include "common/program_title.h"
 #include "render_outputs.h"
 
 #include <cstdio>

@@ -3,7 +3,7 @@
 // output window holding ten reports with their ten chart pages.
 
 #include "analysis/analysis_run.h"
-#include "storage/worksheet_config.h"
+#include "common/program_title.h"
 #include "render/documents.h"
 #include "render/profile_chart.h"
 

@@ -14,7 +14,6 @@
 #include "common/temporary_files.h"
 #include "common/user_messages.h"
 #include "render/bundled_fonts.h"
-#include "storage/worksheet_config.h"
 #include "storage/worksheet_file.h"
 
 #include <QApplication>

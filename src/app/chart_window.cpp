@@ -6,6 +6,7 @@
 #include "common/user_messages.h"
 #include "app/save_dialog.h"
 #include "app/screen_fit.h"
+#include "app/window_controls.h"
 #include "render/documents.h"
 #include "render/profile_chart.h"
 #include "render/whole_file.h"
@@ -54,14 +55,12 @@ std::vector<tChartFileType> chart_file_types()
     return types;
 }
 
-QPushButton* make_button(QWidget* parent, const QString& caption, int left)
+QPushButton* chart_button(QWidget* parent, const QString& caption, int left, const char* name)
 {
     auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
     button->setGeometry(left, ChartHeight + 10, 161, 37);
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setPixelSize(13);
-    font.setBold(true);
-    button->setFont(font);
+    button->setFont(sans_font(true));
     return button;
 }
 
@@ -112,12 +111,9 @@ tChartWindow::tChartWindow(tSaveFolder& save_folder, QWidget* parent)
     pnlChart->setGeometry(0, 0, ChartWidth, ChartHeight);
     pnlChart->setAccessibleName(QStringLiteral("Profile chart"));
 
-    cmdCopyChart = make_button(this, QStringLiteral("Copy Chart"), ChartWidth - 3 * 161 - 40);
-    cmdSaveChart = make_button(this, QStringLiteral("Save Chart..."), ChartWidth - 2 * 161 - 28);
-    cmdClose = make_button(this, QStringLiteral("Close"), ChartWidth - 161 - 16);
-    cmdCopyChart->setObjectName(QStringLiteral("cmdCopyChart"));
-    cmdSaveChart->setObjectName(QStringLiteral("cmdSaveChart"));
-    cmdClose->setObjectName(QStringLiteral("cmdClose"));
+    cmdCopyChart = chart_button(this, QStringLiteral("Copy Chart"), ChartWidth - 3 * 161 - 40, "cmdCopyChart");
+    cmdSaveChart = chart_button(this, QStringLiteral("Save Chart..."), ChartWidth - 2 * 161 - 28, "cmdSaveChart");
+    cmdClose = chart_button(this, QStringLiteral("Close"), ChartWidth - 161 - 16, "cmdClose");
     cmdClose->setDefault(true);
 
     if (QScreen* screen = QGuiApplication::primaryScreen())

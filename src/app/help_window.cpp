@@ -16,10 +16,6 @@
 
 #include <memory>
 
-#ifndef BRENLOW_BUILD_DATE
-#define BRENLOW_BUILD_DATE "an unrecorded date"
-#endif
-
 namespace {
 
 // The block that holds the anchor `name`, or an invalid one.
@@ -59,14 +55,16 @@ public:
             return;
         QWidget* modal = QApplication::activeModalWidget();
         QWidget* owner = modal ? modal : outermost_window(window);
-        if (!guide_) {
-            guide_ = new tUserGuideWindow(owner);
-            fit_window_to_screen(guide_);
-            centre_on_screen(guide_);
-        } else if (guide_->parentWidget() != owner) {
+        tUserGuideWindow* guide = static_cast<tUserGuideWindow*>(guide_.data());
+        if (!guide) {
+            guide = new tUserGuideWindow(owner);
+            guide_ = guide;
+            fit_window_to_screen(guide);
+            centre_on_screen(guide);
+        } else if (guide->parentWidget() != owner) {
             move_guide(owner);
         }
-        guide_->show_section(help_section_of(window));
+        guide->show_section(help_section_of(window));
         guide_->show();
         guide_->raise();
         guide_->activateWindow();
@@ -102,7 +100,9 @@ protected:
     }
 
 private:
-    QPointer<tUserGuideWindow> guide_;
+    // Held as a plain widget: the filter still meets the guide while its
+    // destructor runs, when it is no longer a tUserGuideWindow.
+    QPointer<QWidget> guide_;
 
     void move_guide(QWidget* owner)
     {

@@ -7,6 +7,7 @@
 #include "app/matrix_dialog.h"
 
 #include "app/push_button_keys.h"
+#include "app/window_controls.h"
 #include "common/format_ext.h"
 #include "common/user_messages.h"
 #include "methods/score_entry.h"
@@ -137,27 +138,46 @@ tMatrixDialog::tMatrixDialog(tEntryMatrix& matrix, int columns, int rows, const 
                     FORM_HEIGHT + shift_down);
     scroller_->setWidget(client_);
 
-    upper_panel_ = new QFrame(client_);
+    upper_panel_ = make_panel(client_, QRect(PANEL_LEFT, UPPER_PANEL_TOP, upper_width, upper_height),
+                              QFrame::Raised);
     upper_panel_->setObjectName(QStringLiteral("upperPanel"));
-    upper_panel_->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    upper_panel_->setGeometry(PANEL_LEFT, UPPER_PANEL_TOP, upper_width, upper_height);
-
-    lower_panel_ = new QFrame(client_);
+    lower_panel_ = make_panel(client_, QRect(PANEL_LEFT, LOWER_PANEL_TOP + shift_down, upper_width,
+                                             LOWER_PANEL_HEIGHT), QFrame::Sunken);
     lower_panel_->setObjectName(QStringLiteral("lowerPanel"));
-    lower_panel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    lower_panel_->setGeometry(PANEL_LEFT, LOWER_PANEL_TOP + shift_down, upper_width,
-                              LOWER_PANEL_HEIGHT);
 
     CloseBtn = new MatrixButton(this, client_);
     ClearBtn = new ClearMatrixButton(this, client_);
     ReturnBtn = new ReturnMatrixButton(this, client_);
 
+    QLineEdit* last_cell = add_cells();
+
+    place_button(CloseBtn, QStringLiteral("CloseBtn"), 16, BUTTON_TOP + shift_down);
+    place_button(ClearBtn, QStringLiteral("ClearBtn"), 216, BUTTON_TOP + shift_down);
+    place_button(ReturnBtn, QStringLiteral("ReturnBtn"), 416, BUTTON_TOP + shift_down);
+    // Tab runs through the cells row by row, then Continue, Clear Data, Return.
+    if (last_cell)
+        QWidget::setTabOrder(last_cell, CloseBtn);
+    QWidget::setTabOrder(CloseBtn, ClearBtn);
+    QWidget::setTabOrder(ClearBtn, ReturnBtn);
+
+    add_numbers(row_axis_text);
+
+    if (QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - rect().center());
+    }
+}
+
+// The cells row by row, which is the order Tab takes through them; returns
+// the last one Tab reaches.
+QLineEdit* tMatrixDialog::add_cells()
+{
     // "-0.999" must fit a 37-pixel cell: a small proportional font and a
     // one-pixel border leave room for six characters.
     const QFont cell_font(QStringLiteral("Arial"), 8);
-    QLineEdit* last_cell = nullptr; // the last one that Tab reaches
-    for (int i = 1; i <= rows; ++i)
-        for (int j = 1; j <= columns; ++j) {
+    QLineEdit* last_cell = nullptr;
+    for (int i = 1; i <= rows_; ++i)
+        for (int j = 1; j <= columns_; ++j) {
             if (!cell_exists(j, i))
                 continue;
             auto* field = new QLineEdit(client_);
@@ -168,7 +188,7 @@ tMatrixDialog::tMatrixDialog(tEntryMatrix& matrix, int columns, int rows, const 
             field->setMaxLength(CELL_MAX_LENGTH);
             field->setFont(cell_font);
             field->setStyleSheet(CELL_STYLE);
-            field->setText(cell_text(matrix[j][i]));
+            field->setText(cell_text(matrix_[j][i]));
             field->setCursorPosition(0);
             if (i == j) {
                 QPalette blue = field->palette();
@@ -181,20 +201,17 @@ tMatrixDialog::tMatrixDialog(tEntryMatrix& matrix, int columns, int rows, const 
             }
             cells_[j][i].field = field;
         }
+    return last_cell;
+}
 
-    place_button(CloseBtn, QStringLiteral("CloseBtn"), 16, BUTTON_TOP + shift_down);
-    place_button(ClearBtn, QStringLiteral("ClearBtn"), 216, BUTTON_TOP + shift_down);
-    place_button(ReturnBtn, QStringLiteral("ReturnBtn"), 416, BUTTON_TOP + shift_down);
-    // Tab runs through the cells row by row, then Continue, Clear Data, Return.
-    if (last_cell)
-        QWidget::setTabOrder(last_cell, CloseBtn);
-    QWidget::setTabOrder(CloseBtn, ClearBtn);
-    QWidget::setTabOrder(ClearBtn, ReturnBtn);
-
-    for (int j = 1; j <= columns; ++j)
-        panel_label(upper_panel_, QString::number(j), CELL_WIDTH * j + 7, CELL_HEIGHT * rows + 60, 15)
+// The column numbers under the last row; the row numbers, and the row axis'
+// text a character a line, down the upper panel's left edge.
+void tMatrixDialog::add_numbers(const QString& row_axis_text)
+{
+    for (int j = 1; j <= columns_; ++j)
+        panel_label(upper_panel_, QString::number(j), CELL_WIDTH * j + 7, CELL_HEIGHT * rows_ + 60, 15)
             ->setObjectName(QStringLiteral("column%1").arg(j));
-    for (int i = rows; i >= 1; --i) {
+    for (int i = rows_; i >= 1; --i) {
         QLabel* label = panel_label(upper_panel_, QString::number(i), 7, cell_top(i), 15);
         label->setObjectName(QStringLiteral("row%1").arg(i));
         label->setAlignment(Qt::AlignCenter);
@@ -202,11 +219,6 @@ tMatrixDialog::tMatrixDialog(tEntryMatrix& matrix, int columns, int rows, const 
     for (int k = 1; k <= row_axis_text.size(); ++k)
         panel_label(upper_panel_, row_axis_text.mid(k - 1, 1), 10, CELL_HEIGHT * k + 20, 9)
             ->setObjectName(QStringLiteral("axis%1").arg(k));
-
-    if (QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - rect().center());
-    }
 }
 
 bool tMatrixDialog::cell_exists(int column, int row) const

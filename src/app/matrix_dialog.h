@@ -79,6 +79,8 @@ private:
         bool confirmed = false;
     };
 
+    QLineEdit* add_cells();
+    void add_numbers(const QString& row_axis_text);
     bool cell_exists(int column, int row) const;
     void focus_cell(int column, int row);
 

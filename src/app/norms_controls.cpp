@@ -1,7 +1,8 @@
 #include "app/norms_controls.h"
 
+#include "app/help_window.h"
 #include "app/push_button_keys.h"
-#include "app/window_fonts.h"
+#include "app/window_controls.h"
 
 #include <QDialog>
 #include <QFontMetrics>
@@ -43,7 +44,7 @@ void prepare_norms_dialog(QDialog* dialog, const char* name, const QString& titl
     dialog->setWindowTitle(title);
     dialog->setFont(sans_font(false));
     // F1 opens the guide at this section (the program's one F1 reads it).
-    dialog->setProperty("helpSection", QStringLiteral("norms"));
+    dialog->setProperty(help_section_property, QStringLiteral("norms"));
 }
 
 QString wrapped(const QString& text, const QFontMetrics& metrics, int width)

@@ -3,7 +3,7 @@
 #include "app/norms_controls.h"
 #include "app/norms_set_dialog.h"
 #include "app/qt_messages.h"
-#include "app/window_fonts.h"
+#include "app/window_controls.h"
 #include "common/errors.h"
 #include "common/small_file.h"
 #include "common/user_messages.h"

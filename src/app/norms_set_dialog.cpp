@@ -3,7 +3,7 @@
 #include "analysis/normative_data.h"
 #include "app/norms_controls.h"
 #include "app/norms_correlations_dialog.h"
-#include "app/window_fonts.h"
+#include "app/window_controls.h"
 #include "common/user_messages.h"
 
 #include <QFont>
@@ -63,10 +63,7 @@ tNormsSetDialog::tNormsSetDialog(const tNormativeSet& start, std::vector<std::st
     lblCorrelations = norms_label(QString(), this, QRect(24, 242, 320, 100));
     lblCorrelations->setObjectName(QStringLiteral("lblCorrelations"));
     lblCorrelations->setTextFormat(Qt::PlainText);
-    QFont mono(QStringLiteral("Liberation Mono"));
-    mono.setStyleHint(QFont::Monospace);
-    mono.setPixelSize(12);
-    lblCorrelations->setFont(mono);
+    lblCorrelations->setFont(mono_font());
     lblCorrelations->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     cmdCorrelations = norms_button(QStringLiteral("&Correlations..."), this, QRect(356, 240, 132, 32),
                                    "cmdCorrelations");

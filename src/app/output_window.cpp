@@ -1,54 +1,31 @@
-// The output window.
+// The output window itself: its controls, how it keeps on the screen while
+// it is shown, and its ways back to the worksheet and out of the program.
+// The reports it holds and what becomes of them are in
+// output_window_results.cpp, its menu bar in output_window_menus.cpp.
 #include "app/output_window.h"
 
 #include "app/accessibility.h"
 #include "app/app_icon.h"
 #include "app/help_window.h"
 #include "app/push_button_keys.h"
-#include "app/qt_messages.h"
-#include "app/qt_print_canvas.h"
 #include "app/results_memo.h"
-#include "app/save_dialog.h"
 #include "app/screen_fit.h"
+#include "app/window_controls.h"
 #include "app/x11_window_hints.h"
 #include "common/user_messages.h"
-#include "render/whole_file.h"
 
-#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QMenuBar>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
-#include <QScreen>
-#include <QScrollBar>
-#include <QShortcut>
 #include <QShowEvent>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QWindow>
 
 namespace {
 
 const int ClientWidth = 792;
 const int ClientHeight = 554;
-
-const QChar ParagraphSeparator(0x2029); // line ends inside QTextCursor::selectedText
-const QString LineEnd = QStringLiteral("\r\n");
-
-QFont sans_font(int pixel_size, bool bold)
-{
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(pixel_size);
-    font.setBold(bold);
-    return font;
-}
 
 // The report's longest line (a rule of 105 and its leading blank) must fit
 // the memo's text width, some 745 pixels, or it wraps and breaks the layout
@@ -66,78 +43,19 @@ QFont memo_font()
     return font;
 }
 
-QPushButton* make_button(QWidget* parent, const QString& caption, int left)
+QPushButton* output_button(QWidget* parent, const QString& caption, int left, const char* name)
 {
-    auto* button = new QPushButton(caption, parent);
-    button->setGeometry(left, 488, 161, 37);
-    button->setFont(sans_font(13, true));
+    QPushButton* button = make_button(caption, parent, QRect(left, 488, 161, 37), name);
     QPalette palette = button->palette();
     palette.setColor(QPalette::ButtonText, Qt::black);
     button->setPalette(palette);
-    press_on_enter(button);
     return button;
 }
 
 } // namespace
 
-tMemoReportSink::tMemoReportSink(QPlainTextEdit* memo) : memo_(memo)
-{
-    // Whatever else changes the text (typing, Clear Results) ends the held
-    // empty line: the document then says by itself whether it holds text.
-    edits_ = QObject::connect(memo_->document(), &QTextDocument::contentsChanged, memo_, [this]() {
-        if (!appending_)
-            holds_empty_line_ = false;
-    });
-}
-
-tMemoReportSink::~tMemoReportSink()
-{
-    QObject::disconnect(edits_);
-}
-
-// Adds one line at the end of the text without touching what is there, so
-// that the cost does not grow with the reports the memo already holds.
-void tMemoReportSink::append(const std::string& line)
-{
-    const QString text = QString::fromUtf8(line.data(), qsizetype(line.size()));
-    QTextDocument* document = memo_->document();
-    if (document->isEmpty() && !holds_empty_line_ && text.isEmpty()) {
-        holds_empty_line_ = true;
-        return;
-    }
-    appending_ = true;
-    QTextCursor cursor(document);
-    cursor.movePosition(QTextCursor::End);
-    cursor.beginEditBlock();
-    if (!document->isEmpty() || holds_empty_line_)
-        cursor.insertBlock();
-    cursor.insertText(text);
-    cursor.endEditBlock();
-    appending_ = false;
-    holds_empty_line_ = false;
-}
-
-bool tMemoReportSink::has_lines() const
-{
-    return holds_empty_line_ || !memo_->document()->isEmpty();
-}
-
 tOutputWindow::tOutputWindow(QWidget* parent)
-    : QMainWindow(parent),
-      Panel1(nullptr),
-      memoResults(nullptr),
-      Panel2(nullptr),
-      cmdSaveOutput(nullptr),
-      cmdClearResults(nullptr),
-      cmdReturn(nullptr),
-      cmdExit(nullptr),
-      mnuPrint(nullptr),
-      mnuPrintSelection(nullptr),
-      mnuSaveAsPdf(nullptr),
-      mnuSaveAsDocument(nullptr),
-      mnuProfileChart(nullptr),
-      mnuUserGuide(nullptr),
-      mnuAbout(nullptr)
+    : QMainWindow(parent)
 {
     FormCreate();
 }
@@ -156,7 +74,7 @@ void tOutputWindow::FormCreate()
     install_accessibility();
 
     auto* client = new QWidget(this);
-    client->setFont(sans_font(11, false));
+    client->setFont(sans_font(false, 11));
     client->setFixedSize(ClientWidth, ClientHeight);
     setCentralWidget(client);
 
@@ -180,56 +98,22 @@ void tOutputWindow::FormCreate()
         palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
     memoResults->setPalette(palette);
 
-    Panel2 = new QFrame(client);
-    Panel2->setGeometry(12, 482, 765, 49);
-    Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel2 = make_panel(client, QRect(12, 482, 765, 49), QFrame::Sunken);
 
-    cmdSaveOutput = make_button(client, QStringLiteral("Save Output"), 28);
-    cmdClearResults = make_button(client, QStringLiteral("Clear Results"), 220);
-    cmdReturn = make_button(client, QStringLiteral("Return to Worksheet"), 411);
-    cmdExit = make_button(client, QStringLiteral("Exit"), 603);
-    cmdSaveOutput->setObjectName(QStringLiteral("cmdSaveOutput"));
-    cmdClearResults->setObjectName(QStringLiteral("cmdClearResults"));
-    cmdReturn->setObjectName(QStringLiteral("cmdReturn"));
-    cmdExit->setObjectName(QStringLiteral("cmdExit"));
+    cmdSaveOutput = output_button(client, QStringLiteral("Save Output"), 28, "cmdSaveOutput");
+    cmdClearResults = output_button(client, QStringLiteral("Clear Results"), 220, "cmdClearResults");
+    cmdReturn = output_button(client, QStringLiteral("Return to Worksheet"), 411, "cmdReturn");
+    cmdExit = output_button(client, QStringLiteral("Exit"), 603, "cmdExit");
     setTabOrder(memoResults, cmdSaveOutput);
     setTabOrder(cmdSaveOutput, cmdClearResults);
     setTabOrder(cmdClearResults, cmdReturn);
     setTabOrder(cmdReturn, cmdExit);
 
-    // Access keys: the captions are unchanged but for the underlined letter.
-    QMenu* printer_options = menuBar()->addMenu(QStringLiteral("&Printer options..."));
-    mnuPrint = printer_options->addAction(QStringLiteral("Print &All"));
-    mnuPrintSelection = printer_options->addAction(QStringLiteral("Print &Selection"));
-    mnuPrint->setObjectName(QStringLiteral("mnuPrint"));
-    mnuPrintSelection->setObjectName(QStringLiteral("mnuPrintSelection"));
-
     connect(cmdSaveOutput, &QPushButton::clicked, this, &tOutputWindow::cmdSaveOutputClick);
     connect(cmdClearResults, &QPushButton::clicked, this, &tOutputWindow::cmdClearResultsClick);
     connect(cmdReturn, &QPushButton::clicked, this, &tOutputWindow::cmdReturnClick);
     connect(cmdExit, &QPushButton::clicked, this, &tOutputWindow::cmdExitClick);
-    connect(mnuPrint, &QAction::triggered, this, &tOutputWindow::mnuPrintClick);
-    connect(mnuPrintSelection, &QAction::triggered, this, &tOutputWindow::mnuPrintSelectionClick);
-    add_output_menus(printer_options);
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    mnuUserGuide = help->addAction(QStringLiteral("&User Guide"));
-    // Shown in the menu; the key itself is the program's F1, which opens
-    // the guide at the section of whichever window has the focus.
-    mnuUserGuide->setShortcut(QKeySequence(Qt::Key_F1));
-    mnuUserGuide->setObjectName(QStringLiteral("mnuUserGuide"));
-    mnuAbout = help->addAction(QStringLiteral("&About Brenlow..."));
-    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
-    connect(mnuUserGuide, &QAction::triggered, this, &tOutputWindow::mnuUserGuideClick);
-    connect(mnuAbout, &QAction::triggered, this, &tOutputWindow::mnuAboutClick);
-    // F10 opens the menu bar, as on other desktops.
-    auto* menu_key = new QShortcut(QKeySequence(Qt::Key_F10), this);
-    connect(menu_key, &QShortcut::activated, this, [this]() {
-        const QList<QAction*> menus = menuBar()->actions();
-        if (!menus.isEmpty()) {
-            menuBar()->setFocus(Qt::MenuBarFocusReason);
-            menuBar()->setActiveAction(menus.front());
-        }
-    });
+    build_menus();
 
     // Fixed size: the client area plus the menu bar.
     setFixedSize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
@@ -309,86 +193,6 @@ void tOutputWindow::closeEvent(QCloseEvent* event)
         event->accept();
 }
 
-int tOutputWindow::next_report_block() const
-{
-    return sink_->has_lines() ? memoResults->document()->blockCount() : 0;
-}
-
-void tOutputWindow::show_report_from(int first)
-{
-    const QTextBlock block = memoResults->document()->findBlockByNumber(first);
-    if (!block.isValid())
-        return;
-    memoResults->setTextCursor(QTextCursor(block));
-    QScrollBar* bar = memoResults->verticalScrollBar();
-    bar->setValue(block.firstLineNumber());
-}
-
-QString tOutputWindow::results_text() const
-{
-    QString text = memoResults->toPlainText();
-    text.replace(QLatin1Char('\n'), LineEnd);
-    return text;
-}
-
-QString tOutputWindow::selection_text() const
-{
-    QString text = memoResults->textCursor().selectedText();
-    text.replace(ParagraphSeparator, LineEnd);
-    return text;
-}
-
-bool tOutputWindow::settle_unsaved_results()
-{
-    if (!unsaved_)
-        return true;
-    switch (user_messages().ask_to_save("The results have not been saved or printed since they were "
-                                        "computed.\rSave them before they are lost?")) {
-    case tSaveChoice::Save:
-        return save_output();
-    case tSaveChoice::Discard:
-        unsaved_ = false; // asked once: the close that follows asks no more
-        return true;
-    case tSaveChoice::Cancel:
-        break;
-    }
-    return false;
-}
-
-void tOutputWindow::cmdSaveOutputClick()
-{
-    save_output();
-}
-
-bool tOutputWindow::save_output()
-{
-    QFileDialog dialog(this);
-    prepare_save_dialog(dialog, *save_folder_, {QStringLiteral("*.txt")},
-                        last_saved_file_.isEmpty() ? QStringLiteral("results.txt") : last_saved_file_);
-    const QString file_name = chosen_save_file_of_type(dialog, *save_folder_, QStringLiteral("txt"));
-    if (file_name.isEmpty() || !may_save_to(file_name, *save_folder_))
-        return false;
-    last_saved_file_ = file_name;
-
-    // A failed save leaves an existing file as it was.
-    QString reason;
-    if (!write_whole_file(file_name, results_text().toUtf8(), reason)) {
-        show_general_error(reason);
-        return false;
-    }
-    unsaved_ = false;
-    return true;
-}
-
-void tOutputWindow::cmdClearResultsClick()
-{
-    if (!settle_unsaved_results())
-        return;
-    memoResults->clear();
-    forget_charts();
-    unsaved_ = false;
-}
-
 void tOutputWindow::cmdReturnClick()
 {
     hide();
@@ -402,56 +206,4 @@ void tOutputWindow::cmdExitClick()
 {
     if (unsaved_ ? settle_unsaved_results() : user_messages().confirm("Exit from program?"))
         QCoreApplication::exit(0);
-}
-
-void tOutputWindow::mnuUserGuideClick()
-{
-    show_user_guide_for(this);
-}
-
-void tOutputWindow::mnuAboutClick()
-{
-    show_about_box(this);
-}
-
-void tOutputWindow::mnuPrintClick()
-{
-    // Printed whole, the results count as saved; a failure leaves them as
-    // they were, and the box says so.
-    const QString note = unsaved_ ? QStringLiteral("The results were not printed and still count as unsaved.")
-                                  : QString();
-    if (print_text(results_text(), note))
-        unsaved_ = false;
-}
-
-void tOutputWindow::mnuPrintSelectionClick()
-{
-    if (!memoResults->textCursor().hasSelection()) {
-        user_messages().warning("You have not selected any text.");
-        return;
-    }
-    print_text(selection_text());
-}
-
-// Prints the text and one line end on the default printer; there is no
-// printer dialog.
-bool tOutputWindow::print_text(const QString& text, const QString& failure_note)
-{
-    const QString note = failure_note.isEmpty() ? QString() : QStringLiteral("\n\n") + failure_note;
-    const QPrinterInfo default_printer = QPrinterInfo::defaultPrinter();
-    if (default_printer.isNull()) {
-        // The system's words, then where to turn without a printer.
-        show_general_error(QStringLiteral("There is no default printer currently selected.\n\n"
-                                          "Save as PDF... in the Printer options... menu needs no printer: "
-                                          "it writes the text to a PDF file, laid out as Print All prints it.")
-                           + note);
-        return false;
-    }
-    QPrinter printer(default_printer, QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("Brenlow results"));
-    if (!print_text_on(printer, text + LineEnd)) {
-        show_general_error(QStringLiteral("Printing on %1 failed").arg(default_printer.printerName()) + note);
-        return false;
-    }
-    return true;
 }

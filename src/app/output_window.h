@@ -21,7 +21,6 @@ class QCloseEvent;
 class QFrame;
 class QPushButton;
 class QShowEvent;
-class QMenu;
 class tChartWindow;
 struct tCaseFigures;
 
@@ -51,20 +50,20 @@ public:
     // FormCreate: empty memo; the window stays hidden.
     explicit tOutputWindow(QWidget* parent = nullptr);
 
-    QFrame* Panel1;
-    QPlainTextEdit* memoResults;
-    QFrame* Panel2;
-    QPushButton* cmdSaveOutput;
-    QPushButton* cmdClearResults;
-    QPushButton* cmdReturn;
-    QPushButton* cmdExit;
-    QAction* mnuPrint;
-    QAction* mnuPrintSelection;
-    QAction* mnuSaveAsPdf;
-    QAction* mnuSaveAsDocument;
-    QAction* mnuProfileChart;
-    QAction* mnuUserGuide;
-    QAction* mnuAbout;
+    QFrame* Panel1 = nullptr;
+    QPlainTextEdit* memoResults = nullptr;
+    QFrame* Panel2 = nullptr;
+    QPushButton* cmdSaveOutput = nullptr;
+    QPushButton* cmdClearResults = nullptr;
+    QPushButton* cmdReturn = nullptr;
+    QPushButton* cmdExit = nullptr;
+    QAction* mnuPrint = nullptr;
+    QAction* mnuPrintSelection = nullptr;
+    QAction* mnuSaveAsPdf = nullptr;
+    QAction* mnuSaveAsDocument = nullptr;
+    QAction* mnuProfileChart = nullptr;
+    QAction* mnuUserGuide = nullptr;
+    QAction* mnuAbout = nullptr;
 
     tReportSink& report_sink() { return *sink_; }
 
@@ -133,26 +132,27 @@ private:
     void FormShow();
     // Back on the screen (restored, on the current desktop) and active.
     void come_back();
-    // Each true when the file was written or the text printed.
-    bool save_output();
-    bool save_pdf();
-    // A failed print says so, followed by `failure_note` when given.
-    bool print_text(const QString& text, const QString& failure_note = QString());
+    // The menu bar (output_window_menus.cpp); the Profile Chart... window,
+    // made when first asked for.
+    void build_menus();
+    tChartWindow* chart_window_ = nullptr;
 
-    // Save as PDF..., Save as document... and the Chart menu
-    // (output_window_charts.cpp).
+    // The reports held and their saves (output_window_results.cpp).
     std::vector<tChartData> report_charts_;   // cleared with the memo
     std::vector<std::shared_ptr<const tCaseFigures>> report_figures_; // likewise
     std::optional<tChartData> last_chart_;    // the most recent report's
     QString last_pdf_file_;                   // proposed by the next Save as PDF...
     QString last_document_file_;              // proposed by the next Save as document...
+    // Each true when the file was written or the text printed.
+    bool save_output();
+    bool save_pdf();
     bool save_document();
     // Asks for a file of `extension` (proposing `last_file`, which it
     // updates) and writes what `build` makes to it, whole.
     bool save_built_file(const QString& extension, QString& last_file,
                          const std::function<QByteArray()>& build);
-    tChartWindow* chart_window_ = nullptr;
-    void add_output_menus(QMenu* printer_options);
+    // A failed print says so, followed by `failure_note` when given.
+    bool print_text(const QString& text, const QString& failure_note = QString());
     // Clear Results: no chart of a cleared report is shown or saved.
     void forget_charts();
 };

@@ -1,6 +1,6 @@
 #include "app/qt_messages.h"
 
-#include "storage/worksheet_config.h"
+#include "common/program_title.h"
 
 #include <QApplication>
 #include <QGridLayout>

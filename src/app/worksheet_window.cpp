@@ -1,49 +1,33 @@
+// The worksheet's controls, where they lie and how the focus moves among
+// them, its creation and showing, and its ways out (Exit, the close box).
+// Compute, Clear Data and the files the worksheet reads and writes are in
+// worksheet_compute.cpp; the notes memo's growing in worksheet_notes.cpp.
 #include "app/worksheet_window.h"
-#include "app/window_fonts.h"
 
-#include "analysis/analysis_run.h"
 #include "app/accessibility.h"
-#include "app/matrix_dialog.h"
-#include "app/output_window.h"
 #include "app/app_icon.h"
 #include "app/help_window.h"
-#include "app/program_windows.h"
 #include "app/notes_memo.h"
+#include "app/output_window.h"
 #include "app/push_button_keys.h"
-#include "app/qt_messages.h"
 #include "app/radio_group.h"
 #include "app/score_field.h"
 #include "app/screen_fit.h"
-#include "common/errors.h"
+#include "app/window_controls.h"
+#include "common/program_title.h"
 #include "common/user_messages.h"
 #include "storage/worksheet_config.h"
-#include "storage/worksheet_file.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QWindow>
 
-#include <exception>
-
-#ifndef BRENLOW_BUILD_DATE
-#define BRENLOW_BUILD_DATE "an unrecorded date"
-#endif
-
 namespace {
-
-// An error about the worksheet file says which file it is.
-EInOutError worksheet_file_error(const char* what, const std::string& path, const std::exception& error)
-{
-    return EInOutError(std::string("The worksheet file could not be ") + what + ":\r" + path + "\r\r"
-                       + error.what());
-}
 
 constexpr int kClientWidth = 792;
 constexpr int kClientHeight = 573;
@@ -90,49 +74,21 @@ QString spoken_caption(QString caption)
     return caption.trimmed();
 }
 
-QFont mono_font()
-{
-    QFont font(QStringLiteral("Liberation Mono"));
-    font.setStyleHint(QFont::Monospace);
-    font.setPixelSize(12);
-    return font;
-}
-
-QFrame* make_panel(QWidget* parent, const QRect& geometry, QFrame::Shadow shadow)
-{
-    auto* panel = new QFrame(parent);
-    panel->setFrameStyle(QFrame::Panel | shadow);
-    panel->setGeometry(geometry);
-    return panel;
-}
-
-QPushButton* make_button(const QString& caption, QWidget* parent, const QRect& geometry)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setFont(sans_font(true));
-    button->setGeometry(geometry);
-    press_on_enter(button);
-    return button;
-}
-
-// The busy cursor of one Compute; whatever was set is restored at the latest
-// when the handler ends.
-class tBusyCursor {
-public:
-    void set()
-    {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        ++depth_;
-    }
-    void restore()
-    {
-        for (; depth_ > 0; --depth_)
-            QApplication::restoreOverrideCursor();
-    }
-    ~tBusyCursor() { restore(); }
-
-private:
-    int depth_ = 0;
+// Score field k and its label, k = 1 .. 8, and the field's name.
+struct tScoreSlot {
+    tScoreField* tWorksheetWindow::*field;
+    QLabel* tWorksheetWindow::*label;
+    const char* name;
+};
+const tScoreSlot kScoreSlots[8] = {
+    {&tWorksheetWindow::txtInput1, &tWorksheetWindow::Label1, "txtInput1"},
+    {&tWorksheetWindow::txtInput2, &tWorksheetWindow::Label2, "txtInput2"},
+    {&tWorksheetWindow::txtInput3, &tWorksheetWindow::Label3, "txtInput3"},
+    {&tWorksheetWindow::txtInput4, &tWorksheetWindow::Label4, "txtInput4"},
+    {&tWorksheetWindow::txtInput5, &tWorksheetWindow::Label5, "txtInput5"},
+    {&tWorksheetWindow::txtInput6, &tWorksheetWindow::Label6, "txtInput6"},
+    {&tWorksheetWindow::txtInput7, &tWorksheetWindow::Label7, "txtInput7"},
+    {&tWorksheetWindow::txtinput8, &tWorksheetWindow::Label8, "txtinput8"},
 };
 
 } // namespace
@@ -156,6 +112,9 @@ void tWorksheetWindow::set_output_window(tOutputWindow* output)
         output_->share_save_folder(save_folder_);
 }
 
+// The controls are created in the order of their stacking and of the
+// screen reader's tree: the description, the notes' caption, the options
+// and score fields, the notes memo, the buttons.
 void tWorksheetWindow::build_controls()
 {
     setFont(sans_font(false));
@@ -178,6 +137,34 @@ void tWorksheetWindow::build_controls()
     lblComments->setFont(sans_font(true));
 
     Panel1 = make_panel(this, QRect(12, 143, 768, 346), QFrame::Raised);
+    build_option_groups();
+    build_score_fields();
+
+    // Lies above Panel1 and the description: expanded, it covers the foot of
+    // the description.
+    memoComments = new tNotesMemo(this);
+    memoComments->setFont(mono_font());
+    memoComments->setGeometry(112, kMemoFoot - kMemoCollapsed, 666, kMemoCollapsed);
+    memoComments->raise();
+    memoComments->installEventFilter(this);
+    lblComments->setBuddy(memoComments);
+
+    build_buttons();
+
+    // The score fields, the criterion, mode and correction groups, the notes,
+    // then the three buttons.
+    for (int k = 1; k <= 8; ++k)
+        tab_stops_.push_back(score_field(k));
+    tab_stops_.insert(tab_stops_.end(), {RadioGroup1, Pairs_vs_Deviations, Bonferroni, memoComments,
+                                         cmdCompute, btnclearData, cmdNorms, ExitBtn});
+
+    // Too large for a small screen: the controls scroll.
+    if (!fit_window_to_screen(this))
+        centre_on_screen(this);
+}
+
+void tWorksheetWindow::build_option_groups()
+{
     Pairs_vs_Deviations = new tRadioGroup(
         QStringLiteral("Base analysis of differences on..."),
         {QStringLiteral("Pairwise comparisons of Indexes"),
@@ -204,12 +191,14 @@ void tWorksheetWindow::build_controls()
     RadioGroup1->setGeometry(8, 160, 753, 177);
     for (tRadioGroup* group : {Pairs_vs_Deviations, Bonferroni, RadioGroup1})
         group->arrange_items();
+}
 
+// Four fields beside the options; the other four (no mode of this program
+// shows them) below them, over the criterion group.
+void tWorksheetWindow::build_score_fields()
+{
     const int label_widths[4] = {353, 369, 361, 321};
     const int hidden_label_widths[4] = {449, 495, 495, 495};
-    QLabel** labels[8] = {&Label1, &Label2, &Label3, &Label4, &Label5, &Label6, &Label7, &Label8};
-    tScoreField** fields[8] = {&txtInput1, &txtInput2, &txtInput3, &txtInput4,
-                               &txtInput5, &txtInput6, &txtInput7, &txtinput8};
     for (int i = 0; i < 8; ++i) {
         auto* label = new QLabel(Panel1);
         auto* field = new tScoreField(Panel1);
@@ -223,33 +212,22 @@ void tWorksheetWindow::build_controls()
         }
         field->raise(); // the labels' fixed widths reach under the fields
         label->setBuddy(field); // a click on the label puts the focus in its field
-        *labels[i] = label;
-        *fields[i] = field;
+        field->setObjectName(QString::fromLatin1(kScoreSlots[i].name));
+        label->setObjectName(QStringLiteral("Label%1").arg(i + 1));
+        this->*kScoreSlots[i].label = label;
+        this->*kScoreSlots[i].field = field;
     }
-    const char* const field_names[8] = {"txtInput1", "txtInput2", "txtInput3", "txtInput4",
-                                        "txtInput5", "txtInput6", "txtInput7", "txtinput8"};
-    for (int k = 1; k <= 8; ++k) {
-        score_field(k)->setObjectName(QString::fromLatin1(field_names[k - 1]));
-        score_label(k)->setObjectName(QStringLiteral("Label%1").arg(k));
-    }
+}
 
-    // Lies above Panel1 and the description: expanded, it covers the foot of
-    // the description.
-    memoComments = new tNotesMemo(this);
-    memoComments->setFont(mono_font());
-    memoComments->setGeometry(112, kMemoFoot - kMemoCollapsed, 666, kMemoCollapsed);
-    memoComments->raise();
-    memoComments->installEventFilter(this);
-    lblComments->setBuddy(memoComments);
-
+void tWorksheetWindow::build_buttons()
+{
     pan1 = make_panel(this, QRect(12, 500, 768, 49), QFrame::Sunken);
     cmdCompute = make_button(QStringLiteral("Compute"), this, QRect(28, 506, 165, 37));
     btnclearData = make_button(QStringLiteral("Clear Data "), this, QRect(220, 506, 161, 37));
     ExitBtn = make_button(QStringLiteral("Exit"), this, QRect(603, 506, 161, 37));
     // In the free space between Clear Data and Exit; the set chosen is named
     // under the buttons' panel.
-    cmdNorms = make_button(QStringLiteral("Normative Data..."), this, QRect(401, 506, 182, 37));
-    cmdNorms->setObjectName(QStringLiteral("cmdNorms"));
+    cmdNorms = make_button(QStringLiteral("Normative Data..."), this, QRect(401, 506, 182, 37), "cmdNorms");
     lblNorms = new QLabel(this);
     lblNorms->setObjectName(QStringLiteral("lblNorms"));
     lblNorms->setGeometry(16, 552, 760, 18);
@@ -258,16 +236,6 @@ void tWorksheetWindow::build_controls()
     connect(cmdCompute, &QPushButton::clicked, this, &tWorksheetWindow::cmdComputeClick);
     connect(btnclearData, &QPushButton::clicked, this, &tWorksheetWindow::btnclearDataClick);
     connect(ExitBtn, &QPushButton::clicked, this, &tWorksheetWindow::ExitBtnClick);
-
-    // The score fields, the criterion, mode and correction groups, the notes,
-    // then the three buttons.
-    tab_stops_ = {txtInput1, txtInput2, txtInput3, txtInput4, txtInput5, txtInput6,
-                  txtInput7, txtinput8, RadioGroup1, Pairs_vs_Deviations, Bonferroni,
-                  memoComments, cmdCompute, btnclearData, cmdNorms, ExitBtn};
-
-    // Too large for a small screen: the controls scroll.
-    if (!fit_window_to_screen(this))
-        centre_on_screen(this);
 }
 
 bool tWorksheetWindow::focusNextPrevChild(bool next)
@@ -295,15 +263,12 @@ bool tWorksheetWindow::focusNextPrevChild(bool next)
 
 tScoreField* tWorksheetWindow::score_field(int k) const
 {
-    tScoreField* const fields[8] = {txtInput1, txtInput2, txtInput3, txtInput4,
-                                    txtInput5, txtInput6, txtInput7, txtinput8};
-    return fields[k - 1];
+    return this->*kScoreSlots[k - 1].field;
 }
 
 QLabel* tWorksheetWindow::score_label(int k) const
 {
-    QLabel* const labels[8] = {Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8};
-    return labels[k - 1];
+    return this->*kScoreSlots[k - 1].label;
 }
 
 void tWorksheetWindow::FormCreate()
@@ -393,161 +358,4 @@ void tWorksheetWindow::DescripFldChange()
     DescripFld->setVerticalScrollBarPolicy(DescripFld->toPlainText().size() > kDescriptionScrollLength
                                                ? Qt::ScrollBarAlwaysOn
                                                : Qt::ScrollBarAlwaysOff);
-}
-
-// Restores the first RestoredValueCount fields from the worksheet file. A
-// malformed file is reported in the general error box; the fields read before
-// the fault keep their values and start-up goes on.
-void tWorksheetWindow::LoadPreviousData()
-{
-    tFieldTexts texts;
-    matrix_entry_.restored_from_file = false;
-    std::string path = location_.path();
-    try {
-        matrix_entry_.restored_from_file = load_worksheet_file(path, RestoredValueCount, texts);
-        if (!matrix_entry_.restored_from_file && !location_.earlier_folder.empty()) {
-            // Read once from where it was; the next Compute saves it in the
-            // folder chosen now.
-            path = location_.earlier_path();
-            matrix_entry_.restored_from_file = load_worksheet_file(path, RestoredValueCount, texts);
-        }
-        for (int k = 1; k <= 8; ++k)
-            score_field(k)->setText(QString::fromLatin1(texts[k - 1].c_str()));
-    } catch (const std::exception& error) {
-        for (int k = 1; k <= 8; ++k)
-            score_field(k)->setText(QString::fromLatin1(texts[k - 1].c_str()));
-        show_general_error(worksheet_file_error("read", path, error));
-    }
-    for (int k = 1; k <= 8; ++k) {
-        const bool shown = k <= ActiveInputCount;
-        score_field(k)->setVisible(shown);
-        score_label(k)->setVisible(shown);
-    }
-}
-
-// The user's sets of normative data lie beside the worksheet file. A file
-// that cannot be read is reported and left as it is; the line below the
-// buttons says so, and Compute asks before it uses the built-in set.
-void tWorksheetWindow::LoadNormativeData()
-{
-    const std::string sheet = location_.path();
-    norms_store_.path = sheet.substr(0, sheet.rfind('/') + 1) + normative_sets_file_name;
-    norms_store_.before_save = [this] { location_.create_folder(); };
-    // No save of a window replaces either file with a report or a chart.
-    save_folder_.own_files = {{sheet, "the worksheet file, which keeps the scores of the last Compute"},
-                              {norms_store_.path, "the file that keeps your sets of normative data"}};
-    try {
-        norms_store_.load();
-    } catch (const std::exception& error) {
-        show_general_error(error);
-    }
-    show_chosen_norms();
-}
-
-void tWorksheetWindow::show_chosen_norms()
-{
-    show_norms_line(lblNorms, norms_store_);
-}
-
-void tWorksheetWindow::cmdNormsClick()
-{
-    tNormsDialog dialog(norms_store_, save_folder_, this);
-    dialog.exec();
-    show_chosen_norms();
-}
-
-void tWorksheetWindow::SaveCurrentData()
-{
-    tFieldTexts texts;
-    for (int k = 1; k <= 8; ++k)
-        texts[k - 1] = score_field(k)->score_text();
-    const std::string path = location_.path();
-    try {
-        location_.create_folder();
-        save_worksheet_file(path, texts);
-    } catch (const EInOutError& error) {
-        // The report is still computed and shown; the box after it says
-        // that these scores were not kept (a full disk, a refused path).
-        unsaved_scores_error_ = worksheet_file_error("saved", path, error).what();
-    }
-}
-
-void tWorksheetWindow::btnclearDataClick()
-{
-    for (int k = 1; k <= 8; ++k)
-        score_field(k)->clear();
-    memoComments->clear();
-    delete_worksheet_file(location_.path());
-    matrix_entry_.clear_entered();
-    txtInput1->setFocus();
-}
-
-void tWorksheetWindow::cmdComputeClick()
-{
-    if (!output_)
-        return;
-    if (!norms_may_compute(norms_store_, lblNorms)) // never the built-in set unasked
-        return;
-    tAnalysisInputs inputs;
-    for (int k = 1; k <= 4; ++k) {
-        inputs.score_texts[k - 1] = score_field(k)->score_text();
-        inputs.label_captions[k - 1] = score_label(k)->text().toLatin1().toStdString();
-    }
-    inputs.criterion_item = RadioGroup1->itemIndex();
-    inputs.mode = Pairs_vs_Deviations->itemIndex();
-    inputs.correction = Bonferroni->itemIndex();
-    inputs.note_lines = memoComments->displayed_lines();
-    inputs.notes_caption = lblComments->text().toUtf8().toStdString();
-    inputs.app_title = AppTitle;
-    inputs.norms = norms_store_.chosen_data();
-    inputs.matrix_entry = &matrix_entry_;
-
-    tBusyCursor cursor;
-    tAnalysisHooks hooks;
-    hooks.save_worksheet = [this] { SaveCurrentData(); };
-    hooks.computing = [&cursor] { cursor.set(); };
-    hooks.hand_over = [this, &cursor] {
-        cursor.set();
-        output_->show();
-        hide();
-        cursor.restore();
-        output_->setWindowTitle(QStringLiteral("Results viewer: ")
-                                           + QString::fromStdString(AppTitle));
-    };
-    hooks.matrix_entry = [this](tEntryMatrix& matrix, int columns, int rows) {
-        hide();
-        const bool returned = open_square_matrix_dialog(matrix, columns, rows,
-                                                        QStringLiteral("Matrix Entry"), true, this,
-                                                        QString());
-        if (returned)
-            show();
-        return returned;
-    };
-
-    const int report_start = output_->next_report_block();
-    unsaved_scores_error_.clear();
-    tAnalysisOutcome outcome;
-    try {
-        outcome = run_analysis(inputs, output_->report_sink(), hooks, generator_);
-    } catch (const std::exception& error) {
-        cursor.restore();
-        show_general_error(error);
-        return;
-    }
-    cursor.restore();
-    if (outcome.figures)
-        output_->report_written(*outcome.figures);
-    if (outcome.result == tRunResult::Completed)
-        output_->show_report_from(report_start);
-    if (!unsaved_scores_error_.empty())
-        show_general_error(QString::fromStdString(unsaved_scores_error_
-                                                  + "\r\rThe report is shown; these scores were not saved"));
-    if (outcome.result == tRunResult::InvalidField && outcome.failed_field >= 1
-        && outcome.failed_field <= 4) {
-        // The warning box has just closed and the window gets its activation
-        // (and the field its focus-in) only later: select the text now.
-        tScoreField* field = score_field(outcome.failed_field);
-        field->setFocus();
-        field->selectAll();
-    }
 }

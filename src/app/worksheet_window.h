@@ -101,6 +101,9 @@ private:
     tSaveFolder save_folder_; // of every save dialog of the program
 
     void build_controls();
+    void build_option_groups();
+    void build_score_fields();
+    void build_buttons();
     void FormCreate();
     void FormShow();
     void DescripFldChange();
@@ -118,6 +121,8 @@ private:
     void memoCommentsKeyUp(int key);
     void set_memo_height(int height);
     void end_notes_editing_on_press(const QPoint& at);
+
+    // The worksheet file and the sets of normative data (worksheet_compute.cpp).
     void LoadPreviousData();
     void LoadNormativeData();
     void show_chosen_norms();

@@ -72,18 +72,15 @@ void ask_for_title_only_caption(QWidget* window)
         return;
     xcb_connection_t* connection = x11->connection();
     const auto id = static_cast<xcb_window_t>(window->winId());
-    const char name[] = "_MOTIF_WM_HINTS";
-    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 0, std::strlen(name), name), nullptr);
-    if (!atom)
+    const xcb_atom_t atom = atom_of(connection, "_MOTIF_WM_HINTS");
+    if (atom == XCB_ATOM_NONE)
         return;
     // flags, functions, decorations, input mode, status. Qt keeps these when
     // it maps the window, only taking out resizing from a fixed-size one.
     const uint32_t hints[5] = {MwmHintsFunctions | MwmHintsDecorations, MwmFuncMove,
                                MwmDecorBorder | MwmDecorTitle, 0, 0};
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, atom->atom, atom->atom, 32, 5, hints);
+    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, atom, atom, 32, 5, hints);
     xcb_flush(connection);
-    std::free(atom);
 }
 
 #else

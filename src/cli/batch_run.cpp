@@ -9,7 +9,7 @@
 #include "cli_system.h"
 #include "cli_text.h"
 #include "common/user_messages.h"
-#include "storage/worksheet_config.h"
+#include "common/program_title.h"
 
 #include <cerrno>
 #include <cstring>

@@ -19,7 +19,6 @@
 #include "common/small_file.h"
 #include "common/temporary_files.h"
 #include "common/x87_precision.h"
-#include "storage/worksheet_config.h"
 #include "output_checks.h"
 #include "render_outputs.h"
 

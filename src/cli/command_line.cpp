@@ -245,8 +245,8 @@ std::string drawn_outputs_help(const tHelpFacts& facts, std::vector<std::string>
          "                    own, its figures in tables as the report prints them,\n"
          "                    and its profile chart. The document is held in memory\n"
          "                    (some 0.2 MB a case; at most 1000 cases) and written\n"
-         "                    after the last case into a temporary file beside FILE,\n"
-         "                    which then replaces FILE\n"},
+         "                    after the last case into a temporary file beside\n"
+         "                    FILE, which then replaces FILE\n"},
         {facts.charts, "--chart-dir", "the charts", "each chart",
          "  --chart-dir DIR   also write the profile chart of each case as an SVG\n"
          "                    drawing, DIR/case-0001.svg, case-0002.svg, ..., each as\n"

@@ -20,9 +20,9 @@
 #include "analysis/case_figures.h"
 #include "analysis/report.h"
 #include "analysis/report_figures.h"
+#include "common/program_title.h"
 #include "render/chart_data.h"
 #include "render/documents.h"
-#include "storage/worksheet_config.h"
 
 #include <QBuffer>
 #include <QTextCursor>

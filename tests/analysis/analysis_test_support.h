@@ -4,7 +4,7 @@
 #pragma once
 
 #include "analysis/analysis_run.h"
-#include "storage/worksheet_config.h"
+#include "common/program_title.h"
 
 #include <array>
 #include <string>

@@ -7,7 +7,6 @@
 #include "app/output_window.h"
 #include "app/qt_messages.h"
 #include "app/score_field.h"
-#include "storage/worksheet_config.h"
 #include "message_recorder.h"
 #include "modal_helper.h"
 

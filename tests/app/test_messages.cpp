@@ -1,6 +1,6 @@
 // The Qt message boxes behind the user-message seam.
 #include "app/qt_messages.h"
-#include "storage/worksheet_config.h"
+#include "common/program_title.h"
 #include "modal_helper.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "app/output_window.h"
 #include "app/qt_messages.h"
 #include "app/worksheet_window.h"
-#include "storage/worksheet_config.h"
+#include "common/program_title.h"
 #include "modal_helper.h"
 
 #include <QApplication>

@@ -4,7 +4,6 @@
 // skip, unless BRENLOW_REQUIRE_PRINTER=1 (set by scripts/test) demands one.
 #include "app/output_window.h"
 #include "app/qt_messages.h"
-#include "storage/worksheet_config.h"
 #include "modal_helper.h"
 
 #include <QDateTime>

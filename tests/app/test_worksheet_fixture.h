@@ -10,7 +10,7 @@
 #include "app/radio_group.h"
 #include "app/score_field.h"
 #include "common/user_messages.h"
-#include "storage/worksheet_config.h"
+#include "common/program_title.h"
 #include "modal_helper.h"
 
 #include <QApplication>

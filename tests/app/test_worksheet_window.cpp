@@ -4,6 +4,7 @@
 #include "test_worksheet_fixture.h"
 
 #include "app/help_window.h"
+#include "storage/worksheet_config.h"
 
 #include <QTextBrowser>
 
@@ -48,7 +49,6 @@ TEST_F(tWorksheetTest, FirstStartShowsEmptyFieldsDefaultsAndFocusInTheFirstField
     EXPECT_EQ(ActiveInputCount, 4);
     EXPECT_EQ(RestoredValueCount, 4);
     EXPECT_FALSE(ws->matrix_entry().enabled);
-    EXPECT_FALSE(GridEnabled);
 }
 
 TEST_F(tWorksheetTest, DescriptionIsReadOnlyWithScrollBarAndTheWorkedExample)

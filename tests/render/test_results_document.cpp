@@ -10,7 +10,7 @@
 #include "analysis/case_figures.h"
 #include "analysis/report.h"
 #include "required_tool.h"
-#include "storage/worksheet_config.h"
+#include "common/program_title.h"
 
 #include <QDir>
 #include <QFile>
