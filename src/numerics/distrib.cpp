@@ -57,16 +57,6 @@ bool tDistribution::InSupport(extended x) const
     return support_lower <= x && x <= support_upper;
 }
 
-extended tDistribution::Density(extended) const
-{
-    return 0;
-}
-
-extended tDistribution::PointProbability(extended) const
-{
-    return 0;
-}
-
 // Only a fall-back for arguments outside a concrete class's support, where it
 // answers at once; inside the support it would call IntervalProbability,
 // which calls CDF again.
@@ -101,16 +91,6 @@ extended tDistribution::IntervalProbability(extended a, extended b) const
     if (r > 1)
         r = 1;
     return r;
-}
-
-bool tDistribution::HasMean() const
-{
-    return true;
-}
-
-bool tDistribution::HasVariance() const
-{
-    return true;
 }
 
 extended tDistribution::StdDev() const
@@ -221,16 +201,6 @@ extended tNormal_distribution::CDF(extended x) const
     return normal_from_half_square(z >= 0, z * z / 2);
 }
 
-extended tNormal_distribution::Mean() const
-{
-    return mean_;
-}
-
-extended tNormal_distribution::Variance() const
-{
-    return variance_;
-}
-
 // Ratio of uniforms: u first, then v; the two are never swapped. The
 // Monte Carlo's hot path: the generator state is worked on in locals and
 // stored back once per draw.
@@ -325,16 +295,6 @@ extended tGamma_distribution::CDF(extended x) const
     const extended w = t - 1 + 1 / (9 * shape_);
     const extended y = 4.5L * shape_ * w * w;
     return normal_from_half_square(w >= 0, y);
-}
-
-extended tGamma_distribution::Mean() const
-{
-    return shape_ / rate_;
-}
-
-extended tGamma_distribution::Variance() const
-{
-    return shape_ / (rate_ * rate_);
 }
 
 extended tGamma_distribution::RandomVariate(tRandom_generator& generator)

@@ -31,13 +31,13 @@ public:
 
     virtual bool SetParameters(extended p1, extended p2, extended p3);
     virtual bool InSupport(extended x) const;
-    virtual extended Density(extended x) const;
-    virtual extended PointProbability(extended x) const;
+    virtual extended Density(extended) const { return 0; }
+    virtual extended PointProbability(extended) const { return 0; }
     virtual extended CDF(extended x) const;
     virtual extended IntervalProbability(extended a, extended b) const;
     virtual extended Quantile(const extended& p) const = 0;
-    virtual bool HasMean() const;
-    virtual bool HasVariance() const;
+    virtual bool HasMean() const { return true; }
+    virtual bool HasVariance() const { return true; }
     virtual extended Mean() const = 0;
     virtual extended Variance() const = 0;
     virtual extended StdDev() const;
@@ -65,8 +65,8 @@ public:
     bool SetParameters(extended p1, extended p2, extended p3) override;
     extended Density(extended x) const override;
     extended CDF(extended x) const override;
-    extended Mean() const override;
-    extended Variance() const override;
+    extended Mean() const override { return mean_; }
+    extended Variance() const override { return variance_; }
     extended RandomVariate(tRandom_generator& generator) override;
 
     // One candidate of the ratio-of-uniforms draw, from the generator outputs
@@ -103,8 +103,8 @@ public:
     bool InSupport(extended x) const override;
     extended Density(extended x) const override;
     extended CDF(extended x) const override;
-    extended Mean() const override;
-    extended Variance() const override;
+    extended Mean() const override { return shape_ / rate_; }
+    extended Variance() const override { return shape_ / (rate_ * rate_); }
     extended RandomVariate(tRandom_generator& generator) override;
 
 protected:
