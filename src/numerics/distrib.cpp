@@ -52,11 +52,6 @@ bool tDistribution::SetParameters(extended p1, extended p2, extended p3)
     return true;
 }
 
-bool tDistribution::InSupport(extended x) const
-{
-    return support_lower <= x && x <= support_upper;
-}
-
 // Only a fall-back for arguments outside a concrete class's support, where it
 // answers at once; inside the support it would call IntervalProbability,
 // which calls CDF again.

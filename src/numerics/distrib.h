@@ -30,7 +30,7 @@ public:
     virtual ~tDistribution() = default;
 
     virtual bool SetParameters(extended p1, extended p2, extended p3);
-    virtual bool InSupport(extended x) const;
+    virtual bool InSupport(extended x) const { return support_lower <= x && x <= support_upper; }
     virtual extended Density(extended) const { return 0; }
     virtual extended PointProbability(extended) const { return 0; }
     virtual extended CDF(extended x) const;
