@@ -27,7 +27,7 @@ void read_with_small_limits(const std::string& text)
     tCsvReader reader(in, limits);
     tCsvRecord record;
     long long line = 0;
-    while (reader.next(record)) {
+    while (reader.read_record(record)) {
         require(record.line > line); // records move on through the file
         line = record.line;
         size_t row_bytes = 0;
@@ -37,7 +37,7 @@ void read_with_small_limits(const std::string& text)
         }
         require(row_bytes <= limits.max_row_bytes);
         if (stops_reading(record.fault))
-            require(!reader.next(record));
+            require(!reader.read_record(record));
     }
 }
 

@@ -41,6 +41,15 @@ struct tColumn {
     tGetText value;
 };
 
+// The figures of one deviation or pair that its columns give.
+struct tDifference {
+    extended value, lower, upper, p_one, p_two;
+    bool bonf_one, bonf_two;
+    extended pct_same, pct_either;
+    bool abnormal;
+};
+using tGetDifference = std::function<tDifference(const tCaseFigures&)>;
+
 class tColumnList {
 public:
     std::vector<tColumn> columns;
@@ -71,31 +80,32 @@ public:
         integer(name + "_trials", [](const tCaseFigures& f) { return f.mc_trials; });
     }
     // The twelve columns of one deviation or pair, named from `d`.
-    void difference(const std::string& d, tGetReal value, tGetReal lower, tGetReal upper,
-                    tGetReal p_one, tGetReal p_two, std::function<bool(const tCaseFigures&)> bonf_one,
-                    std::function<bool(const tCaseFigures&)> bonf_two, tGetReal pct_same,
-                    tGetReal pct_either, std::function<bool(const tCaseFigures&)> abnormal)
+    void difference(const std::string& d, const tGetDifference& get)
     {
-        real(d, value);
-        real(d + "_lower", lower);
-        real(d + "_upper", upper);
-        real(d + "_p_one", p_one);
-        real(d + "_p_two", p_two);
-        flag(d + "_sig_one", [=](const tCaseFigures& f) { return p_one(f) < uncorrected_alpha; });
-        flag(d + "_sig_two", [=](const tCaseFigures& f) { return p_two(f) < uncorrected_alpha; });
-        flag(d + "_bonf_one", bonf_one);
-        flag(d + "_bonf_two", bonf_two);
-        real(d + "_pct_same", pct_same);
-        real(d + "_pct_either", pct_either);
-        flag(d + "_abnormal", abnormal);
+        const auto real_of = [&](const std::string& name, extended tDifference::*figure) {
+            real(name, [get, figure](const tCaseFigures& f) { return get(f).*figure; });
+        };
+        const auto flag_of = [&](const std::string& name, bool tDifference::*figure) {
+            flag(name, [get, figure](const tCaseFigures& f) { return get(f).*figure; });
+        };
+        real_of(d, &tDifference::value);
+        real_of(d + "_lower", &tDifference::lower);
+        real_of(d + "_upper", &tDifference::upper);
+        real_of(d + "_p_one", &tDifference::p_one);
+        real_of(d + "_p_two", &tDifference::p_two);
+        flag(d + "_sig_one", [get](const tCaseFigures& f) { return get(f).p_one < uncorrected_alpha; });
+        flag(d + "_sig_two", [get](const tCaseFigures& f) { return get(f).p_two < uncorrected_alpha; });
+        flag_of(d + "_bonf_one", &tDifference::bonf_one);
+        flag_of(d + "_bonf_two", &tDifference::bonf_two);
+        real_of(d + "_pct_same", &tDifference::pct_same);
+        real_of(d + "_pct_either", &tDifference::pct_either);
+        flag_of(d + "_abnormal", &tDifference::abnormal);
     }
 };
 
-std::vector<tColumn> build_columns()
+// What was analysed.
+void add_case_columns(tColumnList& c)
 {
-    tColumnList c;
-
-    // What was analysed.
     for (int k = 0; k < index_count; ++k)
         c.text(slot_names[k], [k](const tCaseFigures& f) { return csv_field(f.score_texts[k]); });
     c.text("mode", [](const tCaseFigures& f) {
@@ -109,8 +119,10 @@ std::vector<tColumn> build_columns()
     });
     c.real("crit_low_z", [](const tCaseFigures& f) { return f.zLow; });
     c.real("crit_abs_z", [](const tCaseFigures& f) { return f.zAbs; });
+}
 
-    // Index scores.
+void add_index_columns(tColumnList& c)
+{
     for (int i = 1; i <= index_count; ++i) {
         const std::string s = slot_names[i - 1];
         c.real(s + "_score", [i](const tCaseFigures& f) { return f.index.scores[i]; });
@@ -124,47 +136,42 @@ std::vector<tColumn> build_columns()
     }
     c.count("n_low", [](const tCaseFigures& f) { return f.index.n_low; },
             [](const tCaseFigures& f) { return f.rates.mc_pct_low; });
+}
 
-    // Deviations from the case's mean.
+// Deviations from the case's mean.
+void add_deviation_columns(tColumnList& c)
+{
     c.real("case_mean", [](const tCaseFigures& f) { return f.dev.case_mean; });
     for (int i = 1; i <= index_count; ++i)
-        c.difference(
-            std::string(slot_names[i - 1]) + "_dev",
-            [i](const tCaseFigures& f) { return f.dev.deviation[i]; },
-            [i](const tCaseFigures& f) { return f.dev.lower[i]; },
-            [i](const tCaseFigures& f) { return f.dev.upper[i]; },
-            [i](const tCaseFigures& f) { return f.dev.p_one[i]; },
-            [i](const tCaseFigures& f) { return f.dev.p_two[i]; },
-            [i](const tCaseFigures& f) { return f.dev.bonf_dev_one[i] != 0; },
-            [i](const tCaseFigures& f) { return f.dev.bonf_dev_two[i] != 0; },
-            [i](const tCaseFigures& f) { return f.dev.pct_same[i]; },
-            [i](const tCaseFigures& f) { return f.dev.pct_either[i]; },
-            [i](const tCaseFigures& f) { return f.dev.abnormal[i] != 0; });
+        c.difference(std::string(slot_names[i - 1]) + "_dev", [i](const tCaseFigures& f) {
+            const tDeviationSection& d = f.dev;
+            return tDifference{d.deviation[i], d.lower[i], d.upper[i], d.p_one[i], d.p_two[i],
+                               d.bonf_dev_one[i] != 0, d.bonf_dev_two[i] != 0, d.pct_same[i], d.pct_either[i],
+                               d.abnormal[i] != 0};
+        });
     c.count("n_dev_abnormal", [](const tCaseFigures& f) { return f.dev.n_dev_abnormal; },
             [](const tCaseFigures& f) { return f.rates.mc_pct_dev; });
+}
 
-    // Pairwise differences: values below the diagonal at [b][a], companions
-    // above it at [a][b].
-    for (const tPairColumn& p : pair_columns) {
-        const int a = p.a;
-        const int b = p.b;
-        c.difference(
-            p.name,
-            [=](const tCaseFigures& f) { return f.pair.pair_reliability_mat[b][a]; },
-            [=](const tCaseFigures& f) { return f.pair.pair_limits_mat[b][a]; },
-            [=](const tCaseFigures& f) { return f.pair.pair_limits_mat[a][b]; },
-            [=](const tCaseFigures& f) { return f.pair.pair_reliability_mat[a][b]; },
-            [=](const tCaseFigures& f) { return pair_p_two(f.pair, a, b); },
-            [=](const tCaseFigures& f) { return f.pair.bonf_pair_one[a][b] != 0; },
-            [=](const tCaseFigures& f) { return f.pair.bonf_pair_two[a][b] != 0; },
-            [=](const tCaseFigures& f) { return f.pair.pair_abnormality_mat[a][b]; },
-            [=](const tCaseFigures& f) { return pair_pct_either(f.pair, a, b); },
-            [=](const tCaseFigures& f) { return f.pair.pair_abnormal[a][b] != 0; });
-    }
+// Pairwise differences: values below the diagonal at [b][a], companions
+// above it at [a][b].
+void add_pair_columns(tColumnList& c)
+{
+    for (const tPairColumn& column : pair_columns)
+        c.difference(column.name, [a = column.a, b = column.b](const tCaseFigures& f) {
+            const tPairwiseSection& p = f.pair;
+            return tDifference{p.pair_reliability_mat[b][a], p.pair_limits_mat[b][a], p.pair_limits_mat[a][b],
+                               p.pair_reliability_mat[a][b], pair_p_two(p, a, b), p.bonf_pair_one[a][b] != 0,
+                               p.bonf_pair_two[a][b] != 0, p.pair_abnormality_mat[a][b], pair_pct_either(p, a, b),
+                               p.pair_abnormal[a][b] != 0};
+        });
     c.count("n_pair_abnormal", [](const tCaseFigures& f) { return f.pair.n_pair_abnormal; },
             [](const tCaseFigures& f) { return f.rates.mc_pct_pair; });
+}
 
-    // The profile.
+// The profile, the notes and the normative data.
+void add_profile_columns(tColumnList& c)
+{
     c.real("chi_square", [](const tCaseFigures& f) { return f.profile.maha_chi2; });
     c.integer("chi_square_df", [](const tCaseFigures& f) { return f.N; });
     c.real("chi_square_p", [](const tCaseFigures& f) { return f.profile.maha_p; });
@@ -182,6 +189,14 @@ std::vector<tColumn> build_columns()
     c.text("norms", [](const tCaseFigures& f) {
         return csv_field(f.norms ? f.norms->set_name : std::string(built_in_norms_name));
     });
+}
+
+std::vector<tColumn> build_columns()
+{
+    tColumnList c;
+    for (auto add : {add_case_columns, add_index_columns, add_deviation_columns, add_pair_columns,
+                     add_profile_columns})
+        add(c);
     return c.columns;
 }
 

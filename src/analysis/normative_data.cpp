@@ -14,8 +14,10 @@ const char* const score_names[index_count] = {"VC", "PR", "WM", "PS"};
 const char* const score_long_names[index_count] = {
     "Verbal Comprehension", "Perceptual Reasoning", "Working Memory", "Processing Speed"};
 
-tNormsProblem problem(std::string message, tNormsProblem::tField field, int row, int column,
-                      int line)
+// The set refused with `message`, at the field, row, column and file line
+// the windows and the batch tool point to.
+tNormsProblem refusal_at(std::string message, tNormsProblem::tField field, int row, int column,
+                         int line)
 {
     return tNormsProblem{std::move(message), field, row, column, line};
 }
@@ -111,14 +113,14 @@ extended reliability(const tNormativeSet& set, int a) // 0-based
 tNormsProblem cell_problem(const tNormativeSet& set, std::string message, int a, int b)
 {
     const int row = std::max(a, b), column = std::min(a, b);
-    return problem(std::move(message), tNormsProblem::correlation, row, column,
-                   set.corr_lines[static_cast<size_t>(row - 1)]);
+    return refusal_at(std::move(message), tNormsProblem::correlation, row, column,
+                      set.corr_lines[static_cast<size_t>(row - 1)]);
 }
 
 tNormsProblem name_problem(const tNormativeSet& set)
 {
     if (std::string message = norms_name_problem(set.name); !message.empty())
-        return problem(message, tNormsProblem::name, 0, 0, set.name_line);
+        return refusal_at(message, tNormsProblem::name, 0, 0, set.name_line);
     // Compared without regard to case: a user set is never taken for the
     // built-in one in a report or a research file.
     std::string lower_name = set.name;
@@ -128,8 +130,8 @@ tNormsProblem name_problem(const tNormativeSet& set)
             if (c >= 'A' && c <= 'Z')
                 c = static_cast<char>(c - 'A' + 'a');
     if (lower_name == lower_built_in)
-        return problem("The name \"" + set.name + "\" is the built-in set's: choose another name.",
-                       tNormsProblem::name, 0, 0, set.name_line);
+        return refusal_at("The name \"" + set.name + "\" is the built-in set's: choose another name.",
+                          tNormsProblem::name, 0, 0, set.name_line);
     return tNormsProblem{};
 }
 
@@ -138,10 +140,10 @@ tNormsProblem range_problem(const tNormativeSet& set)
     for (int i = 0; i < index_count; ++i) {
         const extended r = reliability(set, i);
         if (!(r > 0.0L && r < 1.0L))
-            return problem(std::string("The reliability of ") + score_long_names[i] + " ("
-                               + score_names[i] + ") must lie strictly between 0 and 1; it is "
-                               + figure(r) + ".",
-                           tNormsProblem::reliability, i + 1, 0, set.rels_line);
+            return refusal_at(std::string("The reliability of ") + score_long_names[i] + " ("
+                                  + score_names[i] + ") must lie strictly between 0 and 1; it is "
+                                  + figure(r) + ".",
+                              tNormsProblem::reliability, i + 1, 0, set.rels_line);
     }
     for (int i = 0; i < index_count; ++i) {
         if (set.corr[static_cast<size_t>(i)][static_cast<size_t>(i)] != 1.0L)
@@ -170,9 +172,10 @@ std::string listed(const std::array<bool, index_count>& flagged)
     return text;
 }
 
-// The correlations as a full symmetric matrix, with `diagonal` (1-based)
-// in place of the ones.
-tMatrix correlation_matrix(const tNormativeSet& set, const tVector& diagonal)
+// The first row (1..4) at which the Choleski factorisation the Monte Carlo
+// uses (choleski_factor) stops on the correlations with `diagonal` (1-based)
+// in place of the ones; 0 when that matrix is positive definite.
+int factor_fails_at(const tNormativeSet& set, const tVector& diagonal)
 {
     tMatrix matrix{};
     for (int i = 1; i <= index_count; ++i) {
@@ -180,13 +183,6 @@ tMatrix correlation_matrix(const tNormativeSet& set, const tVector& diagonal)
             matrix[i][j] = matrix[j][i] = correlation(set, i - 1, j - 1);
         matrix[i][i] = diagonal[i];
     }
-    return matrix;
-}
-
-// The first row (1..4) at which the engine's Choleski factorisation of the
-// matrix stops, 0 when the matrix is positive definite.
-int choleski_fails_at(tMatrix matrix)
-{
     extended pivot = 0;
     return choleski_factor(index_count, matrix, pivot);
 }
@@ -195,7 +191,7 @@ tNormsProblem definite_problem(const tNormativeSet& set)
 {
     tVector ones{};
     fill_vector(index_count, 1.0L, ones);
-    const int row = choleski_fails_at(correlation_matrix(set, ones));
+    const int row = factor_fails_at(set, ones);
     if (row == 0)
         return tNormsProblem{};
     std::array<bool, index_count> rows{};
@@ -220,7 +216,7 @@ tNormsProblem contrast_problem(const tNormativeSet& set, const tNormativeData& n
             const extended se = norms.SEMdiff_Pairwise[a][b];
             const extended sd = norms.SDdiff_Pairwise[a][b];
             if (!(sd * sd - se * se > 0))
-                return problem(
+                return refusal_at(
                     "The reliabilities of " + named_pair(a - 1, b - 1) + " ("
                         + figure(reliability(set, a - 1)) + " and " + figure(reliability(set, b - 1))
                         + ") do not fit their correlation of " + figure(correlation(set, a - 1, b - 1))
@@ -238,14 +234,14 @@ tNormsProblem contrast_problem(const tNormativeSet& set, const tNormativeData& n
             std::array<bool, index_count> others;
             others.fill(true);
             others[static_cast<size_t>(i - 1)] = false;
-            return problem(std::string("The reliabilities do not fit the correlations: the deviation of ")
-                               + score_names[i - 1]
-                               + " from the case's mean would be measurement error only (its "
-                                 "standard error of measurement is not below its standard deviation). "
-                                 "Look again in the manual at the reliability of "
-                               + score_names[i - 1] + " (" + figure(reliability(set, i - 1))
-                               + ") and at its correlations with " + listed(others) + ".",
-                           tNormsProblem::reliability, i, 0, set.rels_line);
+            return refusal_at(std::string("The reliabilities do not fit the correlations: the deviation of ")
+                                  + score_names[i - 1]
+                                  + " from the case's mean would be measurement error only (its "
+                                    "standard error of measurement is not below its standard deviation). "
+                                    "Look again in the manual at the reliability of "
+                                  + score_names[i - 1] + " (" + figure(reliability(set, i - 1))
+                                  + ") and at its correlations with " + listed(others) + ".",
+                              tNormsProblem::reliability, i, 0, set.rels_line);
         }
     }
     return tNormsProblem{};
@@ -259,7 +255,7 @@ tNormsProblem contrast_problem(const tNormativeSet& set, const tNormativeData& n
 // every pair in bounds is named by the row at which its factor fails.
 tNormsProblem true_score_problem(const tNormativeSet& set, const tNormativeData& norms)
 {
-    const int row = choleski_fails_at(correlation_matrix(set, norms.rels_vec));
+    const int row = factor_fails_at(set, norms.rels_vec);
     if (row == 0)
         return tNormsProblem{};
     int worst_a = 0, worst_b = 0;
@@ -291,14 +287,14 @@ tNormsProblem true_score_problem(const tNormativeSet& set, const tNormativeData&
                 + format_ext("%.3Lf", bound) + ". Look again in the manual at these three figures.",
             worst_a + 1, worst_b + 1);
     }
-    return problem("Taken together, the correlations do not fit the reliabilities: no population has "
-                   "true scores (the scores without measurement error) with these correlations (the "
-                   "Choleski factor of their covariance fails at row "
-                       + std::to_string(row) + ", " + score_names[row - 1]
-                       + "). Look again in the manual at the reliabilities and at the correlations "
-                         "of rows 1 to "
-                       + std::to_string(row) + ".",
-                   tNormsProblem::correlation, row, 1, set.corr_lines[static_cast<size_t>(row - 1)]);
+    return refusal_at("Taken together, the correlations do not fit the reliabilities: no population has "
+                      "true scores (the scores without measurement error) with these correlations (the "
+                      "Choleski factor of their covariance fails at row "
+                          + std::to_string(row) + ", " + score_names[row - 1]
+                          + "). Look again in the manual at the reliabilities and at the correlations "
+                            "of rows 1 to "
+                          + std::to_string(row) + ".",
+                      tNormsProblem::correlation, row, 1, set.corr_lines[static_cast<size_t>(row - 1)]);
 }
 
 } // namespace
@@ -338,8 +334,8 @@ tNormsProblem normative_set_from_text(const std::string& text, tNormativeSet& se
     if (!read.error.empty()) {
         std::string message = read.error;
         message[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(message[0])));
-        return problem(message + (message.back() == '.' ? "" : "."), tNormsProblem::none, 0, 0,
-                       read.error_line);
+        return refusal_at(message + (message.back() == '.' ? "" : "."), tNormsProblem::none, 0, 0,
+                          read.error_line);
     }
     set = read.sets.front();
     return check_normative_set(set);

@@ -261,13 +261,3 @@ void tBatchRun::finish()
     for (tCaseOutput* output : d_->outputs)
         output->finish();
 }
-
-void run_cases(const tCaseList& list, const tRunSettings& settings, const std::vector<tCaseOutput*>& outputs,
-               tProgressLine* progress, bool progress_shares_output)
-{
-    const long long total = static_cast<long long>(list.size());
-    tBatchRun run(settings, outputs, total, list.source, progress, progress_shares_output);
-    for (long long number = 1; number <= total; ++number)
-        run.compute(list.at(static_cast<size_t>(number - 1)));
-    run.finish();
-}

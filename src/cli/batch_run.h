@@ -144,9 +144,5 @@ private:
     std::unique_ptr<tState> d_;
 };
 
-// Every case of a list that keeps its rows, then finish().
-void run_cases(const tCaseList& list, const tRunSettings& settings, const std::vector<tCaseOutput*>& outputs,
-               tProgressLine* progress, bool progress_shares_output);
-
 // "brenlow-report: " + text on standard error, control characters made visible.
 void print_error(const std::string& text);

@@ -102,6 +102,16 @@ private:
     char buffer_[65536];
 };
 
+// exit_ok, or exit_failure with the reason on standard error.
+int write_to_standard_output(const std::string& text)
+{
+    if (!write_text(stdout, text) || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        print_error(std::string("cannot write to standard output: ") + std::strerror(errno));
+        return exit_failure;
+    }
+    return exit_ok;
+}
+
 int write_help()
 {
     tHelpFacts facts;
@@ -109,12 +119,7 @@ int write_help()
     facts.document = document_output_built();
     facts.charts = chart_output_built();
     facts.output_files = output_files_help();
-    if (!write_text(stdout, help_text(facts) + figures_csv_columns_help) || std::fflush(stdout) != 0
-        || std::ferror(stdout)) {
-        print_error(std::string("cannot write to standard output: ") + std::strerror(errno));
-        return exit_failure;
-    }
-    return exit_ok;
+    return write_to_standard_output(help_text(facts) + figures_csv_columns_help);
 }
 
 // The normative data of --norms, read and checked once, and prepared once for
@@ -239,10 +244,11 @@ void compute_case_file(const tOptions& options, tCaseFile& file, long long check
     }
 }
 
-int run(const tOptions& options, const char* argv0)
+// The outputs, looked at before anything is read: a link that may not be
+// followed, or something there that is no file, is refused now. exit_ok
+// when they may be written.
+int check_outputs(const tOptions& options, const tRenderOutputs& drawn)
 {
-    // The outputs are looked at before anything is read: a link that may
-    // not be followed, or something there that is no file, is refused now.
     if (options.csv_path) {
         try {
             inspect_output_path(*options.csv_path);
@@ -251,11 +257,6 @@ int run(const tOptions& options, const char* argv0)
             return exit_failure;
         }
     }
-    tRenderOutputs drawn;
-    drawn.pdf_path = options.pdf_path;
-    drawn.odt_path = options.odt_path;
-    drawn.chart_dir = options.chart_dir;
-    drawn.overwrite_charts = options.overwrite;
     try {
         if (const std::string problem = render_outputs_problem(drawn); !problem.empty()) {
             print_error(problem);
@@ -269,16 +270,12 @@ int run(const tOptions& options, const char* argv0)
         print_error(std::string("cannot write: ") + error.what());
         return exit_failure;
     }
+    return exit_ok;
+}
 
-    std::shared_ptr<const tNormativeData> norms;
-    if (options.norms_path) {
-        norms = read_norms_file(*options.norms_path);
-        if (!norms)
-            return exit_bad_input;
-    }
-
-    tCaseFile case_file;
-    const tCaseList list = collect_cases(options, case_file);
+// The count of refused scores and notes fields, on standard error.
+void report_invalid_fields(const tCaseList& list)
+{
     std::string invalid;
     if (list.bad_scores > 0)
         invalid = std::to_string(list.bad_scores) + (list.bad_scores == 1 ? " invalid score" : " invalid scores");
@@ -287,20 +284,12 @@ int run(const tOptions& options, const char* argv0)
                    + (list.bad_notes == 1 ? " invalid notes field" : " invalid notes fields");
     if (!invalid.empty())
         print_error(invalid + "; no report written");
-    if (!list.ok())
-        return exit_bad_input;
-    if (const std::string problem = render_outputs_batch_problem(drawn, static_cast<long long>(list.size()));
-        !problem.empty()) {
-        print_error(problem);
-        return exit_bad_input;
-    }
+}
 
-    tRunSettings settings;
-    settings.criterion_item = options.criterion_item.value_or(settings.criterion_item);
-    settings.mode = options.pairwise ? 0 : 1;
-    settings.correction = options.bonferroni ? 1 : 0;
-    settings.norms = norms;
-
+// Computes the checked cases into every output asked for.
+int compute_cases(const tOptions& options, const tRenderOutputs& drawn, const tRunSettings& settings,
+                  const tCaseList& list, tCaseFile& case_file, const char* argv0)
+{
     std::unique_ptr<tProgressLine> progress;
     std::vector<std::unique_ptr<tCaseOutput>> owned;
     try {
@@ -340,6 +329,42 @@ int run(const tOptions& options, const char* argv0)
     return exit_ok;
 }
 
+int run(const tOptions& options, const char* argv0)
+{
+    tRenderOutputs drawn;
+    drawn.pdf_path = options.pdf_path;
+    drawn.odt_path = options.odt_path;
+    drawn.chart_dir = options.chart_dir;
+    drawn.overwrite_charts = options.overwrite;
+    if (const int status = check_outputs(options, drawn); status != exit_ok)
+        return status;
+
+    std::shared_ptr<const tNormativeData> norms;
+    if (options.norms_path) {
+        norms = read_norms_file(*options.norms_path);
+        if (!norms)
+            return exit_bad_input;
+    }
+
+    tCaseFile case_file;
+    const tCaseList list = collect_cases(options, case_file);
+    report_invalid_fields(list);
+    if (!list.ok())
+        return exit_bad_input;
+    if (const std::string problem = render_outputs_batch_problem(drawn, static_cast<long long>(list.size()));
+        !problem.empty()) {
+        print_error(problem);
+        return exit_bad_input;
+    }
+
+    tRunSettings settings;
+    settings.criterion_item = options.criterion_item.value_or(settings.criterion_item);
+    settings.mode = options.pairwise ? 0 : 1;
+    settings.correction = options.bonferroni ? 1 : 0;
+    settings.norms = norms;
+    return compute_cases(options, drawn, settings, list, case_file, argv0);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -361,14 +386,8 @@ int main(int argc, char** argv)
         }
         if (command_line.options.help)
             return write_help();
-        if (command_line.options.version) {
-            if (!write_text(stdout, "brenlow-report " BRENLOW_VERSION "\n") || std::fflush(stdout) != 0
-                || std::ferror(stdout)) {
-                print_error(std::string("cannot write to standard output: ") + std::strerror(errno));
-                return exit_failure;
-            }
-            return exit_ok;
-        }
+        if (command_line.options.version)
+            return write_to_standard_output("brenlow-report " BRENLOW_VERSION "\n");
         return run(command_line.options, argv[0]);
     } catch (const std::exception& error) {
         print_error(std::string("internal error: ") + error.what());

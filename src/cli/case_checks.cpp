@@ -200,10 +200,65 @@ std::string row_place(const std::string& source, long long row, long long line)
 
 std::string limit_text(const tCsvReader& reader, tCsvFault fault)
 {
+    const tCsvLimits& limits = reader.size_limits();
     return fault == tCsvFault::RowTooLong
-               ? "is longer than " + std::to_string(reader.limits().max_row_bytes) + " bytes (the limit of a row)"
-               : "has a field longer than " + std::to_string(reader.limits().max_field_bytes)
+               ? "is longer than " + std::to_string(limits.max_row_bytes) + " bytes (the limit of a row)"
+               : "has a field longer than " + std::to_string(limits.max_field_bytes)
                      + " bytes (the limit of a field)";
+}
+
+bool over_limit(tCsvFault fault)
+{
+    return fault == tCsvFault::RowTooLong || fault == tCsvFault::FieldTooLong;
+}
+
+std::string quote_fault_text(const tCsvRecord& record)
+{
+    return "line " + std::to_string(record.fault_line)
+           + (record.fault == tCsvFault::UnclosedQuote ? ": a quoted field is not closed"
+                                                       : ": unexpected text after a closing quote");
+}
+
+// Reads the header row and finds the columns in it: the faults of the file's
+// start (its encoding, no header row, a header row over a limit or with a
+// broken quote, columns missing or repeated); none when the rows may follow.
+std::vector<std::string> header_faults(tCsvReader& reader, tCaseColumns& columns)
+{
+    if (reader.utf32())
+        return {"the file is UTF-32 text (it begins with a UTF-32 byte-order mark); save it as UTF-8"};
+    if (reader.utf16())
+        return {"the file is UTF-16 text (it begins with a UTF-16 byte-order mark); save it as UTF-8"};
+    tCsvRecord record;
+    if (!reader.read_record(record))
+        return {"the file is empty (a header row with vc, pr, wm and ps is needed)"};
+    if (over_limit(record.fault))
+        return {"the header row (line " + std::to_string(record.line) + ") " + limit_text(reader, record.fault)};
+    if (record.fault != tCsvFault::None)
+        return {quote_fault_text(record)};
+    std::vector<std::string> errors;
+    columns = find_case_columns(record.fields, errors);
+    return errors;
+}
+
+// The scores and notes of one well-formed row, named `place` in messages;
+// the row is kept and handed to `each` while nothing is wrong.
+void check_row(tCsvRecord& record, const tCaseColumns& columns, const std::string& place,
+               const tProblemReport& report, const tCaseHandler& each, tCaseList& list)
+{
+    std::array<std::string, 4> texts;
+    for (size_t k = 0; k < texts.size(); ++k)
+        texts[k] = std::move(record.fields[columns.score[k]]);
+    list.bad_scores += check_scores(texts, place, true, report);
+    static const std::string no_notes;
+    const std::string& notes = columns.has_notes ? record.fields[columns.notes] : no_notes;
+    list.bad_notes += check_notes(notes, place, "column notes", report);
+    if (list.ok()) {
+        list.add(record.line, texts, notes);
+        if (each)
+            each(tCase{record.line, texts, notes});
+    } else {
+        list.clear(); // nothing will be computed
+    }
 }
 
 } // namespace
@@ -238,74 +293,28 @@ tCaseList read_case_file(std::istream& in, const std::string& source, const tPro
     };
 
     tCsvReader reader(in);
-    if (reader.utf32()) {
-        fault("the file is UTF-32 text (it begins with a UTF-32 byte-order mark); save it as UTF-8");
-        return list;
-    }
-    if (reader.utf16()) {
-        fault("the file is UTF-16 text (it begins with a UTF-16 byte-order mark); save it as UTF-8");
-        return list;
-    }
-    tCsvRecord record;
-    if (!reader.next(record)) {
-        fault("the file is empty (a header row with vc, pr, wm and ps is needed)");
-        return list;
-    }
-    if (record.fault == tCsvFault::RowTooLong || record.fault == tCsvFault::FieldTooLong) {
-        fault("the header row (line " + std::to_string(record.line) + ") " + limit_text(reader, record.fault));
-        return list;
-    }
-    if (record.fault != tCsvFault::None) {
-        fault("line " + std::to_string(record.fault_line)
-              + (record.fault == tCsvFault::UnclosedQuote ? ": a quoted field is not closed"
-                                                          : ": unexpected text after a closing quote"));
-        return list;
-    }
-    std::vector<std::string> header_errors;
-    const tCaseColumns columns = find_case_columns(record.fields, header_errors);
-    for (const std::string& error : header_errors)
+    tCaseColumns columns;
+    const std::vector<std::string> header = header_faults(reader, columns);
+    for (const std::string& error : header)
         fault(error);
-    if (!header_errors.empty())
+    if (!header.empty())
         return list;
 
     long long row = 0;
-    while (reader.next(record)) {
-        ++row;
-        problems.at_row(row);
+    for (tCsvRecord record; reader.read_record(record);) {
+        problems.at_row(++row);
         const std::string words = row_words(row, record.line);
-        switch (record.fault) {
-        case tCsvFault::RowTooLong:
-        case tCsvFault::FieldTooLong:
+        if (over_limit(record.fault)) {
             fault(words + " " + limit_text(reader, record.fault));
             return list;
-        case tCsvFault::UnclosedQuote:
-            fault("line " + std::to_string(record.fault_line) + ": a quoted field is not closed");
-            continue;
-        case tCsvFault::TextAfterQuote:
-            fault("line " + std::to_string(record.fault_line) + ": unexpected text after a closing quote");
-            continue;
-        case tCsvFault::None:
-            break;
         }
-        if (record.fields.size() != columns.count) {
-            fault(words + " has " + std::to_string(record.fields.size())
-                  + " fields where the header has " + std::to_string(columns.count));
-            continue;
-        }
-        std::array<std::string, 4> texts;
-        for (size_t k = 0; k < texts.size(); ++k)
-            texts[k] = std::move(record.fields[columns.score[k]]);
-        list.bad_scores += check_scores(texts, name + " " + words, true, report);
-        static const std::string no_notes;
-        const std::string& notes = columns.has_notes ? record.fields[columns.notes] : no_notes;
-        list.bad_notes += check_notes(notes, name + " " + words, "column notes", report);
-        if (list.ok()) {
-            list.add(record.line, texts, notes);
-            if (each)
-                each(tCase{record.line, texts, notes});
-        } else {
-            list.clear(); // nothing will be computed
-        }
+        if (record.fault != tCsvFault::None)
+            fault(quote_fault_text(record));
+        else if (record.fields.size() != columns.count)
+            fault(words + " has " + std::to_string(record.fields.size()) + " fields where the header has "
+                  + std::to_string(columns.count));
+        else
+            check_row(record, columns, name + " " + words, report, each, list);
     }
     problems.at_row(0);
     problems.finish();

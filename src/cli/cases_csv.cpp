@@ -162,7 +162,7 @@ void tCsvReader::read_field(tCsvRecord& record, std::string& field)
     }
 }
 
-bool tCsvReader::next(tCsvRecord& record)
+bool tCsvReader::read_record(tCsvRecord& record)
 {
     record.fields.clear();
     record.fault = tCsvFault::None;

@@ -52,9 +52,9 @@ public:
 
     // The next record; false at the end of the input and after a record
     // whose fault stops the reading.
-    bool next(tCsvRecord& record);
+    bool read_record(tCsvRecord& record);
 
-    const tCsvLimits& limits() const { return limits_; }
+    const tCsvLimits& size_limits() const { return limits_; }
     // Whether the input begins with a UTF-16 byte-order mark.
     bool utf16() const { return utf16_; }
     // Whether it begins with a UTF-32 byte-order mark (then utf16() is false).

@@ -1,6 +1,5 @@
-// Where the batch tool meets the operating system: its arguments, its
-// standard streams and the files it reads. cli_system_unix.cpp and
-// cli_system_win.cpp.
+// Where the batch tool meets the operating system: its arguments and its
+// standard streams. cli_system_unix.cpp and cli_system_win.cpp.
 #pragma once
 
 #include <cstdio>
@@ -28,9 +27,3 @@ bool write_text(std::FILE* stream, const std::string& text);
 // What --help says of the output files on this system: how one is replaced,
 // what is written in place, and when temporary files are removed.
 const char* output_files_help();
-
-// Whether the two paths name one existing file.
-bool same_file(const std::string& a, const std::string& b);
-
-// Opens an existing file for reading bytes; -1 with errno set on failure.
-int open_for_reading(const std::string& path);

@@ -1,8 +1,5 @@
 #include "cli_system.h"
 
-#include <sys/stat.h>
-
-#include <fcntl.h>
 #include <unistd.h>
 
 void use_binary_standard_streams() {}
@@ -34,16 +31,4 @@ const char* output_files_help()
            "removed is named. An output file that exists is held while a run writes it, in the user's "
            "private runtime folder, so that a second run of the user's on it is refused (another user's "
            "lock on it stops no run).";
-}
-
-bool same_file(const std::string& a, const std::string& b)
-{
-    struct stat sa, sb;
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev
-           && sa.st_ino == sb.st_ino;
-}
-
-int open_for_reading(const std::string& path)
-{
-    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
 }

@@ -1,8 +1,7 @@
 // The batch tool on Windows: arguments from the wide command line, standard
-// streams in binary mode, files by their wide paths.
+// streams in binary mode, Unicode text for the console.
 #include "cli_system.h"
 
-#include "common/errors.h"
 #include "common/windows_text.h"
 
 #include <windows.h>
@@ -82,44 +81,4 @@ const char* output_files_help()
     return "A file that exists is replaced whole at the end; the NUL device and the console (CON) are "
            "written in place; a folder is an error. Temporary files are made before the first case and "
            "removed when Ctrl+C, Ctrl+Break or closing the console window ends the tool.";
-}
-
-namespace {
-
-bool identity_of(const std::string& path, BY_HANDLE_FILE_INFORMATION& info)
-{
-    std::wstring wide;
-    try {
-        wide = wide_of(path);
-    } catch (const EInOutError&) {
-        return false;
-    }
-    const HANDLE handle = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        return false;
-    const bool known = GetFileInformationByHandle(handle, &info) != 0;
-    CloseHandle(handle);
-    return known;
-}
-
-} // namespace
-
-bool same_file(const std::string& a, const std::string& b)
-{
-    BY_HANDLE_FILE_INFORMATION ia, ib;
-    return identity_of(a, ia) && identity_of(b, ib) && ia.dwVolumeSerialNumber == ib.dwVolumeSerialNumber
-           && ia.nFileIndexHigh == ib.nFileIndexHigh && ia.nFileIndexLow == ib.nFileIndexLow;
-}
-
-int open_for_reading(const std::string& path)
-{
-    std::wstring wide;
-    try {
-        wide = wide_of(path);
-    } catch (const EInOutError&) {
-        errno = EILSEQ;
-        return -1;
-    }
-    return _wopen(wide.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
 }

@@ -215,6 +215,63 @@ std::string wrapped(const std::string& words, size_t indent, size_t column = 0)
     return text;
 }
 
+// A drawn output the build may have: its help, and its names in the help's
+// later paragraphs.
+struct tDrawnOutputHelp {
+    bool built;
+    const char* option;   // what --no-report needs one of
+    const char* distinct; // what no two of may be the same file
+    const char* whole;    // what is written whole or not at all
+    const char* lines;
+};
+
+// The help of the drawn outputs the build has, their names added to the
+// lists of the later paragraphs.
+std::string drawn_outputs_help(const tHelpFacts& facts, std::vector<std::string>& no_report_needs,
+                               std::vector<std::string>& distinct, std::vector<std::string>& whole)
+{
+    const tDrawnOutputHelp outputs[] = {
+        {facts.pdf, "--pdf", "--pdf", "the PDF",
+         "  --pdf FILE        also write the reports as a PDF file, laid out as the\n"
+         "                    output window prints them, followed by one page with the\n"
+         "                    profile chart of each case (A4, or Letter where the\n"
+         "                    locale uses it); the report pages are drawn as each case\n"
+         "                    is done into a temporary file beside FILE, which\n"
+         "                    replaces FILE at the end\n"},
+        {facts.document, "--odt", "--odt", "the document",
+         "  --odt FILE        also write the reports as an editable document for a\n"
+         "                    word processor (OpenDocument text, .odt, which\n"
+         "                    LibreOffice and Word open): each case on pages of its\n"
+         "                    own, its figures in tables as the report prints them,\n"
+         "                    and its profile chart. The document is held in memory\n"
+         "                    (some 0.2 MB a case; at most 1000 cases) and written\n"
+         "                    after the last case into a temporary file beside\n"
+         "                    FILE, which then replaces FILE\n"},
+        {facts.charts, "--chart-dir", "the charts", "each chart",
+         "  --chart-dir DIR   also write the profile chart of each case as an SVG\n"
+         "                    drawing, DIR/case-0001.svg, case-0002.svg, ..., each as\n"
+         "                    its case is done (DIR is created when missing). A DIR\n"
+         "                    that already holds such charts is refused, so that the\n"
+         "                    charts of two runs are never mixed, unless --overwrite\n"
+         "                    is given\n"
+         "  --overwrite       remove the charts (case-*.svg) already in DIR before the\n"
+         "                    first case; other files in DIR are left alone\n"},
+    };
+    std::string drawn;
+    for (const tDrawnOutputHelp& output : outputs)
+        if (output.built) {
+            no_report_needs.push_back(output.option);
+            distinct.push_back(output.distinct);
+            whole.push_back(output.whole);
+            drawn += output.lines;
+        }
+    if (drawn.empty())
+        return drawn;
+    return "Drawn outputs (they need no screen: they are also written in a console\n"
+           "without a desktop, over a remote login or from a scheduled task):\n"
+           + drawn + "\n";
+}
+
 } // namespace
 
 std::string help_text(const tHelpFacts& facts)
@@ -223,48 +280,7 @@ std::string help_text(const tHelpFacts& facts)
     std::vector<std::string> no_report_needs{"--csv"};
     std::vector<std::string> distinct{"the case file", "standard output (unless --no-report)", "--csv"};
     std::vector<std::string> whole{"the CSV file"};
-    std::string drawn;
-    if (facts.pdf) {
-        no_report_needs.push_back("--pdf");
-        distinct.push_back("--pdf");
-        whole.push_back("the PDF");
-        drawn += "  --pdf FILE        also write the reports as a PDF file, laid out as the\n"
-                 "                    output window prints them, followed by one page with the\n"
-                 "                    profile chart of each case (A4, or Letter where the\n"
-                 "                    locale uses it); the report pages are drawn as each case\n"
-                 "                    is done into a temporary file beside FILE, which\n"
-                 "                    replaces FILE at the end\n";
-    }
-    if (facts.document) {
-        no_report_needs.push_back("--odt");
-        distinct.push_back("--odt");
-        whole.push_back("the document");
-        drawn += "  --odt FILE        also write the reports as an editable document for a\n"
-                 "                    word processor (OpenDocument text, .odt, which\n"
-                 "                    LibreOffice and Word open): each case on pages of its\n"
-                 "                    own, its figures in tables as the report prints them,\n"
-                 "                    and its profile chart. The document is held in memory\n"
-                 "                    (some 0.2 MB a case; at most 1000 cases) and written\n"
-                 "                    after the last case into a temporary file beside\n"
-                 "                    FILE, which then replaces FILE\n";
-    }
-    if (facts.charts) {
-        no_report_needs.push_back("--chart-dir");
-        distinct.push_back("the charts");
-        whole.push_back("each chart");
-        drawn += "  --chart-dir DIR   also write the profile chart of each case as an SVG\n"
-                 "                    drawing, DIR/case-0001.svg, case-0002.svg, ..., each as\n"
-                 "                    its case is done (DIR is created when missing). A DIR\n"
-                 "                    that already holds such charts is refused, so that the\n"
-                 "                    charts of two runs are never mixed, unless --overwrite\n"
-                 "                    is given\n"
-                 "  --overwrite       remove the charts (case-*.svg) already in DIR before the\n"
-                 "                    first case; other files in DIR are left alone\n";
-    }
-    if (!drawn.empty())
-        drawn = "Drawn outputs (they need no screen: they are also written in a console\n"
-                "without a desktop, over a remote login or from a scheduled task):\n"
-                + drawn + "\n";
+    const std::string drawn = drawn_outputs_help(facts, no_report_needs, distinct, whole);
     return std::string(
                "Usage:\n"
                "  brenlow-report --vc SCORE --pr SCORE --wm SCORE --ps SCORE [options] [--notes TEXT]\n"

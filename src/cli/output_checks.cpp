@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -98,24 +99,14 @@ std::string output_collision(const tOptions& options, bool report_on_stdout)
         end.what = "standard output";
         ends.push_back(end);
     }
-    if (options.csv_path) {
-        end.id = output_id("--csv", *options.csv_path);
-        end.option = "--csv " + visible(*options.csv_path);
-        end.what = "the --csv file";
-        ends.push_back(end);
-    }
-    if (options.pdf_path) {
-        end.id = output_id("--pdf", *options.pdf_path);
-        end.option = "--pdf " + visible(*options.pdf_path);
-        end.what = "the --pdf file";
-        ends.push_back(end);
-    }
-    if (options.odt_path) {
-        end.id = output_id("--odt", *options.odt_path);
-        end.option = "--odt " + visible(*options.odt_path);
-        end.what = "the --odt file";
-        ends.push_back(end);
-    }
+    for (const auto& [option, path] : {std::pair{"--csv", &options.csv_path}, std::pair{"--pdf", &options.pdf_path},
+                                       std::pair{"--odt", &options.odt_path}})
+        if (*path) {
+            end.id = output_id(option, **path);
+            end.option = option + (" " + visible(**path));
+            end.what = "the " + std::string(option) + " file";
+            ends.push_back(end);
+        }
     if (options.chart_dir && inspect_output_folder(*options.chart_dir, end.id)) {
         end.option = "--chart-dir " + visible(*options.chart_dir);
         end.what = "a chart file of --chart-dir";

@@ -9,6 +9,7 @@
 #include "common/temporary_files.h"
 #include "output_checks.h"
 #include "render/bundled_fonts.h"
+#include "render/data_spool.h"
 #include "render/documents.h"
 #include "render/results_document.h"
 
@@ -79,45 +80,16 @@ private:
 // memory than one case. Every field of tChartData is written.
 class tChartSpool {
 public:
-    tChartSpool()
-    {
-        std::string error;
-        fd_ = private_temporary_file(error);
-        if (fd_ < 0 || !file_.open(fd_, QIODevice::ReadWrite, QFileDevice::DontCloseHandle))
-            throw tOutputError(error.empty() ? "cannot keep the charts in a temporary file" : error);
-        stream_.setDevice(&file_);
-    }
-    ~tChartSpool()
-    {
-        file_.close();
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    tChartSpool(const tChartSpool&) = delete;
-    tChartSpool& operator=(const tChartSpool&) = delete;
-
     int count() const { return count_; }
     void add(const tChartData& d)
     {
         ++count_;
-        each(d, [this](const auto& value) { stream_ << value; });
-        if (stream_.status() != QDataStream::Ok)
-            throw tOutputError("cannot keep the charts in a temporary file: " + file_.errorString().toStdString());
+        spool_.add([&](QDataStream& out) { each(d, [&](const auto& value) { out << value; }); });
     }
-    void rewind()
+    void rewind() { spool_.rewind(); }
+    bool read_chart(tChartData& d)
     {
-        if (!file_.flush() || !file_.seek(0))
-            throw tOutputError("cannot keep the charts in a temporary file: " + file_.errorString().toStdString());
-        stream_.resetStatus();
-    }
-    bool next(tChartData& d)
-    {
-        if (stream_.atEnd())
-            return false;
-        each(d, [this](auto& value) { stream_ >> value; });
-        if (stream_.status() != QDataStream::Ok)
-            throw tOutputError("cannot read the charts back from their temporary file");
-        return true;
+        return spool_.read([&](QDataStream& in) { each(d, [&](auto& value) { in >> value; }); });
     }
 
 private:
@@ -146,10 +118,8 @@ private:
         f(d.notes);
     }
 
-    int fd_ = -1;
+    tDataSpool<tOutputError> spool_{"the charts", "their"};
     int count_ = 0;
-    QFile file_;
-    QDataStream stream_;
 };
 
 class tDrawnOutput final : public tCaseOutput {
@@ -218,7 +188,7 @@ public:
     {
         if (pdf_) {
             charts_->rewind();
-            pdf_->finish([this](tChartData& chart) { return charts_->next(chart); }, charts_->count());
+            pdf_->finish([this](tChartData& chart) { return charts_->read_chart(chart); }, charts_->count());
             check_pdf();
             step("cannot write '" + visible(*outputs_.pdf_path) + "'", [&] { pdf_file_->commit(); });
         }

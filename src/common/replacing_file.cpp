@@ -6,7 +6,9 @@
 #include "common/replacing_file_system.h"
 #include "common/temporary_files.h"
 
+#include <atomic>
 #include <ctime>
+#include <functional>
 
 namespace sys = replacing_file_system;
 
@@ -16,10 +18,11 @@ constexpr unsigned private_mode = 0600;
 
 // Tries `make` on fresh names beside the target (the target's name, a dot
 // and six letters or digits) until it takes one; that name.
-template <typename F>
-std::string on_a_free_name(const tOutputPath& target, F&& make)
+std::string on_a_free_name(const tOutputPath& target, const std::function<bool(const std::string&)>& make)
 {
-    static unsigned counter = 0;
+    // One count for the process, whichever file or thread asks: two names
+    // tried in one second by one process differ by it.
+    static std::atomic<unsigned> counter{0};
     const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     const std::string prefix = sys::temporary_prefix(target);
     for (int attempt = 0; attempt < 100; ++attempt) {

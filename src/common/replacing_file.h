@@ -38,9 +38,6 @@ public:
     // otherwise a sentence that names the temporary left behind and why.
     std::string abandon() { return discard(); }
 
-    // True when the target is a device or pipe written in place.
-    bool in_place() const { return in_place_; }
-
 private:
     std::string discard();
     [[noreturn]] void fail(const EInOutError& error);

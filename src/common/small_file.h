@@ -4,8 +4,8 @@
 // only (a pipe or a device is refused at once: it is opened without waiting
 // and never read), no file that another user planted in a folder everyone
 // may write, and its size checked on the open file before a byte is read, so
-// that a gigabyte or /dev/zero costs no memory. small_file_unix.cpp and
-// small_file_win.cpp.
+// that a gigabyte or /dev/zero costs no memory. small_file.cpp, with the
+// system's part in small_file_unix.cpp and small_file_win.cpp.
 #pragma once
 
 #include <cstddef>

@@ -97,9 +97,9 @@ constexpr double u_floor = 0x1p-10;
 constexpr double near_one = 1 - 0x1p-8;
 
 // Candidate status from the double-precision test.
-constexpr std::int64_t reject = 0;
-constexpr std::int64_t accept = 1;
-constexpr std::int64_t needs_log = 2; // the logarithm decides, or else extended precision
+constexpr std::int64_t candidate_rejected = 0;
+constexpr std::int64_t candidate_accepted = 1;
+constexpr std::int64_t candidate_needs_log = 2; // the logarithm decides, or else extended precision
 
 // Error bounds of the acceptance test, with e = 2^-53, for a candidate of
 // outputs (z_u, z_v). The reference values are those of exact arithmetic on

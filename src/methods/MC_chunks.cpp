@@ -93,19 +93,19 @@ void tBlock_run::generate_chunk(long long chunk, long& fallbacks)
         for (int i = 0; i < block_run; ++i) {
             for (int l = 0; l < lanes; ++l) {
                 std::int64_t& status = block.status[i][l];
-                if (status != needs_log)
+                if (status != candidate_needs_log)
                     continue;
                 const double L = -4 * std::log(block.u[i][l]);
                 const double q = block.q[i][l];
                 if (std::fabs(q - L) > cm_.unit * (block.eq[i][l] + 8 + 8 * L)) {
-                    status = q < L ? accept : reject;
+                    status = q < L ? candidate_accepted : candidate_rejected;
                     continue;
                 }
                 ++fallbacks;
                 status = resolve_candidate(block.z_u[i][l], block.z_v[i][l], block.u[i][l],
                                            block.x[i][l])
-                             ? accept
-                             : reject;
+                             ? candidate_accepted
+                             : candidate_rejected;
             }
         }
 

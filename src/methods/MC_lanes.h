@@ -98,7 +98,8 @@ MC_INLINE void decide_lanes(double* s1, double* s2, const tCandidate_margins& cm
             const M far_from_one = u <= near_one;
             const M sure_accept = far_from_one & (q < lower);
             const M sure_reject = far_from_one & (q > upper);
-            const M status = (sure_accept & accept) | (~sure_accept & ~sure_reject & needs_log);
+            const M status =
+                (sure_accept & candidate_accepted) | (~sure_accept & ~sure_reject & candidate_needs_log);
             const M flagged = (u < u_floor) | (lanes_abs(x) > cm.x_limit);
             const V x_stored = flagged ? nan : x;
             std::memcpy(&b.status[i][g * W], &status, sizeof status);

@@ -1,17 +1,11 @@
-// Continuous distributions, their special functions and the random generator.
+// The continuous distributions: the normal, the gamma and the chi-square.
 //
 // Methods:
-// - ln Gamma: the Lanczos approximation with six coefficients.
-// - P(a, x), the regularized lower incomplete gamma function: its power series
-//   below x = a + 1, the continued fraction of Q(a, x) from there on.
 // - Normal distribution function: 1/2 +- P(1/2, z^2/2)/2, since
-//   P(1/2, z^2/2) = erf(|z|/sqrt 2).
+//   P(1/2, z^2/2) = erf(|z|/sqrt 2) (P from special_functions.h).
 // - Quantiles: a bracket around the mean widened by factors of eight, then
 //   Newton steps that fall back to bisection when they would leave it.
 // - Gamma shapes above 500: the Wilson-Hilferty cube-root normal approximation.
-// - Uniforms: L'Ecuyer's combined multiplicative congruential generator
-//   (moduli 2147483563 and 2147483399), with Schrage's decomposition so that
-//   no product leaves 32-bit integers.
 // - Normal draws: Kinderman and Monahan's ratio of uniforms, with the quadratic
 //   bounds on -4 ln u that settle most candidates without a logarithm.
 // - Gamma draws: -ln U for shape 1, a ratio of uniforms centred on the mode
@@ -25,42 +19,9 @@
 // the last printed digits.
 #include "numerics/distrib.h"
 
-#include "common/format_ext.h"
-
 #include <cmath>
-#include <stdexcept>
-
-const extended DistribTolerance = 5e-12L;
-const extended SupportLimit = 2147483647.0L;
 
 namespace {
-
-// Message codes of the argument checks.
-constexpr int code_gamma_argument_too_large = 1361;
-constexpr int code_no_variance = 1363;
-constexpr int code_at_least = 1302;      // raise when value < bound
-constexpr int code_upper_bound = 1303;   // raise when value >= bound
-constexpr int code_at_most = 1315;       // raise when value > bound
-constexpr int code_lower_bound_1 = 1301; // raise when value <= bound; 1305, 1309 likewise
-
-// The program's string table holds no text under any code, so a message is
-// only the bound (CheckBound) or nothing at all (CheckArgument). The bound is
-// written like the picture "0.############": at least one integer digit, at
-// most twelve decimals, no trailing zeros or point.
-std::string bound_text(extended bound)
-{
-    std::string text = format_ext("%.12Lf", bound);
-    const std::string::size_type point = text.find('.');
-    if (point != std::string::npos) {
-        std::string::size_type end = text.find_last_not_of('0');
-        if (end == point)
-            --end;
-        text.erase(end + 1);
-    }
-    if (text == "-0")
-        text = "0";
-    return text;
-}
 
 // The normal distribution function from z's sign and y = z^2/2. Beyond
 // y = SupportLimit, P(1/2, y) is 1 to every digit of an extended real; the
@@ -72,149 +33,6 @@ extended normal_from_half_square(bool upper_half, extended y)
 }
 
 } // namespace
-
-bool NearlyEqual(extended a, extended b)
-{
-    return std::fabs(a - b) < DistribTolerance;
-}
-
-// Each rule is written as the condition the value must meet, so that a NaN,
-// which meets none, is refused instead of slipping through a comparison.
-bool CheckBound(int code, extended value, extended bound)
-{
-    bool accepted;
-    switch (code) {
-    case code_lower_bound_1:
-    case 1305:
-    case 1309:
-        accepted = value > bound;
-        break;
-    case code_at_least:
-        accepted = value >= bound;
-        break;
-    case code_upper_bound:
-        accepted = value < bound;
-        break;
-    case code_at_most:
-        accepted = value <= bound;
-        break;
-    default:
-        throw std::logic_error("CheckBound: unknown message code");
-    }
-    if (!accepted)
-        throw EArgumentError(bound_text(bound));
-    return true;
-}
-
-bool CheckArgument(bool condition, int /*code*/)
-{
-    if (condition)
-        throw EArgumentError(std::string());
-    return true;
-}
-
-extended LnGamma(extended x)
-{
-    static const extended coefficients[6] = {
-        76.18009172947146L,     -86.50532032941677L,    24.01409824083091L,
-        -1.231739572450155L,    0.1208650973866179e-2L, -0.5395239384953e-5L,
-    };
-    extended y = x - 1;
-    extended t = y + 5.5L;
-    t = (y + 0.5L) * log_ext(t) - t;
-    extended s = 1;
-    for (const extended c : coefficients) {
-        y = y + 1;
-        s = s + c / y;
-    }
-    return t + log_ext(2.5066282746310005L * s);
-}
-
-extended GammaP(extended a, extended x)
-{
-    CheckBound(code_at_least, x, 0);
-    CheckArgument(x > 2147483647.0L, code_gamma_argument_too_large);
-    CheckBound(code_lower_bound_1, a, 0);
-    CheckArgument(a > 2147483647.0L, code_gamma_argument_too_large);
-    if (x < a + 1)
-        return GammaSeries(a, x);
-    return 1 - GammaContinuedFraction(a, x);
-}
-
-extended GammaSeries(extended a, extended x)
-{
-    if (NearlyEqual(x, 0))
-        return 0;
-    extended ap = a;
-    extended del = 1 / a;
-    extended sum = del;
-    // A series that has not met the tolerance after 100 terms is used as it is.
-    for (int term = 1; term <= 100; ++term) {
-        ap = ap + 1;
-        del = del * x / ap;
-        sum = sum + del;
-        if (std::fabs(del) < std::fabs(sum) * DistribTolerance)
-            break;
-    }
-    return sum * exp_ext(a * log_ext(x) - x - LnGamma(a));
-}
-
-extended GammaContinuedFraction(extended a, extended x)
-{
-    extended a0 = 1;
-    extended a1 = x;
-    extended b0 = 0;
-    extended b1 = 1;
-    extended fac = 1;
-    extended g = 0;
-    extended g_old = 1;
-    int n = 1;
-    do {
-        const extended r = n - a;
-        a0 = (a1 + a0 * r) * fac;
-        b0 = (b1 + b0 * r) * fac;
-        const extended s = n * fac;
-        a1 = x * a0 + s * a1;
-        b1 = x * b0 + s * b1;
-        if (a1 != 0) {
-            g_old = g;
-            fac = 1 / a1;
-            g = b1 * fac;
-        }
-        n = n + 1;
-    } while (!(std::fabs((g - g_old) / g) < DistribTolerance));
-    return g * exp_ext(a * log_ext(x) - x - LnGamma(a));
-}
-
-// ---------------------------------------------------------------------------
-// The generator's jump ahead.
-
-namespace {
-
-// a^e mod m by repeated squaring; every product stays below 2^62.
-std::uint64_t power_mod(std::uint64_t a, std::uint64_t e, std::uint64_t m)
-{
-    std::uint64_t result = 1;
-    a %= m;
-    while (e > 0) {
-        if (e & 1)
-            result = result * a % m;
-        a = a * a % m;
-        e >>= 1;
-    }
-    return result;
-}
-
-} // namespace
-
-tGeneratorState JumpGeneratorState(tGeneratorState state, std::uint64_t steps)
-{
-    const std::uint64_t m1 = generator_m1;
-    const std::uint64_t m2 = generator_m2;
-    const std::uint64_t s1 = power_mod(generator_a1, steps, m1) * std::uint64_t(state.s1) % m1;
-    const std::uint64_t s2 = power_mod(generator_a2, steps, m2) * std::uint64_t(state.s2) % m2;
-    return {std::int32_t(s1), std::int32_t(s2)};
-}
 
 // ---------------------------------------------------------------------------
 // tDistribution
@@ -232,21 +50,6 @@ bool tDistribution::SetParameters(extended p1, extended p2, extended p3)
     support_lower = -2147483647.0L;
     support_upper = 2147483647.0L;
     return true;
-}
-
-bool tDistribution::InSupport(extended x) const
-{
-    return support_lower <= x && x <= support_upper;
-}
-
-extended tDistribution::Density(extended) const
-{
-    return 0;
-}
-
-extended tDistribution::PointProbability(extended) const
-{
-    return 0;
 }
 
 // Only a fall-back for arguments outside a concrete class's support, where it
@@ -283,16 +86,6 @@ extended tDistribution::IntervalProbability(extended a, extended b) const
     if (r > 1)
         r = 1;
     return r;
-}
-
-bool tDistribution::HasMean() const
-{
-    return true;
-}
-
-bool tDistribution::HasVariance() const
-{
-    return true;
 }
 
 extended tDistribution::StdDev() const
@@ -403,16 +196,6 @@ extended tNormal_distribution::CDF(extended x) const
     return normal_from_half_square(z >= 0, z * z / 2);
 }
 
-extended tNormal_distribution::Mean() const
-{
-    return mean_;
-}
-
-extended tNormal_distribution::Variance() const
-{
-    return variance_;
-}
-
 // Ratio of uniforms: u first, then v; the two are never swapped. The
 // Monte Carlo's hot path: the generator state is worked on in locals and
 // stored back once per draw.
@@ -507,16 +290,6 @@ extended tGamma_distribution::CDF(extended x) const
     const extended w = t - 1 + 1 / (9 * shape_);
     const extended y = 4.5L * shape_ * w * w;
     return normal_from_half_square(w >= 0, y);
-}
-
-extended tGamma_distribution::Mean() const
-{
-    return shape_ / rate_;
-}
-
-extended tGamma_distribution::Variance() const
-{
-    return shape_ / (rate_ * rate_);
 }
 
 extended tGamma_distribution::RandomVariate(tRandom_generator& generator)

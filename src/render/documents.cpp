@@ -2,7 +2,7 @@
 #include "render/documents.h"
 
 #include "analysis/report.h"
-#include "common/temporary_files.h"
+#include "render/data_spool.h"
 #include "render/drawing_checks.h"
 #include "render/page_canvas.h"
 #include "render/profile_chart.h"
@@ -163,53 +163,6 @@ void set_up_pdf(QPdfWriter& writer, const QPageLayout& layout, const QString& ti
     writer.setPageLayout(layout);
 }
 
-// Pieces of text written to a private temporary file without a name (it
-// goes with its descriptor however the program ends) and read back in order.
-class tTextSpool {
-public:
-    tTextSpool()
-    {
-        std::string error;
-        fd_ = private_temporary_file(error);
-        // The file owns the descriptor from here on and closes it.
-        if (fd_ < 0 || !file_.open(fd_, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle))
-            throw std::runtime_error(error.empty() ? "cannot keep the PDF's text in a temporary file" : error);
-        stream_.setDevice(&file_);
-    }
-    ~tTextSpool() { file_.close(); }
-    tTextSpool(const tTextSpool&) = delete;
-    tTextSpool& operator=(const tTextSpool&) = delete;
-
-    void add(const QByteArray& piece)
-    {
-        stream_ << piece;
-        if (stream_.status() != QDataStream::Ok)
-            throw std::runtime_error("cannot keep the PDF's text in a temporary file: "
-                                     + file_.errorString().toStdString());
-    }
-    void rewind()
-    {
-        if (!file_.flush() || !file_.seek(0))
-            throw std::runtime_error("cannot keep the PDF's text in a temporary file: "
-                                     + file_.errorString().toStdString());
-        stream_.resetStatus();
-    }
-    bool next(QByteArray& piece)
-    {
-        if (stream_.atEnd())
-            return false;
-        stream_ >> piece;
-        if (stream_.status() != QDataStream::Ok)
-            throw std::runtime_error("cannot read the PDF's text back from its temporary file");
-        return true;
-    }
-
-private:
-    int fd_ = -1;
-    QFile file_;
-    QDataStream stream_;
-};
-
 } // namespace
 
 QByteArray chart_png(const tChartData& data, const QSize& size)
@@ -302,7 +255,7 @@ struct tResultsPdf::tState {
     // without a name: the footer's page count needs all of it laid out
     // before the first page is drawn, and a batch of any size must not hold
     // it in memory.
-    tTextSpool pieces;
+    tDataSpool<std::runtime_error> pieces{"the PDF's text", "its"};
     bool at_line_start = true;
     QString date = QLocale::c().toString(QDate::currentDate(), QStringLiteral("d MMMM yyyy"));
 
@@ -337,7 +290,7 @@ struct tResultsPdf::tState {
         tTextPageCanvas canvas(paged, footer_band(), [&] { draw_footer(page++, total); }, draw);
         tPrintLayout layout(canvas);
         pieces.rewind();
-        for (QByteArray piece; pieces.next(piece);)
+        for (QByteArray piece; pieces.read([&](QDataStream& in) { in >> piece; });)
             layout.add(QString::fromUtf8(qUncompress(piece)));
         layout.finish();
         if (draw)
@@ -360,7 +313,8 @@ tResultsPdf::~tResultsPdf()
 
 void tResultsPdf::add_text(const QString& text)
 {
-    d_->pieces.add(qCompress(with_report_page_breaks(text, d_->at_line_start).toUtf8()));
+    const QByteArray piece = qCompress(with_report_page_breaks(text, d_->at_line_start).toUtf8());
+    d_->pieces.add([&](QDataStream& out) { out << piece; });
 }
 
 void tResultsPdf::add_lines(const std::vector<std::string>& lines)
@@ -385,14 +339,14 @@ void tResultsPdf::finish_with(const tCharts& charts)
         int(charts.size()));
 }
 
-void tResultsPdf::finish(const std::function<bool(tChartData&)>& next, int chart_count)
+void tResultsPdf::finish(const std::function<bool(tChartData&)>& next_chart, int chart_count)
 {
     const int text_pages = d_->lay_out_text(false, 0);
     const int total = text_pages + chart_count;
     d_->lay_out_text(true, total);
     int page = text_pages;
     const double bottom = d_->writer.height() - d_->footer_band();
-    for (tChartData chart; next(chart);) {
+    for (tChartData chart; next_chart(chart);) {
         d_->writer.newPage();
         const QRectF area = chart_area(d_->writer);
         draw_profile_chart(d_->painter, area, chart);

@@ -73,9 +73,9 @@ public:
     // The chart pages, then the file's end.
     void finish(const std::vector<tChartData>& charts);
     void finish(const std::deque<tChartData>& charts);
-    // The same, the charts coming one at a time from `next` (false after
+    // The same, the charts coming one at a time from `next_chart` (false after
     // the last), so that they need not all be held at once.
-    void finish(const std::function<bool(tChartData&)>& next, int chart_count);
+    void finish(const std::function<bool(tChartData&)>& next_chart, int chart_count);
 
 private:
     template <typename tCharts>

@@ -21,6 +21,18 @@ extended power_of_ten(int d)
     return p;
 }
 
+// `units` in units of the d-th decimal place: "0.05" for 5 and 2.
+std::string decimal_text(std::uint64_t units, int d)
+{
+    std::string digits = std::to_string(units);
+    if (d > 0) {
+        if (digits.size() <= static_cast<std::size_t>(d))
+            digits.insert(0, static_cast<std::size_t>(d) + 1 - digits.size(), '0');
+        digits.insert(digits.size() - static_cast<std::size_t>(d), ".");
+    }
+    return digits;
+}
+
 std::string trimmed(const std::string& text)
 {
     std::string::size_type first = 0;
@@ -96,7 +108,7 @@ struct tReader {
     }
 
     // The next line that is not blank; false at the end.
-    bool next(std::string& line, int& number)
+    bool next_line(std::string& line, int& number)
     {
         while (at < lines.size() && lines[at].empty())
             ++at;
@@ -141,7 +153,7 @@ struct tReader {
         std::string line;
         std::string value;
         int number = 0;
-        if (!next(line, number))
+        if (!next_line(line, number))
             return fail(end_line(), "the file holds no set: expected \"name: ...\"");
         if (!keyed(line, "name", value))
             return fail(number, "expected the set's name: \"name: ...\"");
@@ -151,7 +163,7 @@ struct tReader {
         set.name_line = number;
 
         const char* const rels_expected = "expected the four reliabilities: \"reliabilities: VC PR WM PS\"";
-        if (!next(line, number))
+        if (!next_line(line, number))
             return fail(end_line(), std::string("the file ends early: ") + rels_expected);
         if (!keyed(line, "reliabilities", value))
             return fail(number, rels_expected);
@@ -163,7 +175,7 @@ struct tReader {
         set.rels_line = number;
 
         const char* const corr_expected = "expected \"correlations:\" and then the lower triangle, one row a line";
-        if (!next(line, number))
+        if (!next_line(line, number))
             return fail(end_line(), std::string("the file ends early: ") + corr_expected);
         if (!keyed(line, "correlations", value))
             return fail(number, corr_expected);
@@ -172,7 +184,7 @@ struct tReader {
         for (int i = 0; i < norms_scores; ++i) {
             const std::string what = "Row " + std::to_string(i + 1) + " of the correlations ("
                                      + score_names[i] + ")";
-            if (!next(line, number))
+            if (!next_line(line, number))
                 return fail(end_line(), "the file ends before row " + std::to_string(i + 1)
                                             + " of the correlations (" + score_names[i] + ")");
             if (!numbers(line, number, static_cast<std::size_t>(i + 1), what, row))
@@ -239,12 +251,7 @@ bool norms_value_of_double(double figure, extended& value)
         const double units = std::round(scaled);
         if (std::fabs(scaled - units) > 1e-9 * std::max(1.0, std::fabs(scaled)))
             continue;
-        std::string digits = std::to_string(static_cast<long long>(std::fabs(units)));
-        if (d > 0) {
-            if (digits.size() <= static_cast<std::size_t>(d))
-                digits.insert(0, static_cast<std::size_t>(d) + 1 - digits.size(), '0');
-            digits.insert(digits.size() - static_cast<std::size_t>(d), ".");
-        }
+        const std::string digits = decimal_text(static_cast<std::uint64_t>(std::fabs(units)), d);
         return parse_norms_number((units < 0 ? "-" : "") + digits, value);
     }
     return false;
@@ -259,20 +266,13 @@ std::string norms_number_text(extended value)
         if (!(scaled < 1e18L))
             break;
         const auto units = static_cast<std::uint64_t>(scaled);
-        std::string digits = std::to_string(units);
-        if (d > 0) {
-            if (digits.size() <= static_cast<std::size_t>(d))
-                digits.insert(0, static_cast<std::size_t>(d) + 1 - digits.size(), '0');
-            digits.insert(digits.size() - static_cast<std::size_t>(d), ".");
-        }
-        const std::string text = (negative && units != 0 ? "-" : "") + digits;
+        const std::string text = (negative && units != 0 ? "-" : "") + decimal_text(units, d);
         extended back = 0;
         if (parse_norms_number(text, back) && back == value)
             return text;
     }
     // Not a value this format reads: the nearest six-decimal text.
-    std::string text = std::to_string(static_cast<double>(value));
-    return text;
+    return std::to_string(static_cast<double>(value));
 }
 
 std::string norms_number_problem(const std::string& what)
@@ -326,7 +326,7 @@ tNormsText parse_normative_set_text(const std::string& text)
     if (reader.peek_is("chosen")) {
         std::string line;
         int number = 0;
-        reader.next(line, number);
+        reader.next_line(line, number);
         reader.fail(number, "a file of one set has no \"chosen:\" line");
         return reader.result;
     }
@@ -334,7 +334,7 @@ tNormsText parse_normative_set_text(const std::string& text)
         return reader.result;
     std::string line;
     int number = 0;
-    if (reader.next(line, number)) {
+    if (reader.next_line(line, number)) {
         reader.fail(number, "unexpected text after the correlations (a file holds one set)");
         return reader.result;
     }
@@ -349,7 +349,7 @@ tNormsText parse_normative_sets_file(const std::string& text)
     std::string value;
     int number = 0;
     if (reader.peek_is("chosen")) {
-        reader.next(line, number);
+        reader.next_line(line, number);
         keyed(line, "chosen", value);
         reader.result.chosen = value;
     }
@@ -364,7 +364,7 @@ tNormsText parse_normative_sets_file(const std::string& text)
             }
         reader.result.sets.push_back(set);
     }
-    if (reader.next(line, number))
+    if (reader.next_line(line, number))
         reader.fail(number, "expected a set's name: \"name: ...\"");
     return reader.result;
 }

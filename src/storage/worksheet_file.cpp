@@ -48,32 +48,29 @@ bool is_decimal_number(const std::string& token)
 {
     std::string::size_type i = 0;
     const std::string::size_type n = token.size();
-    if (i < n && (token[i] == '+' || token[i] == '-'))
-        ++i;
-    std::string::size_type digits = 0;
-    while (i < n && token[i] >= '0' && token[i] <= '9') {
-        ++i;
-        ++digits;
-    }
+    const auto skip_sign = [&] {
+        if (i < n && (token[i] == '+' || token[i] == '-'))
+            ++i;
+    };
+    // Moves past the digits at i; how many.
+    const auto skip_digits = [&] {
+        const std::string::size_type from = i;
+        while (i < n && token[i] >= '0' && token[i] <= '9')
+            ++i;
+        return i - from;
+    };
+    skip_sign();
+    std::string::size_type digits = skip_digits();
     if (i < n && token[i] == '.') {
         ++i;
-        while (i < n && token[i] >= '0' && token[i] <= '9') {
-            ++i;
-            ++digits;
-        }
+        digits += skip_digits();
     }
     if (digits == 0)
         return false;
     if (i < n && (token[i] == 'e' || token[i] == 'E')) {
         ++i;
-        if (i < n && (token[i] == '+' || token[i] == '-'))
-            ++i;
-        std::string::size_type exponent_digits = 0;
-        while (i < n && token[i] >= '0' && token[i] <= '9') {
-            ++i;
-            ++exponent_digits;
-        }
-        if (exponent_digits == 0)
+        skip_sign();
+        if (skip_digits() == 0)
             return false;
     }
     return i == n;

@@ -21,7 +21,7 @@ std::vector<tCsvRecord> read_all(const std::string& text, tCsvLimits limits = tC
     tCsvReader reader(in, limits);
     std::vector<tCsvRecord> records;
     tCsvRecord record;
-    while (reader.next(record))
+    while (reader.read_record(record))
         records.push_back(record);
     return records;
 }

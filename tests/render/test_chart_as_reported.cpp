@@ -12,10 +12,12 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QGlyphRun>
 #include <QProcess>
 #include <QRawFont>
+#include <QTextItem>
 #include <QTextLayout>
 #include <QStandardPaths>
 #include <QTemporaryFile>
@@ -179,30 +181,121 @@ TEST(ChartNotes, TwoHundredFiftyCharactersWithoutABlankShowWholeInAReadableSize)
     }
 }
 
+namespace {
+
+// A paint device that draws nothing and keeps each text item the painter
+// hands its engine: the painter splits a text into runs of one face each,
+// so an item is what one face drew, in the font the chart had set.
+class tTextRecorder final : public QPaintDevice {
+public:
+    struct tItem {
+        QString text;
+        QFont font;
+    };
+    std::vector<tItem> items;
+
+    QPaintEngine* paintEngine() const override { return &engine_; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override
+    {
+        switch (metric) {
+        case PdmWidth:
+            return 800;
+        case PdmHeight:
+            return 600;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return 96;
+        case PdmDepth:
+            return 32;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return int(QPaintDevice::devicePixelRatioFScale());
+        default:
+            return 1000;
+        }
+    }
+
+private:
+    class tEngine final : public QPaintEngine {
+    public:
+        explicit tEngine(std::vector<tItem>& items) : QPaintEngine(AllFeatures), items_(items) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState&) override {}
+        void drawPath(const QPainterPath&) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawTextItem(const QPointF&, const QTextItem& item) override
+        {
+            items_.push_back({item.text(), item.font()});
+        }
+        Type type() const override { return User; }
+
+    private:
+        std::vector<tItem>& items_;
+    };
+    mutable tEngine engine_{items};
+};
+
+std::vector<tTextRecorder::tItem> drawn_texts(const tChartData& data)
+{
+    tTextRecorder recorder;
+    QPainter painter(&recorder);
+    draw_profile_chart(painter, QRectF(0, 0, 800, 600), data);
+    painter.end();
+    return recorder.items;
+}
+
+} // namespace
+
 // Notes in a script the chart's italic face lacks are set in a face whose
-// fallback draws every character: no glyph is the empty box (glyph 0).
+// fallback draws every character: of what the chart drew, no glyph is the
+// missing glyph (glyph 0, the empty box) of the face that drew it. Latin
+// notes stay italic.
 TEST(ChartNotes, ArabicNotesAreDrawnWithRealGlyphs)
 {
-    const std::string arabic = "\u0645\u0631\u0627\u062c\u0639\u0629 \u0628\u0639\u062f \u0633\u0646\u0629";
-    const tChartData d = chart_of(make_inputs({"100", "95", "110.5", "60"}, 1, 0, 4, {arabic}));
-    const tChartGeometry g(QRectF(0, 0, 800, 600), d);
-    EXPECT_TRUE(tChartGeometry(QRectF(0, 0, 800, 600), chart_of(make_inputs({"100", "95", "110.5", "60"}, 1, 0, 4,
-                                                                             {"seen again"})))
-                    .notes_italic);
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setPixelSize(g.note_pixels);
-    font.setItalic(g.notes_italic);
-    QTextLayout layout(g.note_rows.join(QLatin1Char(' ')), font);
-    layout.beginLayout();
-    layout.createLine();
-    layout.endLayout();
+    const QString arabic =
+        QStringLiteral("\u0645\u0631\u0627\u062c\u0639\u0629 \u0628\u0639\u062f \u0633\u0646\u0629");
+    const auto drawn =
+        drawn_texts(chart_of(make_inputs({"100", "95", "110.5", "60"}, 1, 0, 4, {arabic.toStdString()})));
+    QString arabic_drawn;
     int glyphs = 0;
-    for (const QGlyphRun& run : layout.glyphRuns())
-        for (const quint32 glyph : run.glyphIndexes()) {
-            ++glyphs;
-            EXPECT_NE(glyph, 0u) << run.rawFont().familyName().toStdString();
-        }
-    EXPECT_GT(glyphs, 15);
+    for (const tTextRecorder::tItem& item : drawn) {
+        // A text item tells no glyph indices: each drawn run is shaped again
+        // in the very font the chart drew it in.
+        QTextLayout layout(item.text, item.font);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        for (const QGlyphRun& run : layout.glyphRuns())
+            for (const quint32 glyph : run.glyphIndexes()) {
+                ++glyphs;
+                EXPECT_NE(glyph, 0u) << item.text.toStdString() << " in "
+                                     << run.rawFont().familyName().toStdString();
+            }
+        for (const QChar c : item.text)
+            if (c.script() == QChar::Script_Arabic)
+                arabic_drawn += c;
+    }
+    EXPECT_GT(glyphs, 100); // the whole chart's texts
+    // Every letter of the notes was drawn (bidirectional runs come in visual order).
+    QString letters = arabic;
+    letters.remove(QLatin1Char(' '));
+    std::sort(letters.begin(), letters.end());
+    std::sort(arabic_drawn.begin(), arabic_drawn.end());
+    EXPECT_EQ(arabic_drawn, letters);
+
+    bool latin_italic = false;
+    for (const tTextRecorder::tItem& item :
+         drawn_texts(chart_of(make_inputs({"100", "95", "110.5", "60"}, 1, 0, 4, {"seen again"}))))
+        if (item.text.contains(QStringLiteral("seen again")))
+            latin_italic = item.font.italic();
+    EXPECT_TRUE(latin_italic);
 }
 
 TEST(ChartNotes, NotesBeyondTheRowsEndInAnEllipsisButThePdfPageHoldsThemWhole)
