@@ -160,16 +160,13 @@ tNormsProblem range_problem(const tNormativeSet& set)
 }
 
 // "VC, PR and WM": the scores whose slots (0-based) are flagged.
-std::string listed(const std::array<bool, index_count>& flagged)
+std::string flagged_scores_text(const std::array<bool, index_count>& flagged)
 {
     std::vector<std::string> names;
     for (int k = 0; k < index_count; ++k)
         if (flagged[static_cast<size_t>(k)])
             names.emplace_back(score_names[k]);
-    std::string text;
-    for (size_t k = 0; k < names.size(); ++k)
-        text += (k == 0 ? "" : k + 1 == names.size() ? " and " : ", ") + names[k];
-    return text;
+    return joined_list(names, " and ");
 }
 
 // The first row (1..4) at which the Choleski factorisation the Monte Carlo
@@ -202,7 +199,7 @@ tNormsProblem definite_problem(const tNormativeSet& set)
                         "positive definite (their Choleski factor fails at row "
                             + std::to_string(row) + ", " + score_names[row - 1]
                             + "). Look again in the manual at the correlations among "
-                            + listed(rows) + " (rows 1 to " + std::to_string(row) + ").",
+                            + flagged_scores_text(rows) + " (rows 1 to " + std::to_string(row) + ").",
                         row, 1);
 }
 
@@ -240,7 +237,7 @@ tNormsProblem contrast_problem(const tNormativeSet& set, const tNormativeData& n
                                     "standard error of measurement is not below its standard deviation). "
                                     "Look again in the manual at the reliability of "
                                   + score_names[i - 1] + " (" + figure(reliability(set, i - 1))
-                                  + ") and at its correlations with " + listed(others) + ".",
+                                  + ") and at its correlations with " + flagged_scores_text(others) + ".",
                               tNormsProblem::reliability, i, 0, set.rels_line);
         }
     }

@@ -47,7 +47,7 @@ void prepare_norms_dialog(QDialog* dialog, const char* name, const QString& titl
     dialog->setProperty(help_section_property, QStringLiteral("norms"));
 }
 
-QString wrapped(const QString& text, const QFontMetrics& metrics, int width)
+QString wrapped_to_width(const QString& text, const QFontMetrics& metrics, int width)
 {
     QStringList lines;
     QString line;

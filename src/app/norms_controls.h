@@ -28,4 +28,4 @@ void prepare_norms_dialog(QDialog* dialog, const char* name, const QString& titl
 // `text` broken into lines no wider than `width` pixels: at blanks where it
 // can be, within a word where a word alone is wider, so that a name is
 // always shown whole.
-QString wrapped(const QString& text, const QFontMetrics& metrics, int width);
+QString wrapped_to_width(const QString& text, const QFontMetrics& metrics, int width);

@@ -130,7 +130,7 @@ void tNormsDialog::fill()
         const QString shown = i == 0 ? built_in_name() : utf8(name);
         QFont font = lstSets->font();
         font.setBold(name == store_.chosen());
-        auto* item = new QListWidgetItem(wrapped(shown, QFontMetrics(font), text_width), lstSets);
+        auto* item = new QListWidgetItem(wrapped_to_width(shown, QFontMetrics(font), text_width), lstSets);
         item->setFont(font);
         item->setData(Qt::AccessibleTextRole, shown);
         if (name == keep)
@@ -139,7 +139,7 @@ void tNormsDialog::fill()
     lstSets->setCurrentRow(row);
     bool marked = false;
     const QString words = chosen_words(store_, marked);
-    lblChosen->setText(wrapped(QStringLiteral("The next Compute uses: ") + words,
+    lblChosen->setText(wrapped_to_width(QStringLiteral("The next Compute uses: ") + words,
                                QFontMetrics(lblChosen->font()), lblChosen->width()));
     lblChosen->setAccessibleName(QStringLiteral("The next Compute uses: ") + words);
 }

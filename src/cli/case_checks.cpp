@@ -29,7 +29,7 @@ private:
     void take(const std::string& text) override { texts += (texts.empty() ? "" : "\r") + text; }
 };
 
-std::string trimmed(const std::string& text)
+std::string blanks_trimmed(const std::string& text)
 {
     const size_t begin = text.find_first_not_of(' ');
     if (begin == std::string::npos)
@@ -99,7 +99,7 @@ std::optional<std::string> check_score_text(const std::string& text, int k, std:
     const std::string label = field_captions[static_cast<size_t>(k)];
     // A comma is the decimal point to many users: typed into the field it
     // becomes a point, and so it does here.
-    std::string score = trimmed(text);
+    std::string score = blanks_trimmed(text);
     std::replace(score.begin(), score.end(), ',', '.');
     // Characters, not bytes: "１００" is three characters the field refuses.
     if (utf8_length(score) > field_capacity) {

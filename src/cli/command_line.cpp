@@ -3,6 +3,7 @@
 #include "analysis/normative_data.h"
 #include "cases_csv.h"
 #include "cli_text.h"
+#include "common/format_ext.h"
 
 #include <stdexcept>
 #include <vector>
@@ -180,18 +181,9 @@ tCommandLine parse_command_line(const std::vector<std::string>& args)
 
 namespace {
 
-// "a, b or c"
-std::string listed(const std::vector<std::string>& names, const char* last_joint)
-{
-    std::string text;
-    for (size_t i = 0; i < names.size(); ++i)
-        text += (i == 0 ? "" : i + 1 == names.size() ? last_joint : ", ") + names[i];
-    return text;
-}
-
 // `words` broken into lines of at most 79 characters, each line after the
 // first indented by `indent` blanks; `column` is where the first one starts.
-std::string wrapped(const std::string& words, size_t indent, size_t column = 0)
+std::string help_lines(const std::string& words, size_t indent, size_t column = 0)
 {
     constexpr size_t width = 79;
     std::string text;
@@ -374,12 +366,12 @@ std::string help_text(const tHelpFacts& facts)
              "                    without it, accented names and notes come out garbled).\n"
              "                    Not together with --csv\n"
              "  --no-report       "
-           + wrapped("write no report to standard output (needs " + listed(no_report_needs, " or ") + ")", 20, 20)
+           + help_lines("write no report to standard output (needs " + joined_list(no_report_needs, " or ") + ")", 20, 20)
            + "\n"
              "\n"
              "An option's value may also be given as --option=VALUE; -- ends the options.\n"
              "\n"
-           + wrapped("Output files: no two of " + listed(distinct, " and ")
+           + help_lines("Output files: no two of " + joined_list(distinct, " and ")
                          + " may be the same file (exit status 2). " + facts.output_files,
                      0)
            + "\n"
@@ -389,10 +381,10 @@ std::string help_text(const tHelpFacts& facts)
              "every such field is listed on standard error (with its row for a CSV file)\n"
              "and no report is written.\n"
              "\n"
-           + wrapped("Exit status: 0 report written; 2 bad options, case file, scores or notes, or "
+           + help_lines("Exit status: 0 report written; 2 bad options, case file, scores or notes, or "
                      "outputs that are the same file (nothing written, no file created or changed); 1 an "
                      "output could not be written (the reports of the cases finished before stay written; "
-                         + listed(whole, " and ") + (whole.size() == 1 ? " is" : " are")
+                         + joined_list(whole, " and ") + (whole.size() == 1 ? " is" : " are")
                          + " written whole or not at all).",
                      0)
            + "\n";

@@ -25,3 +25,11 @@ std::string format_ext(const char* format, ...)
     va_end(again);
     return result;
 }
+
+std::string joined_list(const std::vector<std::string>& items, const char* last_joint)
+{
+    std::string text;
+    for (size_t i = 0; i < items.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == items.size() ? last_joint : ", ") + items[i];
+    return text;
+}

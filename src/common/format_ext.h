@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // The C99 formats the program prints with. GCC for MinGW-w64 checks a plain
 // "printf" attribute against the Microsoft C runtime's formats, which know
@@ -21,3 +22,7 @@
 #endif
 
 std::string format_ext(const char* format, ...) BRENLOW_PRINTF_FORMAT(1, 2);
+
+// "a, b and c" (or "a, b or c"): the items joined by commas, the last two by
+// `last_joint` (" and ", " or ").
+std::string joined_list(const std::vector<std::string>& items, const char* last_joint);

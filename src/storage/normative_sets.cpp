@@ -33,7 +33,7 @@ std::string decimal_text(std::uint64_t units, int d)
     return digits;
 }
 
-std::string trimmed(const std::string& text)
+std::string blanks_and_tabs_trimmed(const std::string& text)
 {
     std::string::size_type first = 0;
     std::string::size_type last = text.size();
@@ -69,7 +69,7 @@ bool keyed(const std::string& line, const char* key, std::string& value)
     for (std::string::size_type i = 0; i < k.size(); ++i)
         if ((line[i] | 0x20) != k[i])
             return false;
-    value = trimmed(line.substr(k.size() + 1));
+    value = blanks_and_tabs_trimmed(line.substr(k.size() + 1));
     return true;
 }
 
@@ -95,12 +95,12 @@ struct tReader {
             const std::string::size_type hash = line.find('#');
             if (hash != std::string::npos)
                 line.erase(hash);
-            lines.push_back(trimmed(line));
+            lines.push_back(blanks_and_tabs_trimmed(line));
             start = end + 1;
         }
     }
 
-    bool fail(int line, const std::string& message)
+    bool refuse_line(int line, const std::string& message)
     {
         result.error = message;
         result.error_line = line;
@@ -135,14 +135,14 @@ struct tReader {
     {
         const std::vector<std::string> words = words_of(text);
         if (words.size() != count)
-            return fail(line, what + " must hold " + std::to_string(count)
+            return refuse_line(line, what + " must hold " + std::to_string(count)
                                   + (count == 1 ? " number" : " numbers") + "; it holds "
                                   + std::to_string(words.size()));
         out.clear();
         for (const std::string& word : words) {
             extended value = 0;
             if (!parse_norms_number(word, value))
-                return fail(line, norms_number_problem("\"" + word + "\""));
+                return refuse_line(line, norms_number_problem("\"" + word + "\""));
             out.push_back(value);
         }
         return true;
@@ -154,19 +154,19 @@ struct tReader {
         std::string value;
         int number = 0;
         if (!next_line(line, number))
-            return fail(end_line(), "the file holds no set: expected \"name: ...\"");
+            return refuse_line(end_line(), "the file holds no set: expected \"name: ...\"");
         if (!keyed(line, "name", value))
-            return fail(number, "expected the set's name: \"name: ...\"");
+            return refuse_line(number, "expected the set's name: \"name: ...\"");
         if (const std::string problem = norms_name_problem(value); !problem.empty())
-            return fail(number, problem);
+            return refuse_line(number, problem);
         set.name = value;
         set.name_line = number;
 
         const char* const rels_expected = "expected the four reliabilities: \"reliabilities: VC PR WM PS\"";
         if (!next_line(line, number))
-            return fail(end_line(), std::string("the file ends early: ") + rels_expected);
+            return refuse_line(end_line(), std::string("the file ends early: ") + rels_expected);
         if (!keyed(line, "reliabilities", value))
-            return fail(number, rels_expected);
+            return refuse_line(number, rels_expected);
         std::vector<extended> row;
         if (!numbers(value, number, norms_scores, "The line of the reliabilities (VC, PR, WM, PS)", row))
             return false;
@@ -176,23 +176,23 @@ struct tReader {
 
         const char* const corr_expected = "expected \"correlations:\" and then the lower triangle, one row a line";
         if (!next_line(line, number))
-            return fail(end_line(), std::string("the file ends early: ") + corr_expected);
+            return refuse_line(end_line(), std::string("the file ends early: ") + corr_expected);
         if (!keyed(line, "correlations", value))
-            return fail(number, corr_expected);
+            return refuse_line(number, corr_expected);
         if (!value.empty())
-            return fail(number, "the correlations begin on the next line, one row a line");
+            return refuse_line(number, "the correlations begin on the next line, one row a line");
         for (int i = 0; i < norms_scores; ++i) {
             const std::string what = "Row " + std::to_string(i + 1) + " of the correlations ("
                                      + score_names[i] + ")";
             if (!next_line(line, number))
-                return fail(end_line(), "the file ends before row " + std::to_string(i + 1)
+                return refuse_line(end_line(), "the file ends before row " + std::to_string(i + 1)
                                             + " of the correlations (" + score_names[i] + ")");
             if (!numbers(line, number, static_cast<std::size_t>(i + 1), what, row))
                 return false;
             for (int j = 0; j <= i; ++j)
                 set.corr[static_cast<size_t>(i)][static_cast<size_t>(j)] = row[static_cast<size_t>(j)];
             if (row[static_cast<size_t>(i)] != 1.0L)
-                return fail(number, "the last number of row " + std::to_string(i + 1)
+                return refuse_line(number, "the last number of row " + std::to_string(i + 1)
                                         + " is the diagonal, which must be 1");
             set.corr_lines[static_cast<size_t>(i)] = number;
         }
@@ -283,9 +283,9 @@ std::string norms_number_problem(const std::string& what)
 
 std::string norms_name_problem(const std::string& name)
 {
-    if (trimmed(name).empty())
+    if (blanks_and_tabs_trimmed(name).empty())
         return "The name of the normative data is empty.";
-    if (trimmed(name) != name)
+    if (blanks_and_tabs_trimmed(name) != name)
         return "The name of the normative data begins or ends with a blank.";
     // The notes' rule for what may stand in a signed report, line breaks
     // excepted.
@@ -327,7 +327,7 @@ tNormsText parse_normative_set_text(const std::string& text)
         std::string line;
         int number = 0;
         reader.next_line(line, number);
-        reader.fail(number, "a file of one set has no \"chosen:\" line");
+        reader.refuse_line(number, "a file of one set has no \"chosen:\" line");
         return reader.result;
     }
     if (!reader.read_set(set))
@@ -335,7 +335,7 @@ tNormsText parse_normative_set_text(const std::string& text)
     std::string line;
     int number = 0;
     if (reader.next_line(line, number)) {
-        reader.fail(number, "unexpected text after the correlations (a file holds one set)");
+        reader.refuse_line(number, "unexpected text after the correlations (a file holds one set)");
         return reader.result;
     }
     reader.result.sets.push_back(set);
@@ -359,13 +359,13 @@ tNormsText parse_normative_sets_file(const std::string& text)
             return reader.result;
         for (const tNormativeSet& other : reader.result.sets)
             if (other.name == set.name) {
-                reader.fail(set.name_line, "a second set named \"" + set.name + "\"");
+                reader.refuse_line(set.name_line, "a second set named \"" + set.name + "\"");
                 return reader.result;
             }
         reader.result.sets.push_back(set);
     }
     if (reader.next_line(line, number))
-        reader.fail(number, "expected a set's name: \"name: ...\"");
+        reader.refuse_line(number, "expected a set's name: \"name: ...\"");
     return reader.result;
 }
 
