@@ -56,9 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             require(c == '\n' || !is_control(c));
     });
     require(list.ok() == (problems == 0));
-    require(list.ok() ? list.size() > 0 : list.size() == 0);
-    for (size_t i = 0; i < list.size(); ++i)
-        for (const std::string& score : list.at(i).scores) {
+    require(list.ok() ? list.case_count() > 0 : list.case_count() == 0);
+    for (size_t i = 0; i < list.case_count(); ++i)
+        for (const std::string& score : list.case_at(i).scores) {
             require(!score.empty() && score.size() <= 6);
             require(score.find_first_not_of("0123456789.-") == std::string::npos);
         }

@@ -54,21 +54,21 @@ class tColumnList {
 public:
     std::vector<tColumn> columns;
 
-    void text(const std::string& name, tGetText get) { columns.push_back({name, std::move(get)}); }
+    void text_column(const std::string& name, tGetText get) { columns.push_back({name, std::move(get)}); }
     void real(const std::string& name, tGetReal get)
     {
-        text(name, [get](const tCaseFigures& f) { return csv_number(get(f)); });
+        text_column(name, [get](const tCaseFigures& f) { return csv_number(get(f)); });
     }
     void integer(const std::string& name, tGetInteger get)
     {
-        text(name, [get](const tCaseFigures& f) { return std::to_string(get(f)); });
+        text_column(name, [get](const tCaseFigures& f) { return std::to_string(get(f)); });
     }
     void flag(const std::string& name, std::function<bool(const tCaseFigures&)> get)
     {
-        text(name, [get](const tCaseFigures& f) { return std::string(get(f) ? "1" : "0"); });
+        text_column(name, [get](const tCaseFigures& f) { return std::string(get(f) ? "1" : "0"); });
     }
     // A count with its Monte Carlo base rate, standard error and trials.
-    void count(const std::string& name, std::function<int(const tCaseFigures&)> get_count,
+    void count_columns(const std::string& name, std::function<int(const tCaseFigures&)> get_count,
                tGetReal get_pct)
     {
         integer(name, get_count);
@@ -107,12 +107,12 @@ public:
 void add_case_columns(tColumnList& c)
 {
     for (int k = 0; k < index_count; ++k)
-        c.text(slot_names[k], [k](const tCaseFigures& f) { return csv_field(f.score_texts[k]); });
-    c.text("mode", [](const tCaseFigures& f) {
+        c.text_column(slot_names[k], [k](const tCaseFigures& f) { return csv_field(f.score_texts[k]); });
+    c.text_column("mode", [](const tCaseFigures& f) {
         return std::string(f.mode == 0 ? "pairwise" : "deviations");
     });
     c.integer("bonferroni", [](const tCaseFigures& f) { return f.correction; });
-    c.text("criterion", [](const tCaseFigures& f) {
+    c.text_column("criterion", [](const tCaseFigures& f) {
         std::string label = f.crit_label();
         label.pop_back(); // the per cent sign
         return label;
@@ -134,7 +134,7 @@ void add_index_columns(tColumnList& c)
         c.real(s + "_percentile_upper", [i](const tCaseFigures& f) { return f.index.pr_upper[i]; });
         c.flag(s + "_low", [i](const tCaseFigures& f) { return f.index.is_low[i] != 0; });
     }
-    c.count("n_low", [](const tCaseFigures& f) { return f.index.n_low; },
+    c.count_columns("n_low", [](const tCaseFigures& f) { return f.index.n_low; },
             [](const tCaseFigures& f) { return f.rates.mc_pct_low; });
 }
 
@@ -149,7 +149,7 @@ void add_deviation_columns(tColumnList& c)
                                d.bonf_dev_one[i] != 0, d.bonf_dev_two[i] != 0, d.pct_same[i], d.pct_either[i],
                                d.abnormal[i] != 0};
         });
-    c.count("n_dev_abnormal", [](const tCaseFigures& f) { return f.dev.n_dev_abnormal; },
+    c.count_columns("n_dev_abnormal", [](const tCaseFigures& f) { return f.dev.n_dev_abnormal; },
             [](const tCaseFigures& f) { return f.rates.mc_pct_dev; });
 }
 
@@ -165,7 +165,7 @@ void add_pair_columns(tColumnList& c)
                                p.bonf_pair_two[a][b] != 0, p.pair_abnormality_mat[a][b], pair_pct_either(p, a, b),
                                p.pair_abnormal[a][b] != 0};
         });
-    c.count("n_pair_abnormal", [](const tCaseFigures& f) { return f.pair.n_pair_abnormal; },
+    c.count_columns("n_pair_abnormal", [](const tCaseFigures& f) { return f.pair.n_pair_abnormal; },
             [](const tCaseFigures& f) { return f.rates.mc_pct_pair; });
 }
 
@@ -178,7 +178,7 @@ void add_profile_columns(tColumnList& c)
     c.real("pct_more_unusual", [](const tCaseFigures& f) { return 100.0L * f.profile.maha_p; });
 
     // Last, as the longest text.
-    c.text("notes", [](const tCaseFigures& f) {
+    c.text_column("notes", [](const tCaseFigures& f) {
         std::string joined;
         for (size_t k = 0; k < f.note_lines.size(); ++k)
             joined += (k == 0 ? "" : "\n") + f.note_lines[k];
@@ -186,7 +186,7 @@ void add_profile_columns(tColumnList& c)
     });
     // After every earlier column, so that those keep their places: the
     // normative data the figures came from.
-    c.text("norms", [](const tCaseFigures& f) {
+    c.text_column("norms", [](const tCaseFigures& f) {
         return csv_field(f.norms ? f.norms->set_name : std::string(built_in_norms_name));
     });
 }

@@ -94,7 +94,7 @@ tNormsDialog::tNormsDialog(tNormsStore& store, tSaveFolder& save_folder, QWidget
         cmdDelete->setEnabled(row > 0);
     });
     connect(lstSets, &QListWidget::itemDoubleClicked, this, [this] { cmdUseClick(); });
-    fill();
+    fill_list();
 }
 
 void tNormsDialog::build_buttons()
@@ -118,7 +118,7 @@ void tNormsDialog::build_buttons()
 
 // Every name shown whole: wrapped to the list's width (the chosen one in
 // bold), and spoken as it is, without the breaks.
-void tNormsDialog::fill()
+void tNormsDialog::fill_list()
 {
     const std::string keep = lstSets->currentRow() >= 0 ? selected() : store_.chosen();
     lstSets->clear();
@@ -168,7 +168,7 @@ bool tNormsDialog::keep(const tNormativeSet& set, const std::string& replacing)
     } catch (const std::exception& error) {
         show_general_error(error);
     }
-    fill();
+    fill_list();
     if (!kept)
         return false;
     const auto at = std::find_if(store_.sets().begin(), store_.sets().end(),
@@ -188,7 +188,7 @@ void tNormsDialog::cmdUseClick()
     } catch (const std::exception& error) {
         show_general_error(error);
     }
-    fill();
+    fill_list();
 }
 
 void tNormsDialog::cmdNewClick()
@@ -196,7 +196,7 @@ void tNormsDialog::cmdNewClick()
     if (!may_change())
         return;
     // A new set starts from the figures of the selected one.
-    const tNormativeSet* from = store_.find(selected());
+    const tNormativeSet* from = store_.set_named(selected());
     tNormativeSet start = from ? *from : built_in_normative_set();
     start.name.clear();
     std::vector<std::string> taken;
@@ -210,7 +210,7 @@ void tNormsDialog::cmdNewClick()
 void tNormsDialog::cmdEditClick()
 {
     const std::string name = selected();
-    const tNormativeSet* set = store_.find(name);
+    const tNormativeSet* set = store_.set_named(name);
     if (!set || !may_change())
         return;
     std::vector<std::string> taken;
@@ -234,7 +234,7 @@ void tNormsDialog::cmdDeleteClick()
     } catch (const std::exception& error) {
         show_general_error(error);
     }
-    fill();
+    fill_list();
 }
 
 bool tNormsDialog::import_file(const QString& path)
@@ -258,7 +258,7 @@ bool tNormsDialog::import_file(const QString& path)
         user_messages().warning("The normative data were not imported:\r\r" + reason);
         return false;
     }
-    const bool exists = store_.find(set.name) != nullptr;
+    const bool exists = store_.set_named(set.name) != nullptr;
     if (exists
         && !user_messages().confirm("A set named \"" + set.name
                                     + "\" exists already. Replace it with the imported one?"))
@@ -280,7 +280,7 @@ void tNormsDialog::cmdImportClick()
 
 bool tNormsDialog::export_to(const QString& file)
 {
-    const tNormativeSet* user = store_.find(selected());
+    const tNormativeSet* user = store_.set_named(selected());
     const tNormativeSet set = user ? *user : built_in_normative_set();
     try {
         export_normative_set(utf8(file), set);

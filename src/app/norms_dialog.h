@@ -59,7 +59,7 @@ private:
     // The selected set's name; empty for the built-in set.
     std::string selected() const;
     bool may_change();
-    void fill();
+    void fill_list();
     bool keep(const tNormativeSet& set, const std::string& replacing);
 
     tNormsStore& store_;

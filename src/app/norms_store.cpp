@@ -36,7 +36,7 @@ std::string built_in_words()
 
 } // namespace
 
-bool tNormsStore::read(std::string& text, tSets& sets, std::string& chosen, std::string& problem) const
+bool tNormsStore::read_file(std::string& text, tSets& sets, std::string& chosen, std::string& problem) const
 {
     text.clear();
     sets.clear();
@@ -71,13 +71,13 @@ void tNormsStore::load()
 {
     std::string text, chosen, problem;
     tSets sets;
-    const bool readable = read(text, sets, chosen, problem);
+    const bool readable = read_file(text, sets, chosen, problem);
     const std::string was_lost = lost_reason_;
     prepared_.reset();
     unreadable_.clear();
     lost_reason_.clear();
     sets_ = std::move(sets);
-    chosen_ = find(chosen) ? chosen : std::string();
+    chosen_ = set_named(chosen) ? chosen : std::string();
     on_disk_ = text;
     std::string message;
     if (!readable) {
@@ -111,7 +111,7 @@ bool tNormsStore::may_compute()
     return built_in_agreed_;
 }
 
-const tNormativeSet* tNormsStore::find(const std::string& name) const
+const tNormativeSet* tNormsStore::set_named(const std::string& name) const
 {
     return find_in(sets_, name);
 }
@@ -119,7 +119,7 @@ const tNormativeSet* tNormsStore::find(const std::string& name) const
 bool tNormsStore::others_changed(const tSets& now, const std::vector<std::string>& touches) const
 {
     for (const std::string& name : touches) {
-        const tNormativeSet* mine = find(name);
+        const tNormativeSet* mine = set_named(name);
         const tNormativeSet* theirs = find_in(now, name);
         if ((mine == nullptr) != (theirs == nullptr) || (mine && !same_set(*mine, *theirs)))
             return true;
@@ -127,7 +127,7 @@ bool tNormsStore::others_changed(const tSets& now, const std::vector<std::string
     return false;
 }
 
-bool tNormsStore::commit(const tChange& change)
+bool tNormsStore::commit_change(const tChange& change)
 {
     if (!unreadable_.empty())
         throw EInOutError("The file of normative data could not be read, so it is left as it is:\r\r"
@@ -136,7 +136,7 @@ bool tNormsStore::commit(const tChange& change)
     // user's may have changed it since.
     std::string text, chosen, problem;
     tSets sets;
-    if (!read(text, sets, chosen, problem)) {
+    if (!read_file(text, sets, chosen, problem)) {
         unreadable_ = problem;
         throw EInOutError("The file of normative data could not be read again before it was replaced, "
                           "so it is left as it is:\r\r" + problem);
@@ -177,7 +177,7 @@ bool tNormsStore::choose(const std::string& name)
     if (!name.empty())
         change.touches = {name};
     change.apply = [name](tSets& sets, std::string& chosen) { chosen = find_in(sets, name) ? name : std::string(); };
-    return commit(change) && chosen_ == name;
+    return commit_change(change) && chosen_ == name;
 }
 
 bool tNormsStore::put(const tNormativeSet& set, const std::string& replacing)
@@ -207,7 +207,7 @@ bool tNormsStore::put(const tNormativeSet& set, const std::string& replacing)
         if (!replacing.empty() && chosen == replacing)
             chosen = kept.name;
     };
-    return commit(change);
+    return commit_change(change);
 }
 
 bool tNormsStore::remove(const std::string& name)
@@ -220,12 +220,12 @@ bool tNormsStore::remove(const std::string& name)
         if (chosen == name)
             chosen.clear();
     };
-    return commit(change);
+    return commit_change(change);
 }
 
 std::shared_ptr<const tNormativeData> tNormsStore::chosen_data()
 {
-    const tNormativeSet* set = find(chosen_);
+    const tNormativeSet* set = set_named(chosen_);
     if (!set)
         return nullptr; // the built-in set
     if (!prepared_) {

@@ -42,7 +42,7 @@ public:
     const std::vector<tNormativeSet>& sets() const { return sets_; }
     // Empty: the built-in set.
     const std::string& chosen() const { return chosen_; }
-    const tNormativeSet* find(const std::string& name) const;
+    const tNormativeSet* set_named(const std::string& name) const;
 
     // Each change is saved at once: true when it was. On failure
     // (EInOutError) nothing is changed; false when the user declined to save
@@ -65,8 +65,8 @@ private:
         std::vector<std::string> touches;
         std::function<void(tSets&, std::string&)> apply;
     };
-    bool commit(const tChange& change);
-    bool read(std::string& text, tSets& sets, std::string& chosen, std::string& problem) const;
+    bool commit_change(const tChange& change);
+    bool read_file(std::string& text, tSets& sets, std::string& chosen, std::string& problem) const;
     bool others_changed(const tSets& now, const std::vector<std::string>& touches) const;
 
     tSets sets_;

@@ -30,7 +30,7 @@ void tRadioGroup::arrange_items()
     initStyleOption(&option);
     const QRect inside = style()->subControlRect(QStyle::CC_GroupBox, &option,
                                                  QStyle::SC_GroupBoxContents, this);
-    const int n = count();
+    const int n = item_count();
     const int step = inside.height() / n;
     for (int i = 0; i < n; ++i)
         items_[i]->setGeometry(inside.left() + kItemLeft,
@@ -45,7 +45,7 @@ int tRadioGroup::itemIndex() const
 
 void tRadioGroup::setItemIndex(int index)
 {
-    if (index >= 0 && index < count())
+    if (index >= 0 && index < item_count())
         items_[index]->setChecked(true);
 }
 

@@ -21,7 +21,7 @@ public:
     int itemIndex() const;
     void setItemIndex(int index);
     QRadioButton* item(int index) const;
-    int count() const { return static_cast<int>(items_.size()); }
+    int item_count() const { return static_cast<int>(items_.size()); }
 
 private:
     QButtonGroup* group_;

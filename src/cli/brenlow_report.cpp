@@ -296,7 +296,7 @@ int compute_cases(const tOptions& options, const tRenderOutputs& drawn, const tR
         // Created only now, bad input leaving no file behind, but before the
         // first case, so that an output that cannot be written is found
         // before any time is spent.
-        const long long total = static_cast<long long>(list.size());
+        const long long total = static_cast<long long>(list.case_count());
         if (!options.no_report)
             owned.push_back(std::make_unique<tReportOutput>(stdout));
         if (options.csv_path)
@@ -312,8 +312,8 @@ int compute_cases(const tOptions& options, const tRenderOutputs& drawn, const tR
         if (case_file.read_again) {
             compute_case_file(options, case_file, total, batch);
         } else {
-            for (size_t index = 0; index < list.size(); ++index)
-                batch.compute(list.at(index));
+            for (size_t index = 0; index < list.case_count(); ++index)
+                batch.compute(list.case_at(index));
         }
         batch.finish();
     } catch (const tOutputError& error) {
@@ -329,7 +329,7 @@ int compute_cases(const tOptions& options, const tRenderOutputs& drawn, const tR
     return exit_ok;
 }
 
-int run(const tOptions& options, const char* argv0)
+int run_batch(const tOptions& options, const char* argv0)
 {
     tRenderOutputs drawn;
     drawn.pdf_path = options.pdf_path;
@@ -351,7 +351,7 @@ int run(const tOptions& options, const char* argv0)
     report_invalid_fields(list);
     if (!list.ok())
         return exit_bad_input;
-    if (const std::string problem = render_outputs_batch_problem(drawn, static_cast<long long>(list.size()));
+    if (const std::string problem = render_outputs_batch_problem(drawn, static_cast<long long>(list.case_count()));
         !problem.empty()) {
         print_error(problem);
         return exit_bad_input;
@@ -388,7 +388,7 @@ int main(int argc, char** argv)
             return write_help();
         if (command_line.options.version)
             return write_to_standard_output("brenlow-report " BRENLOW_VERSION "\n");
-        return run(command_line.options, argv[0]);
+        return run_batch(command_line.options, argv[0]);
     } catch (const std::exception& error) {
         print_error(std::string("internal error: ") + error.what());
         return exit_failure;

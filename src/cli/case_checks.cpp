@@ -69,7 +69,7 @@ void tCaseList::add(long long line, const std::array<std::string, 4>& scores, co
     rows_.push_back(row);
 }
 
-void tCaseList::clear()
+void tCaseList::clear_cases()
 {
     count_ = 0;
     if (rows_.empty())
@@ -80,7 +80,7 @@ void tCaseList::clear()
     notes_.shrink_to_fit();
 }
 
-tCase tCaseList::at(std::size_t index) const
+tCase tCaseList::case_at(std::size_t index) const
 {
     const tRow& row = rows_.at(index);
     tCase one;
@@ -257,7 +257,7 @@ void check_row(tCsvRecord& record, const tCaseColumns& columns, const std::strin
         if (each)
             each(tCase{record.line, texts, notes});
     } else {
-        list.clear(); // nothing will be computed
+        list.clear_cases(); // nothing will be computed
     }
 }
 
@@ -288,7 +288,7 @@ tCaseList read_case_file(std::istream& in, const std::string& source, const tPro
     const tProblemReport report = [&](const std::string& message) { problems(message); };
     const auto fault = [&](const std::string& text) {
         ++list.faults;
-        list.clear(); // nothing will be computed
+        list.clear_cases(); // nothing will be computed
         report(name + ": " + text);
     };
 
@@ -318,7 +318,7 @@ tCaseList read_case_file(std::istream& in, const std::string& source, const tPro
     }
     problems.at_row(0);
     problems.finish();
-    if (list.ok() && list.size() == 0)
+    if (list.ok() && list.case_count() == 0)
         fault("the file has a header row but no cases");
     return list;
 }

@@ -41,9 +41,9 @@ public:
 
     // `scores` as checked: at most six characters each.
     void add(long long line, const std::array<std::string, 4>& scores, const std::string& notes);
-    void clear();
-    std::size_t size() const { return count_; }
-    tCase at(std::size_t index) const; // only while rows are kept
+    void clear_cases();
+    std::size_t case_count() const { return count_; }
+    tCase case_at(std::size_t index) const; // only while rows are kept
 
 private:
     std::size_t count_ = 0;

@@ -132,8 +132,8 @@ tChartGeometry::tChartGeometry(const QRectF& rect, const tChartData& data)
     notes_top = options_top + option_rows.size() * options_row + 2;
     lay_out_notes(data.notes);
     const double notes_bottom = notes_top + note_rows.size() * note_row_height(note_pixels) + 10;
-    profile_plot = QRectF(at(plot_left, std::max(profile_top, notes_bottom)), at(plot_right, profile_bottom));
-    diff_plot = QRectF(at(plot_left, diff_top), at(plot_right, diff_bottom));
+    profile_plot = QRectF(point_at(plot_left, std::max(profile_top, notes_bottom)), point_at(plot_right, profile_bottom));
+    diff_plot = QRectF(point_at(plot_left, diff_top), point_at(plot_right, diff_bottom));
     diff_count = data.diff_count == chart_pairs ? chart_pairs : chart_scores;
     place_cut_label(data);
     // The axis grows ten at a time until every value's label lies clear of
@@ -253,7 +253,7 @@ void tChartGeometry::lay_out_notes(const QString& notes)
     notes_cut = true;
 }
 
-QPointF tChartGeometry::at(double x, double y) const
+QPointF tChartGeometry::point_at(double x, double y) const
 {
     return box.topLeft() + QPointF(x * unit, y * unit);
 }

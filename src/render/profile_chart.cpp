@@ -65,7 +65,7 @@ private:
     const tChartData& d_;
     const tChartGeometry g_;
 
-    QPointF at(double x, double y) const { return g_.box.topLeft() + QPointF(g_.u(x), g_.u(y)); }
+    QPointF point_at(double x, double y) const { return g_.box.topLeft() + QPointF(g_.u(x), g_.u(y)); }
 
     QFont font(double pixels, bool bold = false, bool italic = false) const
     {
@@ -78,7 +78,7 @@ private:
         return pen;
     }
 
-    void text(const QRectF& box, int flags, const QString& s)
+    void draw_text(const QRectF& box, int flags, const QString& s)
     {
         p_.drawText(box, flags | Qt::TextDontClip, s);
     }
@@ -96,21 +96,21 @@ private:
                                                          : d_.score_text[k]);
         p_.setPen(ink);
         p_.setFont(font(17, true));
-        text(QRectF(at(margin, margin), QSizeF(g_.u(width), g_.u(24))), Qt::AlignLeft | Qt::AlignVCenter,
+        draw_text(QRectF(point_at(margin, margin), QSizeF(g_.u(width), g_.u(24))), Qt::AlignLeft | Qt::AlignVCenter,
              scores);
 
         // The options, a long name of the user's normative data wrapped onto
         // the rows that follow.
         p_.setFont(font(12.5));
         for (int i = 0; i < g_.option_rows.size(); ++i)
-            text(QRectF(at(margin, options_top + i * options_row), QSizeF(g_.u(width), g_.u(options_row))),
+            draw_text(QRectF(point_at(margin, options_top + i * options_row), QSizeF(g_.u(width), g_.u(options_row))),
                  Qt::AlignLeft | Qt::AlignVCenter, g_.option_rows.at(i));
 
         if (!g_.note_rows.isEmpty()) {
             p_.setFont(font(g_.note_pixels, false, g_.notes_italic));
             const double row = note_row_height(g_.note_pixels);
             for (int i = 0; i < g_.note_rows.size(); ++i)
-                text(QRectF(at(margin, g_.notes_top + i * row), QSizeF(g_.u(width), g_.u(row))),
+                draw_text(QRectF(point_at(margin, g_.notes_top + i * row), QSizeF(g_.u(width), g_.u(row))),
                      Qt::AlignLeft | Qt::AlignVCenter, g_.note_rows.at(i));
         }
     }
@@ -134,16 +134,16 @@ private:
             p_.setPen(pen(grid_colour, 0.8));
             p_.drawLine(QPointF(left, y), QPointF(right, y));
             p_.setPen(ink);
-            text(QRectF(QPointF(left - g_.u(40), y - g_.u(8)), QSizeF(g_.u(34), g_.u(16))),
+            draw_text(QRectF(QPointF(left - g_.u(40), y - g_.u(8)), QSizeF(g_.u(34), g_.u(16))),
                  Qt::AlignRight | Qt::AlignVCenter, number_text(v));
         }
 
         // Axis title, reading upwards.
         p_.save();
-        p_.translate(QPointF(at(margin + 6, 0).x(), g_.profile_plot.center().y()));
+        p_.translate(QPointF(point_at(margin + 6, 0).x(), g_.profile_plot.center().y()));
         p_.rotate(-90);
         p_.setFont(font(12, true));
-        text(QRectF(-g_.u(100), -g_.u(9), g_.u(200), g_.u(18)), Qt::AlignCenter,
+        draw_text(QRectF(-g_.u(100), -g_.u(9), g_.u(200), g_.u(18)), Qt::AlignCenter,
              QStringLiteral("Index score"));
         p_.restore();
 
@@ -158,7 +158,7 @@ private:
         p_.drawLine(QPointF(left, cut_y), QPointF(right, cut_y));
         p_.setPen(ink);
         p_.setFont(font(11));
-        text(g_.low_cut_label, Qt::AlignHCenter | Qt::AlignVCenter, chart_low_cut_text(d_));
+        draw_text(g_.low_cut_label, Qt::AlignHCenter | Qt::AlignVCenter, chart_low_cut_text(d_));
 
         // Frame.
         p_.setPen(pen(ink, 1));
@@ -174,11 +174,11 @@ private:
             const double slot_width = plot.width() / chart_scores;
             p_.setPen(ink);
             p_.setFont(font(12.5, true));
-            text(QRectF(QPointF(x - slot_width / 2, plot.bottom() + g_.u(4)),
+            draw_text(QRectF(QPointF(x - slot_width / 2, plot.bottom() + g_.u(4)),
                         QSizeF(slot_width, g_.u(16))),
                  Qt::AlignHCenter | Qt::AlignTop, QString::fromLatin1(slot_names[k - 1]));
             p_.setFont(font(10.5));
-            text(QRectF(QPointF(x - slot_width / 2, plot.bottom() + g_.u(20)),
+            draw_text(QRectF(QPointF(x - slot_width / 2, plot.bottom() + g_.u(20)),
                         QSizeF(slot_width, g_.u(14))),
                  Qt::AlignHCenter | Qt::AlignTop, QString::fromLatin1(slot_long_names[k - 1]));
         }
@@ -222,7 +222,7 @@ private:
         const QRectF& plot = g_.diff_plot;
         p_.setPen(ink);
         p_.setFont(font(12.5, true));
-        text(QRectF(at(plot_left, diff_top - 24), QSizeF(g_.u(plot_right - plot_left), g_.u(18))),
+        draw_text(QRectF(point_at(plot_left, diff_top - 24), QSizeF(g_.u(plot_right - plot_left), g_.u(18))),
              Qt::AlignLeft | Qt::AlignVCenter,
              d_.pairwise ? QStringLiteral("Pairwise differences (Index points)")
                          : QStringLiteral("Deviations from the case's mean (Index points)"));
@@ -234,7 +234,7 @@ private:
             p_.setPen(pen(grid_colour, 0.8));
             p_.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
             p_.setPen(ink);
-            text(QRectF(QPointF(plot.left() - g_.u(40), y - g_.u(8)), QSizeF(g_.u(34), g_.u(16))),
+            draw_text(QRectF(QPointF(plot.left() - g_.u(40), y - g_.u(8)), QSizeF(g_.u(34), g_.u(16))),
                  Qt::AlignRight | Qt::AlignVCenter, v == 0 ? QStringLiteral("0") : signed_text(v).chopped(2));
         }
         p_.setPen(pen(ink, 1.2));
@@ -260,10 +260,10 @@ private:
             // the report prints it.
             p_.setPen(ink);
             p_.setFont(font(10.5, d_.diff_abnormal[i]));
-            text(g_.diff_labels[i], Qt::AlignCenter, chart_diff_value_text(d_, i));
+            draw_text(g_.diff_labels[i], Qt::AlignCenter, chart_diff_value_text(d_, i));
 
             p_.setFont(font(12, true));
-            text(QRectF(QPointF(x - slot_width / 2, plot.bottom() + g_.u(4)), QSizeF(slot_width, g_.u(16))),
+            draw_text(QRectF(QPointF(x - slot_width / 2, plot.bottom() + g_.u(4)), QSizeF(slot_width, g_.u(16))),
                  Qt::AlignHCenter | Qt::AlignTop, diff_label(d_, i));
         }
         p_.setPen(pen(ink, 1));
@@ -315,18 +315,18 @@ private:
         const double row = 26;
         p_.setFont(font(12.5, true));
         p_.setPen(ink);
-        text(QRectF(at(legend_left, y - 4), QSizeF(g_.u(180), g_.u(18))), Qt::AlignLeft | Qt::AlignVCenter,
+        draw_text(QRectF(point_at(legend_left, y - 4), QSizeF(g_.u(180), g_.u(18))), Qt::AlignLeft | Qt::AlignVCenter,
              QStringLiteral("Legend"));
         y += row;
 
         const auto entry = [&](const QString& label, auto&& symbol) {
-            const QPointF centre = at(legend_left + 14, y + 5);
+            const QPointF centre = point_at(legend_left + 14, y + 5);
             p_.save();
             symbol(centre);
             p_.restore();
             p_.setPen(ink);
             p_.setFont(font(11.5));
-            text(QRectF(at(legend_left + 34, y - 4), QSizeF(g_.u(tChartGeometry::design_width - margin
+            draw_text(QRectF(point_at(legend_left + 34, y - 4), QSizeF(g_.u(tChartGeometry::design_width - margin
                                                                   - legend_left - 34),
                                                              g_.u(18))),
                  Qt::AlignLeft | Qt::AlignVCenter, label);

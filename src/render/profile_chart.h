@@ -75,7 +75,7 @@ public:
     double u(double design) const { return design * unit; }
 
 private:
-    QPointF at(double x, double y) const;
+    QPointF point_at(double x, double y) const;
     void lay_out_notes(const QString& notes);
     void place_cut_label(const tChartData& data);
     void place_diff_labels(const tChartData& data);

@@ -92,7 +92,7 @@ TEST_F(tWorksheetTest, NormativeDataDialogsThroughEveryState)
     });
     QTest::mouseClick(dialog->cmdNew, Qt::LeftButton);
     ASSERT_EQ(dialog->lstSets->count(), 2) << recorder.texts(tRecordedMessage::Warning).back();
-    const tNormativeSet* kept = ws->normative_sets().find(kLongName.toStdString());
+    const tNormativeSet* kept = ws->normative_sets().set_named(kLongName.toStdString());
     ASSERT_NE(kept, nullptr);
     EXPECT_EQ(normative_set_text(*kept).substr(kept->name.size() + 7),
               "reliabilities: 0.93 0.91 0.92 0.88\ncorrelations:\n1\n0.58 1\n0.6 0.55 1\n0.41 0.5 0.47 1\n");
@@ -121,8 +121,8 @@ TEST_F(tWorksheetTest, NormativeDataDialogsThroughEveryState)
         QTest::mouseClick(c->cmdDiscard, Qt::LeftButton);
     });
     QTest::mouseClick(dialog->cmdEdit, Qt::LeftButton);
-    ASSERT_NE(ws->normative_sets().find("Edition B"), nullptr);
-    EXPECT_EQ(ws->normative_sets().find("Edition B")->corr[1][0], 0.58L);
+    ASSERT_NE(ws->normative_sets().set_named("Edition B"), nullptr);
+    EXPECT_EQ(ws->normative_sets().set_named("Edition B")->corr[1][0], 0.58L);
     EXPECT_EQ(dialog->lstSets->currentItem()->text(), QStringLiteral("Edition B"));
 
     QTest::mouseClick(dialog->cmdUse, Qt::LeftButton);

@@ -73,8 +73,8 @@ TEST_F(NormsStore, TwoProgramsKeepEachOthersSets)
     EXPECT_FALSE(second.remove("Set B"));
     ASSERT_EQ(recorder.texts(tRecordedMessage::Confirm).size(), 1u);
     EXPECT_EQ(text(), before);
-    ASSERT_NE(second.find("Set B"), nullptr);
-    EXPECT_EQ(second.find("Set B")->rels[0], 0.85L);
+    ASSERT_NE(second.set_named("Set B"), nullptr);
+    EXPECT_EQ(second.set_named("Set B")->rels[0], 0.85L);
     recorder.answers.push_back(true);
     EXPECT_TRUE(first.remove("Set A")); // unchanged elsewhere: no question
     EXPECT_EQ(recorder.texts(tRecordedMessage::Confirm).size(), 1u);

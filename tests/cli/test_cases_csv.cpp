@@ -88,14 +88,14 @@ TEST(CaseFile, RowsAreKeptAsCheckedAndOnlyWhileNothingIsWrong)
     const auto report = [&](const std::string& message) { problems.push_back(message); };
     std::istringstream good("ID,Notes,ps,WM,pr,VC\n1,\"two\nlines\",  87,110.5,95,100\n");
     const tCaseList list = read_case_file(good, "a.csv", report);
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list.at(0).scores, (std::array<std::string, 4>{"100", "95", "110.5", "87"}));
-    EXPECT_EQ(list.at(0).notes, "two\nlines");
+    ASSERT_EQ(list.case_count(), 1u);
+    EXPECT_EQ(list.case_at(0).scores, (std::array<std::string, 4>{"100", "95", "110.5", "87"}));
+    EXPECT_EQ(list.case_at(0).notes, "two\nlines");
 
     std::istringstream short_row("vc,pr,wm,ps\n100,100,100,100\n100,100\n");
     const tCaseList structure = read_case_file(short_row, "c.csv", report);
     EXPECT_EQ(structure.faults, 1);
-    EXPECT_EQ(structure.size(), 0u);
+    EXPECT_EQ(structure.case_count(), 0u);
     EXPECT_EQ(problems, std::vector<std::string>{"c.csv: row 2 (line 3) has 2 fields where the header has 4"});
 }
 
