@@ -46,9 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (const char c : message)
             require(c == '\n' || !is_control(c));
     });
-    require(list.size() == (list.ok() ? 1u : 0u));
+    require(list.case_count() == (list.ok() ? 1u : 0u));
     if (list.ok())
-        for (const std::string& score : list.at(0).scores)
+        for (const std::string& score : list.case_at(0).scores)
             require(!score.empty() && score.size() <= 6
                     && score.find_first_not_of("0123456789.-") == std::string::npos);
     return 0;
