@@ -21,7 +21,6 @@ pid_t start_child(const std::vector<std::string>& argv, const tChildSetup& setup
     const pid_t pid = fork();
     if (pid != 0)
         return pid;
-    // The child: only async-signal-safe calls but setenv until exec.
     for (int signal_number = 1; signal_number < NSIG; ++signal_number)
         signal(signal_number, SIG_DFL);
     const rlimit limit{setup.file_limit, setup.file_limit}, no_core{0, 0};
@@ -34,7 +33,7 @@ pid_t start_child(const std::vector<std::string>& argv, const tChildSetup& setup
         _exit(126);
     if (!setup.preload.empty()) {
         setenv("LD_PRELOAD", setup.preload.c_str(), 1);
-        // A sanitizer's runtime wants to come first; the preloaded library comes first.
+        // A sanitizer's runtime wants to come first; the preloaded one does.
         const char* asan = std::getenv("ASAN_OPTIONS");
         setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":verify_asan_link_order=0").c_str(), 1);
     }
