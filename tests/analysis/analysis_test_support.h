@@ -4,9 +4,11 @@
 #pragma once
 
 #include "analysis/analysis_run.h"
+#include "analysis/normative_data.h"
 #include "common/program_title.h"
 
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,4 +41,16 @@ inline int find_line(const std::vector<std::string>& lines, const std::string& t
         if (lines[static_cast<size_t>(i)] == text)
             return i;
     return -1;
+}
+
+// A set of the user's, "Clinic set": the built-in correlations with other
+// reliabilities.
+inline std::shared_ptr<const tNormativeData> clinic_set()
+{
+    tNormativeSet set = built_in_normative_set();
+    set.name = "Clinic set";
+    set.rels = {0.90L, 0.85L, 0.88L, 0.80L};
+    auto norms = std::make_shared<tNormativeData>();
+    SetUpNormativeData(set, true, *norms);
+    return norms;
 }

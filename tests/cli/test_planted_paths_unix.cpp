@@ -7,6 +7,7 @@
 // in a folder of the planter's own and in one of the victim's that everyone
 // may write, neither sticky; as root and as an ordinary user. Runs as root,
 // planting as a second user and running as a third, both made here.
+#include "child_process_unix.h"
 #include "common/errors.h"
 #include "render/whole_file.h"
 #include "required_tool.h"
@@ -25,20 +26,11 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
-#include <sstream>
 
 namespace {
 
 const char* const planter = "brenlow-planter";
 const char* const victim_user = "brenlow-victim";
-
-std::string read_all(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // A planting step of the child: any failure ends it with a failure.
 void must(int result)
@@ -102,7 +94,7 @@ tPlanted link_last(const tPlace& at, bool folder)
     std::ofstream(at.victim + "/" + name) << at.own;
     const std::string target = folder ? at.victim : at.victim + "/" + name;
     as_planter([&] { must(symlink(target.c_str(), (at.shared + "/l").c_str())); });
-    return {at.shared + "/l", [=] { EXPECT_EQ(read_all(at.victim + "/" + name), at.own); }};
+    return {at.shared + "/l", [=] { EXPECT_EQ(file_text(at.victim + "/" + name), at.own); }};
 }
 
 tPlanted link_middle(const tPlace& at, bool folder)
@@ -112,7 +104,7 @@ tPlanted link_middle(const tPlace& at, bool folder)
     std::ofstream(at.victim + "/sub/" + name) << at.own;
     as_planter([&] { must(symlink(at.victim.c_str(), (at.shared + "/evil").c_str())); });
     return {at.shared + (folder ? "/evil/sub" : "/evil/sub/" + name),
-            [=] { EXPECT_EQ(read_all(at.victim + "/sub/" + name), at.own); }};
+            [=] { EXPECT_EQ(file_text(at.victim + "/sub/" + name), at.own); }};
 }
 
 tPlanted link_dot(const tPlace& at, bool folder)
@@ -121,7 +113,7 @@ tPlanted link_dot(const tPlace& at, bool folder)
     std::ofstream(at.victim + "/" + name) << at.own;
     as_planter([&] { must(symlink(at.victim.c_str(), (at.shared + "/evil").c_str())); });
     return {at.shared + (folder ? "/evil/." : "/evil/./" + name),
-            [=] { EXPECT_EQ(read_all(at.victim + "/" + name), at.own); }};
+            [=] { EXPECT_EQ(file_text(at.victim + "/" + name), at.own); }};
 }
 
 tPlanted fifo(const tPlace& at, bool folder)
@@ -149,7 +141,7 @@ tPlanted open_file(const tPlace& at, bool folder)
                 struct stat info;
                 ASSERT_EQ(lstat(file.c_str(), &info), 0);
                 EXPECT_EQ(info.st_uid, getpwnam(planter)->pw_uid) << "the planted file was replaced";
-                EXPECT_EQ(read_all(file), at.planted);
+                EXPECT_EQ(file_text(file), at.planted);
             }};
 }
 
@@ -273,40 +265,30 @@ void every_use_against_every_plant(tWhere where, bool as_root)
 
 } // namespace
 
-TEST(PlantedPaths, InASharedStickyFolderAsRoot)
+class PlantedPaths : public ::testing::TestWithParam<std::tuple<tWhere, bool>> {};
+
+TEST_P(PlantedPaths, AreNeitherUsedNorReplaced)
 {
-    every_use_against_every_plant(tWhere::SharedSticky, true);
+    every_use_against_every_plant(std::get<0>(GetParam()), std::get<1>(GetParam()));
 }
 
-TEST(PlantedPaths, InASharedStickyFolderAsAUser)
+std::string folder_and_user(const ::testing::TestParamInfo<std::tuple<tWhere, bool>>& info)
 {
-    every_use_against_every_plant(tWhere::SharedSticky, false);
+    const char* const where[] = {"InASharedStickyFolder", "InAFolderOfThePlantersOwn",
+                                 "InAFolderOfTheVictimsThatEveryoneMayWrite"};
+    return where[int(std::get<0>(info.param))] + std::string(std::get<1>(info.param) ? "AsRoot" : "AsAUser");
 }
 
-TEST(PlantedPaths, InAFolderOfThePlantersOwnAsRoot)
-{
-    every_use_against_every_plant(tWhere::PlantersOwn, true);
-}
-
-TEST(PlantedPaths, InAFolderOfThePlantersOwnAsAUser)
-{
-    every_use_against_every_plant(tWhere::PlantersOwn, false);
-}
-
-TEST(PlantedPaths, InAFolderOfTheVictimsThatEveryoneMayWriteAsRoot)
-{
-    every_use_against_every_plant(tWhere::VictimsOpen, true);
-}
-
-TEST(PlantedPaths, InAFolderOfTheVictimsThatEveryoneMayWriteAsAUser)
-{
-    every_use_against_every_plant(tWhere::VictimsOpen, false);
-}
+INSTANTIATE_TEST_SUITE_P(Everywhere, PlantedPaths,
+                         ::testing::Combine(::testing::Values(tWhere::SharedSticky, tWhere::PlantersOwn,
+                                                              tWhere::VictimsOpen),
+                                            ::testing::Bool()),
+                         folder_and_user);
 
 // Another user who can read the outputs holds flock() and fcntl() locks on
 // the CSV file, the PDF and the chart folder: the run goes on, for only the
 // user's own runs can hold what a run holds.
-TEST(PlantedPaths, AnotherUsersLocksOnTheOutputsStopNoRun)
+TEST(PlantedLocks, AnotherUsersLocksOnTheOutputsStopNoRun)
 {
     if (geteuid() != 0)
         SKIP_OR_FAIL_WITHOUT("root, to lock files as a second user");
@@ -358,9 +340,9 @@ TEST(PlantedPaths, AnotherUsersLocksOnTheOutputsStopNoRun)
         close(release[1]);
         int status = 0;
         waitpid(holder, &status, 0);
-        EXPECT_EQ(read_all(at + "/out.csv").rfind("vc,pr,wm,ps,", 0), 0u);
-        EXPECT_EQ(read_all(at + "/out.pdf").rfind("%PDF", 0), 0u);
-        EXPECT_NE(read_all(at + "/charts/case-0001.svg").find("<svg"), std::string::npos);
+        EXPECT_EQ(file_text(at + "/out.csv").rfind("vc,pr,wm,ps,", 0), 0u);
+        EXPECT_EQ(file_text(at + "/out.pdf").rfind("%PDF", 0), 0u);
+        EXPECT_NE(file_text(at + "/charts/case-0001.svg").find("<svg"), std::string::npos);
         close(ready[0]);
         run_process("/bin/rm", {"-rf", folder}, "");
     }

@@ -2,6 +2,8 @@
 // and exit status 2 with nothing on standard output, and --help. Every test
 // runs the built binary in a fresh process.
 
+#include "child_process_unix.h"
+
 #include <gtest/gtest.h>
 
 #include <dirent.h>
@@ -36,34 +38,16 @@ struct tToolRun {
     std::string err;
 };
 
-std::string slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // A scratch folder per test, made at run time and removed afterwards.
 class ReportTool : public ::testing::Test {
 protected:
-    std::string dir;
+    tScratchFolder scratch{"brenlow-cli"};
+    std::string dir = scratch.path;
     uid_t run_as = 0;       // another user than root, when not 0
     rlim_t file_limit = 0;  // the largest file the tool may write (ulimit -f), when not 0
     bool close_streams = false; // standard output and error closed, as `>&- 2>&-`
 
-    void SetUp() override
-    {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/brenlow-cli-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override
-    {
-        const std::string command = "rm -rf '" + dir + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0);
-    }
+    void SetUp() override { ASSERT_FALSE(dir.empty()); }
 
     std::string write(const std::string& name, const std::string& content)
     {
@@ -72,44 +56,21 @@ protected:
         return path;
     }
 
-    // Starts the tool without a shell, so blanks and line feeds in arguments
-    // arrive unchanged, with the given standard output and error.
+    // Starts the tool with the given standard output and error.
     pid_t start(const std::vector<std::string>& args, int out, int err)
     {
-        std::vector<std::string> owned{BRENLOW_REPORT_EXE};
-        owned.insert(owned.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& a : owned)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        const pid_t pid = fork();
-        if (pid == 0) {
-            // The tool's own handling of these signals is under test: it
-            // starts from their default actions whatever the test runner set.
-            for (int signal_number = 1; signal_number < NSIG; ++signal_number)
-                signal(signal_number, SIG_DFL);
-            if (dup2(out, STDOUT_FILENO) < 0 || dup2(err, STDERR_FILENO) < 0 || chdir(dir.c_str()) != 0)
-                _exit(126);
-            const rlimit limit{file_limit, file_limit}, no_core{0, 0};
-            if (setrlimit(RLIMIT_CORE, &no_core) != 0 || (file_limit && setrlimit(RLIMIT_FSIZE, &limit) != 0) || (run_as && (setgid(run_as) || setuid(run_as))))
-                _exit(126);
-            if (close_streams) {
-                close(STDOUT_FILENO);
-                close(STDERR_FILENO);
-            }
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
+        tChildSetup setup;
+        setup.folder = dir;
+        setup.out = out;
+        setup.err = err;
+        setup.user = run_as;
+        setup.file_limit = file_limit;
+        setup.close_streams = close_streams;
+        std::vector<std::string> argv{BRENLOW_REPORT_EXE};
+        argv.insert(argv.end(), args.begin(), args.end());
+        const pid_t pid = start_child(argv, setup);
         EXPECT_GT(pid, 0) << "fork failed";
         return pid;
-    }
-
-    static int wait_for(pid_t pid)
-    {
-        int status = 0;
-        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
     // Runs the tool to its end; standard output and error go to files.
@@ -128,10 +89,10 @@ protected:
         close(out);
         close(err);
         if (pid > 0)
-            result.status = wait_for(pid);
+            result.status = exit_status_of(pid);
         if (out_path_given.empty())
-            result.out = slurp(out_path);
-        result.err = slurp(err_path);
+            result.out = file_text(out_path);
+        result.err = file_text(err_path);
         return result;
     }
 
@@ -144,22 +105,6 @@ protected:
 };
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-// Everything `fd` gives until its end (a terminal's end is EIO once the
-// last process holding its other side is gone), or `limit` bytes.
-std::string read_from(int fd, size_t limit = SIZE_MAX)
-{
-    std::string text;
-    char buffer[4096];
-    while (text.size() < limit) {
-        const ssize_t got = read(fd, buffer, std::min(sizeof buffer, limit - text.size()));
-        if (got > 0)
-            text.append(buffer, static_cast<size_t>(got));
-        else if (got == 0 || errno != EINTR)
-            break;
-    }
-    return text;
-}
 
 // A pseudo-terminal for the tool's standard error; slave < 0, with errno
 // in error, when the system gives none.
@@ -316,7 +261,7 @@ TEST_F(ReportTool, ScoresAreWhatTheWorksheetFieldCanHold)
     EXPECT_EQ(point.status, 0) << point.err;
     EXPECT_EQ(run({"--vc", "97,5", "--pr", "100", "--wm", "100", "--ps", "100", "--csv", dir + "/c.csv"}).out,
               point.out);
-    EXPECT_EQ(slurp(dir + "/c.csv"), slurp(dir + "/p.csv"));
+    EXPECT_EQ(file_text(dir + "/c.csv"), file_text(dir + "/p.csv"));
     write("comma.csv", "vc,pr,wm,ps\n\"97,5\",100,100,100\n");
     EXPECT_EQ(run({"--cases", "comma.csv"}).out, point.out);
 
@@ -424,7 +369,7 @@ TEST_F(ReportTool, NormsFileIsUsedAndABadOneRefusedWithItsLine)
     EXPECT_TRUE(has(r.out, "\n Normative data: Independent indexes (test), entered by the user\n"));
     // SEM 15 sqrt(0.1) = 4.743: the limits of 70 are 60.70 and 79.30, printed whole.
     EXPECT_TRUE(has(r.out, ":      70    (  61  to    79 )"));
-    const std::string csv = slurp(dir + "/out.csv");
+    const std::string csv = file_text(dir + "/out.csv");
     EXPECT_TRUE(has(csv, ",notes,norms\r\n")) << csv.substr(0, 100);
     EXPECT_TRUE(has(csv, ",Independent indexes (test)\r\n"));
 
@@ -515,7 +460,7 @@ TEST_F(ReportTool, CsvBesideOrInsteadOfTheReport)
     const tToolRun both = run(with(kScores70, {"--csv", "out.csv"}));
     EXPECT_EQ(both.status, 0) << both.err;
     EXPECT_EQ(both.out, plain.out);
-    const std::string one = slurp(dir + "/out.csv");
+    const std::string one = file_text(dir + "/out.csv");
     EXPECT_EQ(std::count(one.begin(), one.end(), '\n'), 2);
 
     // A second run replaces the file: the same first record (the first
@@ -524,14 +469,14 @@ TEST_F(ReportTool, CsvBesideOrInsteadOfTheReport)
     const tToolRun quiet = run({"--cases", "cases.csv", "--csv", "out.csv", "--no-report"});
     EXPECT_EQ(quiet.status, 0) << quiet.err;
     EXPECT_TRUE(quiet.out.empty());
-    const std::string two = slurp(dir + "/out.csv");
+    const std::string two = file_text(dir + "/out.csv");
     EXPECT_EQ(two.rfind(one, 0), 0u);
     EXPECT_EQ(std::count(two.begin(), two.end(), '\n'), 3);
     EXPECT_EQ(listing(dir), "cases.csv out.csv ");
 
     // For Excel: the same bytes after UTF-8's byte-order mark; never both.
     EXPECT_EQ(run({"--cases", "cases.csv", "--csv-excel", "excel.csv", "--no-report"}).status, 0);
-    EXPECT_EQ(slurp(dir + "/excel.csv"), "\xEF\xBB\xBF" + two);
+    EXPECT_EQ(file_text(dir + "/excel.csv"), "\xEF\xBB\xBF" + two);
     expect_refused(run(with(kScores70, {"--csv", "a.csv", "--csv-excel", "b.csv"})),
                    "--csv and --csv-excel cannot be combined");
 }
@@ -557,8 +502,8 @@ TEST_F(ReportTool, CsvIsNeitherCreatedNorChangedOnFailure)
     EXPECT_EQ(folder.status, 1);
     EXPECT_TRUE(has(folder.err, "cannot write CSV file 'folder.csv': Is a directory")) << folder.err;
 
-    EXPECT_EQ(slurp(dir + "/out.csv"), "keep");
-    EXPECT_EQ(slurp(dir + "/cases.csv"), "vc,pr,wm,ps\n70,100,100,100\n");
+    EXPECT_EQ(file_text(dir + "/out.csv"), "keep");
+    EXPECT_EQ(file_text(dir + "/cases.csv"), "vc,pr,wm,ps\n70,100,100,100\n");
     EXPECT_EQ(listing(dir), "cases.csv folder.csv out.csv ");
 }
 
@@ -586,22 +531,22 @@ TEST_F(ReportTool, EachReportIsWrittenAsItsCaseIsDoneWithProgressOnATerminal)
     // The first report arrives whole while the last case cannot be done:
     // its report cannot have been written, and the progress line's last
     // state, drawn after it, is not on the terminal.
-    EXPECT_EQ(read_from(out[0], first.size()), first);
+    EXPECT_EQ(read_up_to(out[0], first.size()), first);
     std::string progress;
     while (!has(progress, "0 of 3 cases done, 0:00:0")) {
-        const std::string more = read_from(terminal.master, 1);
+        const std::string more = read_up_to(terminal.master, 1);
         ASSERT_FALSE(more.empty()) << "no progress line: " << progress;
         progress += more;
     }
     ASSERT_EQ(fcntl(terminal.master, F_SETFL, O_NONBLOCK), 0);
-    progress += read_from(terminal.master);
+    progress += read_up_to(terminal.master);
     EXPECT_FALSE(has(progress, "3 of 3")) << progress;
     ASSERT_EQ(fcntl(terminal.master, F_SETFL, 0), 0);
 
-    const std::string rest = read_from(out[0]);
+    const std::string rest = read_up_to(out[0]);
     close(out[0]);
-    progress += read_from(terminal.master);
-    EXPECT_EQ(wait_for(pid), 0);
+    progress += read_up_to(terminal.master);
+    EXPECT_EQ(exit_status_of(pid), 0);
     const std::string separator = "\n\n\n" + std::string(103, '-') + "\n\n";
     EXPECT_EQ(rest.size(), 2 * (separator.size() + first.size())) << "two more reports, each after the separator";
     // Drawn in place, the last state too, and blanked out at the end.
@@ -622,8 +567,8 @@ TEST_F(ReportTool, QuietShowsNoProgressOnATerminal)
     close(out);
     close(terminal.slave);
     terminal.slave = -1;
-    EXPECT_EQ(read_from(terminal.master), "");
-    EXPECT_EQ(wait_for(pid), 0);
+    EXPECT_EQ(read_up_to(terminal.master), "");
+    EXPECT_EQ(exit_status_of(pid), 0);
 }
 
 // --- Outputs that collide or are not plain files -----------------------------
@@ -656,7 +601,7 @@ TEST_F(ReportTool, OutputsThatAreTheSameFileAreRefusedBeforeAnything)
     ASSERT_EQ(mkdir((dir + "/charts").c_str(), 0700), 0);
     expect_refused(run(with(kScores70, {"--pdf", "charts/case-0002.svg", "--chart-dir", "charts"})),
                    "--chart-dir charts would replace the --pdf file");
-    EXPECT_EQ(slurp(dir + "/in.csv"), cases_text(1));
+    EXPECT_EQ(file_text(dir + "/in.csv"), cases_text(1));
     EXPECT_EQ(listing(dir), "charts hard.pdf in.csv out.txt ");
 }
 
@@ -667,7 +612,7 @@ TEST_F(ReportTool, PipesAndDevicesAreWrittenInPlaceAndOtherKindsRefused)
     const int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(reader, 0);
     EXPECT_EQ(run(with(kScores70, {"--csv", "fifo.csv", "--no-report"})).status, 0);
-    EXPECT_EQ(read_from(reader, 12), "vc,pr,wm,ps,");
+    EXPECT_EQ(read_up_to(reader, 12), "vc,pr,wm,ps,");
     close(reader);
     EXPECT_TRUE(is_kind(fifo, S_IFIFO)) << "the pipe was replaced";
 
@@ -678,9 +623,9 @@ TEST_F(ReportTool, PipesAndDevicesAreWrittenInPlaceAndOtherKindsRefused)
     const pid_t pid = start(with(kScores70, {"--csv", "/dev/stdout", "--no-report"}), out[1], err);
     close(out[1]);
     close(err);
-    EXPECT_EQ(read_from(out[0]).rfind("vc,pr,wm,ps,", 0), 0u) << slurp(dir + "/stderr");
+    EXPECT_EQ(read_up_to(out[0]).rfind("vc,pr,wm,ps,", 0), 0u) << file_text(dir + "/stderr");
     close(out[0]);
-    EXPECT_EQ(wait_for(pid), 0);
+    EXPECT_EQ(exit_status_of(pid), 0);
 
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -701,7 +646,7 @@ TEST_F(ReportTool, OnlyTheUsersOwnLinksAndRootsAreFollowed)
     ASSERT_EQ(symlink("target.csv", (dir + "/link.csv").c_str()), 0);
     EXPECT_EQ(run(with(kScores70, {"--csv", "link.csv", "--no-report"})).status, 0);
     EXPECT_TRUE(is_kind(dir + "/link.csv", S_IFLNK)) << "the link was replaced";
-    EXPECT_EQ(slurp(dir + "/target.csv").rfind("vc,pr,wm,ps,", 0), 0u);
+    EXPECT_EQ(file_text(dir + "/target.csv").rfind("vc,pr,wm,ps,", 0), 0u);
 
     // Another user's link in a sticky folder that everyone may write.
     ASSERT_EQ(geteuid(), 0u) << "planting another user's link needs root";
@@ -719,7 +664,7 @@ TEST_F(ReportTool, OnlyTheUsersOwnLinksAndRootsAreFollowed)
                                "followed); it is not followed"))
             << r.err;
     }
-    EXPECT_EQ(slurp(dir + "/victim.txt"), "keep");
+    EXPECT_EQ(file_text(dir + "/victim.txt"), "keep");
 }
 
 TEST_F(ReportTool, AReplacedFileKeepsItsModeUnderTheUmask)
@@ -755,7 +700,7 @@ TEST_F(ReportTool, UnwritableOutputsAreFoundBeforeTheFirstCaseAndDrawingNeedsNoD
     if (display)
         setenv("DISPLAY", saved_display.c_str(), 1);
     EXPECT_EQ(drawn.status, 0) << drawn.err;
-    EXPECT_EQ(slurp(dir + "/out.pdf").rfind("%PDF", 0), 0u);
+    EXPECT_EQ(file_text(dir + "/out.pdf").rfind("%PDF", 0), 0u);
 }
 
 // Every signal whose default action ends the process, a file size limit
@@ -786,11 +731,11 @@ TEST_F(ReportTool, NoEndingOfARunLeavesATemporaryFile)
         close(err);
         if (ending > 0) {
             // The second report has begun: the first case's chart is written.
-            EXPECT_EQ(read_from(out[0], first.size() + 1).size(), first.size() + 1);
+            EXPECT_EQ(read_up_to(out[0], first.size() + 1).size(), first.size() + 1);
             EXPECT_EQ(listing(dir + "/charts").rfind("case-0001.svg ", 0), 0u);
         }
         if (ending == read_only) {
-            EXPECT_EQ(read_from(out[0], first.size() + 1).size(), first.size() + 1);
+            EXPECT_EQ(read_up_to(out[0], first.size() + 1).size(), first.size() + 1);
             ASSERT_EQ(chmod(dir.c_str(), 0555), 0);
             ASSERT_EQ(chmod((dir + "/charts").c_str(), 0555), 0);
         }
@@ -798,7 +743,7 @@ TEST_F(ReportTool, NoEndingOfARunLeavesATemporaryFile)
             close(out[0]);
         else if (ending > 0)
             kill(pid, ending);
-        const std::string rest = ending > 0 && ending != SIGPIPE ? "" : read_from(out[0]);
+        const std::string rest = ending > 0 && ending != SIGPIPE ? "" : read_up_to(out[0]);
         int status = 0;
         ASSERT_EQ(waitpid(pid, &status, 0), pid);
         if (ending != SIGPIPE)
@@ -833,7 +778,7 @@ TEST_F(ReportTool, ASecondRunOnTheSameChartFolderOrFileIsRefused)
     const pid_t holder = start({"--cases", "cases.csv", "--chart-dir", "charts", "--csv", "out.csv", "--quiet"}, out[1], err);
     close(out[1]);
     close(err);
-    EXPECT_EQ(read_from(out[0], first.size() + 1).size(), first.size() + 1); // held up in its second case
+    EXPECT_EQ(read_up_to(out[0], first.size() + 1).size(), first.size() + 1); // held up in its second case
     const tToolRun second = run({"--cases", "cases.csv", "--chart-dir", "./charts/", "--overwrite"});
     EXPECT_EQ(second.status, 1);
     EXPECT_TRUE(has(second.err, "the chart folder './charts/' is in use by another run of brenlow-report (process "
@@ -845,9 +790,9 @@ TEST_F(ReportTool, ASecondRunOnTheSameChartFolderOrFileIsRefused)
     EXPECT_TRUE(has(third.err, "the CSV file 'out.csv' is being written by another run of brenlow-report (process "
                                    + std::to_string(holder) + ")"))
         << third.err;
-    read_from(out[0]);
+    read_up_to(out[0]);
     close(out[0]);
-    EXPECT_EQ(wait_for(holder), 0);
+    EXPECT_EQ(exit_status_of(holder), 0);
     EXPECT_EQ(listing(dir + "/charts"), "case-0001.svg case-0002.svg case-0003.svg case-0004.svg case-0005.svg ");
 }
 
@@ -864,7 +809,7 @@ TEST_F(ReportTool, ClosedStandardStreamsAndNoRuntimeFolderChangeNoFile)
     if (runtime)
         setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
     EXPECT_EQ(r.status, 0);
-    const std::string csv = slurp(dir + "/out.csv");
+    const std::string csv = file_text(dir + "/out.csv");
     EXPECT_EQ(csv.rfind("vc,pr,wm,ps,", 0), 0u);
     EXPECT_FALSE(has(csv, "Index")) << "the report went into the CSV file";
     EXPECT_FALSE(has(csv, "XDG_RUNTIME_DIR"));

@@ -6,11 +6,11 @@
 // its table; each report begins a page; each has its chart image.
 #include "render/results_document.h"
 
-#include "analysis/analysis_run.h"
 #include "analysis/case_figures.h"
 #include "analysis/report.h"
 #include "required_tool.h"
-#include "common/program_title.h"
+
+#include "../analysis/analysis_test_support.h"
 
 #include <QDir>
 #include <QFile>
@@ -73,16 +73,7 @@ std::vector<tRow> report_rows(const std::vector<std::string>& report)
     return rows;
 }
 
-std::shared_ptr<const tNormativeData> user_set()
-{
-    tNormativeSet set = built_in_normative_set();
-    set.name = "Clinic set";
-    set.rels = {0.90L, 0.85L, 0.88L, 0.80L};
-    auto norms = std::make_shared<tNormativeData>();
-    SetUpNormativeData(set, true, *norms);
-    return norms;
-}
-
+// Runs `program`; its standard output, and its exit status in `status`.
 QString run(const QString& program, const QStringList& arguments, int* status = nullptr)
 {
     QProcess process;
@@ -114,13 +105,8 @@ TEST(ResultsDocument, LibreOfficeReadsEveryFigureInItsTableAndEveryChart)
     std::vector<std::shared_ptr<const tCaseFigures>> figures;
     std::vector<std::vector<std::string>> reports;
     for (const auto& c : cases) {
-        tAnalysisInputs inputs;
-        inputs.score_texts = c.scores;
-        inputs.mode = c.mode;
-        inputs.correction = c.correction;
-        inputs.note_lines = c.notes;
-        inputs.app_title = AppTitle;
-        inputs.norms = c.user_norms ? user_set() : nullptr;
+        tAnalysisInputs inputs = make_inputs(c.scores, c.mode, c.correction, 4, c.notes);
+        inputs.norms = c.user_norms ? clinic_set() : nullptr;
         tLineSink report;
         figures.push_back(run_analysis(inputs, report, {}).figures);
         ASSERT_TRUE(figures.back());
