@@ -1,6 +1,6 @@
 // The editable document, read by a real word processor: LibreOffice converts
-// a document of three reports (the built-in normative data and a set of the
-// user's; deviations and pairwise differences, with and without the
+// a document of four reports (the built-in normative data and a set of the
+// user's; deviations and pairwise differences, each with and without the
 // correction) to PDF once, and poppler's tools read that back. Every figure
 // of each report, as the report's own text prints it, stands in its row of
 // its table; each report begins a page; each has its chart image.
@@ -98,9 +98,10 @@ TEST(ResultsDocument, LibreOfficeReadsEveryFigureInItsTableAndEveryChart)
         bool user_norms;
         std::vector<std::string> notes;
     } cases[] = {
-        {{"100", "95", "110.5", "60"}, 1, 0, false, {"Seen twice;", "retest in May"}},
+        {{"100", "95", "110.5", "60"}, 1, 0, false, {"Seen twice;", "retest in May"}}, // 110.5 prints 110
         {{"72", "135", "64.5", "99"}, 0, 1, true, {}},
-        {{"150", "50", "87", "121"}, 1, 1, true, {"Müller"}},
+        {{"150", "50", "87", "121"}, 1, 1, true, {"Müller"}}, // large negative differences
+        {{"100", "100", "100", "100"}, 0, 0, true, {}}, // nothing abnormal: base rates of 100
     };
     std::vector<std::shared_ptr<const tCaseFigures>> figures;
     std::vector<std::vector<std::string>> reports;
@@ -138,7 +139,7 @@ TEST(ResultsDocument, LibreOfficeReadsEveryFigureInItsTableAndEveryChart)
             parts << page;
         else
             parts.back() += page;
-    ASSERT_EQ(parts.size(), 3);
+    ASSERT_EQ(parts.size(), qsizetype(reports.size()));
     for (size_t r = 0; r < reports.size(); ++r) {
         SCOPED_TRACE("report " + std::to_string(r + 1));
         const QStringList lines = parts[qsizetype(r)].split(QLatin1Char('\n'));
@@ -163,7 +164,7 @@ TEST(ResultsDocument, LibreOfficeReadsEveryFigureInItsTableAndEveryChart)
     // to the inch on its 6.25 inches).
     const QStringList images = run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf})
                                    .split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
-    ASSERT_EQ(images.size(), 3);
+    ASSERT_EQ(images.size(), qsizetype(reports.size()));
     for (const QString& image : images)
         EXPECT_GE(image.simplified().split(QLatin1Char(' ')).value(3).toInt(), 1500) << image.toStdString();
 }
