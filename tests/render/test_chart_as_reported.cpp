@@ -7,6 +7,8 @@
 #include "render/documents.h"
 #include "render/profile_chart.h"
 
+#include "poppler_tool.h"
+
 #include "../analysis/analysis_test_support.h"
 
 #include <QFontDatabase>
@@ -15,12 +17,9 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QGlyphRun>
-#include <QProcess>
 #include <QRawFont>
 #include <QTextItem>
 #include <QTextLayout>
-#include <QStandardPaths>
-#include <QTemporaryFile>
 
 #include <gtest/gtest.h>
 
@@ -226,20 +225,6 @@ std::vector<tTextRecorder::tItem> drawn_texts(const std::string& notes)
 
 const std::string kArabic = "\u0645\u0631\u0627\u062c\u0639\u0629 \u0628\u0639\u062f \u0633\u0646\u0629";
 
-// The text pdftotext reads from `pdf`, from its page `first` on.
-QString pdf_text(const QByteArray& pdf, int first = 1)
-{
-    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    EXPECT_FALSE(pdftotext.isEmpty()) << "pdftotext (poppler-utils) is needed";
-    QTemporaryFile file;
-    if (!file.open() || file.write(pdf) != pdf.size() || !file.flush())
-        return QString();
-    QProcess process;
-    process.start(pdftotext, {QStringLiteral("-f"), QString::number(first), file.fileName(), QStringLiteral("-")});
-    EXPECT_TRUE(process.waitForFinished(30000));
-    return QString::fromUtf8(process.readAllStandardOutput()).simplified();
-}
-
 } // namespace
 
 // Notes in a script the chart's italic face lacks are set in a face whose
@@ -308,7 +293,8 @@ TEST(ChartNotes, NotesBeyondTheRowsEndInAnEllipsisButThePdfPageHoldsThemWhole)
     EXPECT_EQ(g.note_rows.size(), tChartGeometry::max_note_rows);
     EXPECT_TRUE(g.note_rows.back().endsWith(QChar(0x2026)));
 
-    const QString chart_page = pdf_text(results_pdf(QStringLiteral("report"), {d}), 2);
+    const QString chart_page
+        = poppler(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QStringLiteral("2")}, results_pdf(QStringLiteral("report"), {d}));
     EXPECT_TRUE(chart_page.contains(QStringLiteral("the very last words"))) << chart_page.toStdString();
     EXPECT_TRUE(chart_page.contains(QStringLiteral("line 39 of a long history")));
 }
@@ -339,7 +325,7 @@ TEST(ChartAsReported, LongSetNameIsSeenWholeAndHeardWithTheScoresAsReported)
         EXPECT_GE(g.notes_top, 42 + 18 * g.option_rows.size());
         EXPECT_FALSE(g.notes_cut);
     }
-    const QString pdf = pdf_text(results_pdf(QStringLiteral("report"), {d}));
+    const QString pdf = poppler(QStringLiteral("pdftotext"), {}, results_pdf(QStringLiteral("report"), {d}));
     EXPECT_TRUE(pdf.contains(long_name)) << pdf.toStdString();
 
     const QString text = chart_text_alternative(d);
