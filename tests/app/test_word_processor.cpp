@@ -26,14 +26,6 @@ protected:
         compute("120", "85", "100", "90");
     }
 
-    void compute(const QString& vc, const QString& pr, const QString& wm, const QString& ps)
-    {
-        if (!ws->isVisible())
-            results->cmdReturn->click();
-        enter_scores(vc, pr, wm, ps);
-        QTest::mouseClick(ws->cmdCompute, Qt::LeftButton);
-    }
-
     // The clipboard's HTML: the text of its one preformatted block, and the
     // font families that block names.
     static QString pasted_text(const QString& html, QStringList* families = nullptr)
