@@ -56,60 +56,44 @@ tChartData sample_chart()
     return chart_data_of(*run_analysis(make_inputs({"100", "95", "110", "60"}), report, {}).figures);
 }
 
+QWidget* shown(QWidget* window)
+{
+    window->show();
+    return window;
+}
+
 // The program's windows and dialogs, each opened over the started program.
 std::vector<tWindowCase> program_windows()
 {
     return {
-        {"worksheet", "The worksheet", [](Windows& t) { return static_cast<QWidget*>(t.ws.get()); }},
-        {"output window", "Saving and printing",
-         [](Windows& t) {
-             t.results->show();
-             return static_cast<QWidget*>(t.results.get());
-         }},
+        {"worksheet", "The worksheet", [](Windows& t) { return shown(t.ws.get()); }},
+        {"output window", "Saving and printing", [](Windows& t) { return shown(t.results.get()); }},
         {"chart window", "The profile chart",
          [](Windows& t) {
              auto* chart = new tChartWindow(t.save_folder, t.results.get());
              chart->set_chart(sample_chart());
-             chart->show();
-             return static_cast<QWidget*>(chart);
+             return shown(chart);
          }},
         {"user guide", nullptr,
          [](Windows& t) {
              show_user_guide_for(t.ws.get());
              return static_cast<QWidget*>(t.ws->findChild<tUserGuideWindow*>());
          }},
-        {"About box", "Brenlow User Guide",
-         [](Windows& t) {
-             QMessageBox* box = new_about_box(t.results.get());
-             box->show();
-             return static_cast<QWidget*>(box);
-         }},
+        {"About box", "Brenlow User Guide", [](Windows& t) { return shown(new_about_box(t.results.get())); }},
         {"correlation entry", "The worksheet",
          [](Windows& t) {
-             auto* dialog = new tMatrixDialog(t.matrix, 4, 4, QStringLiteral("Correlations"), true, t.ws.get(), QString());
-             dialog->show();
-             return static_cast<QWidget*>(dialog);
+             return shown(new tMatrixDialog(t.matrix, 4, 4, QStringLiteral("Correlations"), true, t.ws.get(), QString()));
          }},
         {"normative data", "Normative data",
-         [](Windows& t) {
-             auto* dialog = new tNormsDialog(t.ws->normative_sets(), t.save_folder, t.ws.get());
-             dialog->show();
-             return static_cast<QWidget*>(dialog);
-         }},
+         [](Windows& t) { return shown(new tNormsDialog(t.ws->normative_sets(), t.save_folder, t.ws.get())); }},
         {"normative data set", "Normative data",
-         [](Windows& t) {
-             auto* dialog = new tNormsSetDialog(built_in_normative_set(), {}, t.ws.get());
-             dialog->show();
-             return static_cast<QWidget*>(dialog);
-         }},
+         [](Windows& t) { return shown(new tNormsSetDialog(built_in_normative_set(), {}, t.ws.get())); }},
         {"normative data correlations", "Normative data",
          [](Windows& t) {
              tNormsCorrelationsDialog::tCorrelations start{};
              for (size_t i = 0; i < start.size(); ++i)
                  start[i][i] = 1;
-             auto* dialog = new tNormsCorrelationsDialog(start, t.ws.get());
-             dialog->show();
-             return static_cast<QWidget*>(dialog);
+             return shown(new tNormsCorrelationsDialog(start, t.ws.get()));
          }},
     };
 }
