@@ -100,17 +100,13 @@ std::vector<tWindowCase> program_windows()
 
 bool is_control(QAccessible::Role role)
 {
-    switch (role) {
-    case QAccessible::PushButton: case QAccessible::CheckBox: case QAccessible::RadioButton:
-    case QAccessible::ComboBox: case QAccessible::EditableText: case QAccessible::SpinBox:
-    case QAccessible::Slider: case QAccessible::List: case QAccessible::ListItem: case QAccessible::Table:
-    case QAccessible::Cell: case QAccessible::Tree: case QAccessible::TreeItem: case QAccessible::MenuItem:
-    case QAccessible::PageTab: case QAccessible::Document: case QAccessible::Chart: case QAccessible::Link:
-    case QAccessible::ButtonMenu: case QAccessible::ButtonDropDown:
-        return true;
-    default:
-        return false;
-    }
+    static const QAccessible::Role controls[] = {
+        QAccessible::PushButton, QAccessible::CheckBox, QAccessible::RadioButton, QAccessible::ComboBox,
+        QAccessible::EditableText, QAccessible::SpinBox, QAccessible::Slider, QAccessible::List,
+        QAccessible::ListItem, QAccessible::Table, QAccessible::Cell, QAccessible::Tree, QAccessible::TreeItem,
+        QAccessible::MenuItem, QAccessible::PageTab, QAccessible::Document, QAccessible::Chart, QAccessible::Link,
+        QAccessible::ButtonMenu, QAccessible::ButtonDropDown};
+    return std::find(std::begin(controls), std::end(controls), role) != std::end(controls);
 }
 
 // What a screen reader would miss in `face` and below it: a shown control
