@@ -11,6 +11,9 @@
 #include "app/norms_correlations_dialog.h"
 #include "app/norms_dialog.h"
 #include "app/norms_set_dialog.h"
+#include "render/chart_data.h"
+
+#include "../analysis/analysis_test_support.h"
 
 #include <QAccessible>
 #include <QScrollBar>
@@ -49,88 +52,61 @@ struct tWindowCase {
 
 tChartData sample_chart()
 {
-    tChartData d;
-    d.score = {100, 95, 110, 60};
-    d.lower = {94, 88, 103, 55};
-    d.upper = {106, 102, 117, 68};
-    d.score_text = {"100", "95", "110", "60"};
-    d.diff_text = {"8.8", "3.8", "18.8", "\u221231.3"};
-    d.diff = {8.8, 3.8, 18.8, -31.3};
-    d.diff_cut = {14, 15, 13, 16};
-    return d;
+    tLineSink report;
+    return chart_data_of(*run_analysis(make_inputs({"100", "95", "110", "60"}), report, {}).figures);
+}
+
+QWidget* shown(QWidget* window)
+{
+    window->show();
+    return window;
 }
 
 // The program's windows and dialogs, each opened over the started program.
 std::vector<tWindowCase> program_windows()
 {
     return {
-        {"worksheet", "The worksheet", [](Windows& t) { return static_cast<QWidget*>(t.ws.get()); }},
-        {"output window", "Saving and printing",
-         [](Windows& t) {
-             t.results->show();
-             return static_cast<QWidget*>(t.results.get());
-         }},
+        {"worksheet", "The worksheet", [](Windows& t) { return shown(t.ws.get()); }},
+        {"output window", "Saving and printing", [](Windows& t) { return shown(t.results.get()); }},
         {"chart window", "The profile chart",
          [](Windows& t) {
              auto* chart = new tChartWindow(t.save_folder, t.results.get());
              chart->set_chart(sample_chart());
-             chart->show();
-             return static_cast<QWidget*>(chart);
+             return shown(chart);
          }},
         {"user guide", nullptr,
          [](Windows& t) {
              show_user_guide_for(t.ws.get());
              return static_cast<QWidget*>(t.ws->findChild<tUserGuideWindow*>());
          }},
-        {"About box", "Brenlow User Guide",
-         [](Windows& t) {
-             QMessageBox* box = new_about_box(t.results.get());
-             box->show();
-             return static_cast<QWidget*>(box);
-         }},
+        {"About box", "Brenlow User Guide", [](Windows& t) { return shown(new_about_box(t.results.get())); }},
         {"correlation entry", "The worksheet",
          [](Windows& t) {
-             auto* dialog = new tMatrixDialog(t.matrix, 4, 4, QStringLiteral("Correlations"), true, t.ws.get(), QString());
-             dialog->show();
-             return static_cast<QWidget*>(dialog);
+             return shown(new tMatrixDialog(t.matrix, 4, 4, QStringLiteral("Correlations"), true, t.ws.get(), QString()));
          }},
         {"normative data", "Normative data",
-         [](Windows& t) {
-             auto* dialog = new tNormsDialog(t.ws->normative_sets(), t.save_folder, t.ws.get());
-             dialog->show();
-             return static_cast<QWidget*>(dialog);
-         }},
+         [](Windows& t) { return shown(new tNormsDialog(t.ws->normative_sets(), t.save_folder, t.ws.get())); }},
         {"normative data set", "Normative data",
-         [](Windows& t) {
-             auto* dialog = new tNormsSetDialog(built_in_normative_set(), {}, t.ws.get());
-             dialog->show();
-             return static_cast<QWidget*>(dialog);
-         }},
+         [](Windows& t) { return shown(new tNormsSetDialog(built_in_normative_set(), {}, t.ws.get())); }},
         {"normative data correlations", "Normative data",
          [](Windows& t) {
              tNormsCorrelationsDialog::tCorrelations start{};
              for (size_t i = 0; i < start.size(); ++i)
                  start[i][i] = 1;
-             auto* dialog = new tNormsCorrelationsDialog(start, t.ws.get());
-             dialog->show();
-             return static_cast<QWidget*>(dialog);
+             return shown(new tNormsCorrelationsDialog(start, t.ws.get()));
          }},
     };
 }
 
 bool is_control(QAccessible::Role role)
 {
-    switch (role) {
-    case QAccessible::PushButton: case QAccessible::CheckBox: case QAccessible::RadioButton:
-    case QAccessible::ComboBox: case QAccessible::EditableText: case QAccessible::SpinBox:
-    case QAccessible::Slider: case QAccessible::List: case QAccessible::ListItem: case QAccessible::Table:
-    case QAccessible::Cell: case QAccessible::Tree: case QAccessible::TreeItem: case QAccessible::MenuItem:
-    case QAccessible::PageTab: case QAccessible::Document: case QAccessible::Chart: case QAccessible::Link:
-    case QAccessible::ButtonMenu: case QAccessible::ButtonDropDown:
-        return true;
-    default:
-        return false;
-    }
+    static const QAccessible::Role controls[] = {
+        QAccessible::PushButton, QAccessible::CheckBox, QAccessible::RadioButton, QAccessible::ComboBox,
+        QAccessible::EditableText, QAccessible::SpinBox, QAccessible::Slider, QAccessible::List,
+        QAccessible::ListItem, QAccessible::Table, QAccessible::Cell, QAccessible::Tree, QAccessible::TreeItem,
+        QAccessible::MenuItem, QAccessible::PageTab, QAccessible::Document, QAccessible::Chart, QAccessible::Link,
+        QAccessible::ButtonMenu, QAccessible::ButtonDropDown};
+    return std::find(std::begin(controls), std::end(controls), role) != std::end(controls);
 }
 
 // What a screen reader would miss in `face` and below it: a shown control
@@ -176,9 +152,12 @@ bool shows_section(tUserGuideWindow* guide, const QString& heading)
            && text->viewport()->rect().contains(text->cursorRect(at));
 }
 
-class AccessibleTree : public Windows, public ::testing::WithParamInterface<size_t> {};
+class ProgramWindow : public Windows, public ::testing::WithParamInterface<size_t> {};
 
-TEST_P(AccessibleTree, NamesEveryControlAndHasNoFillerHoldingTheContent)
+// The tree, then F1 wherever the focus is: the guide with the window's
+// section at the top of its view, the cursor at its heading (where a screen
+// reader begins), and Escape closes it.
+TEST_P(ProgramWindow, NamesEveryControlHasNoFillerAndF1OpensItsSection)
 {
     const tWindowCase c = program_windows().at(GetParam());
     QWidget* window = c.open(*this);
@@ -191,42 +170,30 @@ TEST_P(AccessibleTree, NamesEveryControlAndHasNoFillerHoldingTheContent)
     collect_faults(face, QString(), faults);
     for (const std::string& fault : faults)
         ADD_FAILURE() << fault;
+
+    if (c.section_heading) {
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(window->windowHandle(), Qt::Key_F1);
+        tUserGuideWindow* guide = shown_guide();
+        ASSERT_NE(guide, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(guide));
+        EXPECT_TRUE(shows_section(guide, QString::fromUtf8(c.section_heading)));
+        EXPECT_EQ(guide->txtGuide->textCursor().block().text().trimmed().toStdString(), c.section_heading);
+        QTest::keyClick(guide->windowHandle(), Qt::Key_Escape);
+        EXPECT_FALSE(guide->isVisible());
+        EXPECT_EQ(messages.beeps, 0);
+    }
     if (window != ws.get() && window != results.get())
         delete window;
 }
 
-INSTANTIATE_TEST_SUITE_P(Program, AccessibleTree, ::testing::Range(size_t(0), program_windows().size()),
+INSTANTIATE_TEST_SUITE_P(Program, ProgramWindow, ::testing::Range(size_t(0), program_windows().size()),
                          [](const ::testing::TestParamInfo<size_t>& info) {
                              std::string name = program_windows().at(info.param).name;
                              std::replace(name.begin(), name.end(), ' ', '_');
                              return name;
                          });
-
-// F1 wherever the focus is opens the guide with the window's section at the
-// top of its view, and Escape closes it.
-TEST_F(Windows, F1OpensTheGuideAtTheWindowsSectionAndEscapeClosesIt)
-{
-    for (const tWindowCase& c : program_windows()) {
-        if (!c.section_heading)
-            continue;
-        QWidget* window = c.open(*this);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window)) << c.name;
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window)) << c.name;
-        QTest::keyClick(window->windowHandle(), Qt::Key_F1);
-        tUserGuideWindow* guide = shown_guide();
-        ASSERT_NE(guide, nullptr) << c.name;
-        ASSERT_TRUE(QTest::qWaitForWindowActive(guide)) << c.name;
-        EXPECT_TRUE(shows_section(guide, QString::fromUtf8(c.section_heading))) << c.name;
-        // The cursor at the heading, where a screen reader begins.
-        EXPECT_EQ(guide->txtGuide->textCursor().block().text().trimmed().toStdString(), c.section_heading) << c.name;
-        QTest::keyClick(guide->windowHandle(), Qt::Key_Escape);
-        EXPECT_FALSE(guide->isVisible()) << c.name;
-        if (window != ws.get() && window != results.get())
-            delete window;
-    }
-    EXPECT_EQ(messages.beeps, 0);
-}
 
 // A message box names no section: F1 in it opens its dialog's.
 TEST_F(Windows, F1InAMessageBoxOpensTheSectionOfItsDialog)
@@ -234,7 +201,6 @@ TEST_F(Windows, F1InAMessageBoxOpensTheSectionOfItsDialog)
     tChartWindow chart(save_folder, results.get());
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Brenlow"), QStringLiteral("x"), QMessageBox::Ok, &chart);
     EXPECT_EQ(help_section_of(&box).toStdString(), "chart");
-    EXPECT_EQ(help_section_of(ws.get()).toStdString(), "worksheet");
 }
 
 // Over a modal dialog, the guide belongs to that dialog, so that it takes

@@ -3,6 +3,7 @@
 // older than what is on disk; and a file that cannot be read is named, left
 // as it is, and never replaced by the built-in set without asking.
 #include "app/norms_store.h"
+#include "child_process_unix.h"
 #include "common/errors.h"
 #include "message_recorder.h"
 #include "required_tool.h"
@@ -15,7 +16,6 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -38,13 +38,7 @@ protected:
         s.path = path;
         return s;
     }
-    std::string text() const
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream all;
-        all << in.rdbuf();
-        return all.str();
-    }
+    std::string text() const { return file_text(path); }
 };
 
 } // namespace
@@ -83,8 +77,8 @@ TEST_F(NormsStore, TwoProgramsKeepEachOthersSets)
 }
 
 // Another user's file with a chosen set, in a program folder others may
-// write, is refused (its message: SmallFile); nothing replaces it, and its
-// choice counts as lost, which Compute asks about (test_norms_dialog).
+// write, is refused and named; nothing replaces it, and its choice counts as
+// lost, which Compute asks about (test_norms_dialog).
 TEST_F(NormsStore, APlantedFileIsRefusedAndNeverReplaced)
 {
     if (geteuid() != 0)
@@ -94,6 +88,7 @@ TEST_F(NormsStore, APlantedFileIsRefusedAndNeverReplaced)
     ASSERT_EQ(chown(path.c_str(), 4242, 4242), 0);
     tNormsStore s = store();
     EXPECT_THROW(s.load(), EInOutError);
+    EXPECT_EQ(s.unreadable(), "'" + path + "' belongs to another user; it is not read");
     EXPECT_TRUE(s.chosen_lost());
     EXPECT_EQ(s.chosen_data(), nullptr);
     EXPECT_THROW(s.put(named("Mine", 0.9L)), EInOutError);

@@ -48,14 +48,6 @@ protected:
         start();
     }
 
-    void compute(const QString& vc, const QString& pr, const QString& wm, const QString& ps)
-    {
-        if (!ws->isVisible())
-            results->cmdReturn->click();
-        enter_scores(vc, pr, wm, ps);
-        QTest::mouseClick(ws->cmdCompute, Qt::LeftButton);
-    }
-
     QString save_pdf(const QString& name)
     {
         const QString path = folder.filePath(name);

@@ -18,22 +18,6 @@ namespace {
 
 class WordProcessor : public tWorksheetTest {
 protected:
-    void SetUp() override
-    {
-        tWorksheetTest::SetUp();
-        start();
-        compute("100", "95", "110.5", "60");
-        compute("120", "85", "100", "90");
-    }
-
-    void compute(const QString& vc, const QString& pr, const QString& wm, const QString& ps)
-    {
-        if (!ws->isVisible())
-            results->cmdReturn->click();
-        enter_scores(vc, pr, wm, ps);
-        QTest::mouseClick(ws->cmdCompute, Qt::LeftButton);
-    }
-
     // The clipboard's HTML: the text of its one preformatted block, and the
     // font families that block names.
     static QString pasted_text(const QString& html, QStringList* families = nullptr)
@@ -70,28 +54,11 @@ protected:
 
 } // namespace
 
-TEST_F(WordProcessor, SaveAsDocumentWritesTheOdtFileAndCountsAsSaved)
+TEST_F(WordProcessor, CopyKeepsTheColumnsAndSaveAsDocumentWritesTheOdtFile)
 {
-    ASSERT_TRUE(results->mnuSaveAsDocument->isEnabled());
-    ASSERT_TRUE(results->results_unsaved());
-    tSaveDialogSeen seen;
-    answer_save_dialog(folder.filePath("case 17"), &seen); // no extension typed
-    results->mnuSaveAsDocument->trigger();
-    EXPECT_EQ(seen.proposed_name, "results.odt");
-    QFile file(folder.filePath("case 17.odt"));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    // A zip whose first entry, stored as it is, names the OpenDocument text.
-    const QByteArray bytes = file.readAll();
-    EXPECT_TRUE(bytes.startsWith("PK\x03\x04"));
-    EXPECT_EQ(bytes.mid(30, 47), QByteArray("mimetypeapplication/vnd.oasis.opendocument.text"));
-    EXPECT_FALSE(results->results_unsaved());
-
-    results->cmdClearResults->click();
-    EXPECT_FALSE(results->mnuSaveAsDocument->isEnabled()); // no report to hold
-}
-
-TEST_F(WordProcessor, CopyPutsTheTextAndHtmlInAMonospacedFaceAndTakesTheLastReportWithoutASelection)
-{
+    start();
+    compute("100", "95", "110.5", "60");
+    compute("120", "85", "100", "90");
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     QPlainTextEdit* memo = results->memoResults;
@@ -133,4 +100,22 @@ TEST_F(WordProcessor, CopyPutsTheTextAndHtmlInAMonospacedFaceAndTakesTheLastRepo
     copy_from_context_menu();
     ASSERT_TRUE(clipboard->mimeData() && clipboard->mimeData()->hasHtml());
     EXPECT_EQ(pasted_text(clipboard->mimeData()->html()), last);
+
+    // Save as document...: the name typed gets ".odt"; the results count as saved.
+    ASSERT_TRUE(results->mnuSaveAsDocument->isEnabled());
+    ASSERT_TRUE(results->results_unsaved());
+    tSaveDialogSeen seen;
+    answer_save_dialog(folder.filePath("case 17"), &seen); // no extension typed
+    results->mnuSaveAsDocument->trigger();
+    EXPECT_EQ(seen.proposed_name, "results.odt");
+    QFile file(folder.filePath("case 17.odt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    // A zip whose first entry, stored as it is, names the OpenDocument text.
+    const QByteArray bytes = file.readAll();
+    EXPECT_TRUE(bytes.startsWith("PK\x03\x04"));
+    EXPECT_EQ(bytes.mid(30, 47), QByteArray("mimetypeapplication/vnd.oasis.opendocument.text"));
+    EXPECT_FALSE(results->results_unsaved());
+
+    results->cmdClearResults->click();
+    EXPECT_FALSE(results->mnuSaveAsDocument->isEnabled()); // no report to hold
 }

@@ -335,8 +335,7 @@ TEST_F(tWorksheetTest, FailedPrintAllSaysTheResultsStillCountAsUnsaved)
 {
     qputenv("CUPS_SERVER", QFile::encodeName(folder.filePath(QStringLiteral("no-such-server.sock"))));
     start();
-    enter_scores(QStringLiteral("100"), QStringLiteral("95"), QStringLiteral("110.5"), QStringLiteral("87"));
-    QTest::mouseClick(ws->cmdCompute, Qt::LeftButton);
+    compute(QStringLiteral("100"), QStringLiteral("95"), QStringLiteral("110.5"), QStringLiteral("87"));
     ASSERT_TRUE(results->results_unsaved());
     tSeenBox error;
     answer_next_box(QStringLiteral("OK"), &error);

@@ -162,6 +162,15 @@ protected:
         ws->txtInput4->setText(ps);
     }
 
+    // The scores entered and computed (from the output window too).
+    void compute(const QString& vc, const QString& pr, const QString& wm, const QString& ps)
+    {
+        if (!ws->isVisible())
+            results->cmdReturn->click();
+        enter_scores(vc, pr, wm, ps);
+        QTest::mouseClick(ws->cmdCompute, Qt::LeftButton);
+    }
+
     QWidget* focused() const { return ws->focusWidget(); }
 
     std::vector<std::string> report_lines() const

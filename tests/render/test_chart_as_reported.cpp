@@ -7,6 +7,8 @@
 #include "render/documents.h"
 #include "render/profile_chart.h"
 
+#include "poppler_tool.h"
+
 #include "../analysis/analysis_test_support.h"
 
 #include <QFontDatabase>
@@ -15,12 +17,9 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QGlyphRun>
-#include <QProcess>
 #include <QRawFont>
 #include <QTextItem>
 #include <QTextLayout>
-#include <QStandardPaths>
-#include <QTemporaryFile>
 
 #include <gtest/gtest.h>
 
@@ -226,27 +225,14 @@ std::vector<tTextRecorder::tItem> drawn_texts(const std::string& notes)
 
 const std::string kArabic = "\u0645\u0631\u0627\u062c\u0639\u0629 \u0628\u0639\u062f \u0633\u0646\u0629";
 
-// The text pdftotext reads from `pdf`, from its page `first` on.
-QString pdf_text(const QByteArray& pdf, int first = 1)
-{
-    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    EXPECT_FALSE(pdftotext.isEmpty()) << "pdftotext (poppler-utils) is needed";
-    QTemporaryFile file;
-    if (!file.open() || file.write(pdf) != pdf.size() || !file.flush())
-        return QString();
-    QProcess process;
-    process.start(pdftotext, {QStringLiteral("-f"), QString::number(first), file.fileName(), QStringLiteral("-")});
-    EXPECT_TRUE(process.waitForFinished(30000));
-    return QString::fromUtf8(process.readAllStandardOutput()).simplified();
-}
-
 } // namespace
 
 // Notes in a script the chart's italic face lacks are set in a face whose
 // fallback draws every character: of what the chart drew, no glyph is the
 // missing glyph (glyph 0, the empty box) of the face that drew it. Latin
-// notes stay italic.
-TEST(ChartNotes, ArabicNotesAreDrawnWithRealGlyphs)
+// notes stay italic. ImageMagick's own SVG reader draws a text in the face
+// it names and no other: the SVG's Arabic text names a face that has Arabic.
+TEST(ChartNotes, ArabicNotesAreDrawnWithRealGlyphsAndTheSvgNamesTheirFace)
 {
     QString arabic_drawn;
     int glyphs = 0;
@@ -277,6 +263,21 @@ TEST(ChartNotes, ArabicNotesAreDrawnWithRealGlyphs)
     for (const tTextRecorder::tItem& item : drawn_texts("seen again"))
         italic += item.text.contains(QStringLiteral("seen again")) && item.font.italic();
     EXPECT_EQ(italic, 1);
+
+    const QString svg = QString::fromUtf8(chart_svg(chart_of(make_inputs({"100", "95", "110.5", "60"}, 1, 0, 4, {kArabic}))));
+    int arabic_texts = 0;
+    for (qsizetype at = svg.indexOf(QLatin1String("<text ")); at >= 0; at = svg.indexOf(QLatin1String("<text "), at + 1)) {
+        const qsizetype family = svg.indexOf(QLatin1String("font-family=\""), at) + 13;
+        const QString face = svg.mid(family, svg.indexOf(QLatin1Char('"'), family) - family);
+        const qsizetype open = svg.indexOf(QLatin1Char('>'), at) + 1;
+        const QString content = svg.mid(open, svg.indexOf(QLatin1String("</text>"), open) - open);
+        if (content.contains(QChar(0x0645)) || content.contains(QChar(0x0628))) {
+            ++arabic_texts;
+            EXPECT_TRUE(QFontDatabase::writingSystems(face).contains(QFontDatabase::Arabic)) << face.toStdString();
+        }
+    }
+    EXPECT_GT(arabic_texts, 0);
+    EXPECT_TRUE(svg.contains(QLatin1String("font-family=\"Liberation Sans\"")));
 }
 
 TEST(ChartNotes, NotesBeyondTheRowsEndInAnEllipsisButThePdfPageHoldsThemWhole)
@@ -292,7 +293,8 @@ TEST(ChartNotes, NotesBeyondTheRowsEndInAnEllipsisButThePdfPageHoldsThemWhole)
     EXPECT_EQ(g.note_rows.size(), tChartGeometry::max_note_rows);
     EXPECT_TRUE(g.note_rows.back().endsWith(QChar(0x2026)));
 
-    const QString chart_page = pdf_text(results_pdf(QStringLiteral("report"), {d}), 2);
+    const QString chart_page
+        = poppler(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QStringLiteral("2")}, results_pdf(QStringLiteral("report"), {d}));
     EXPECT_TRUE(chart_page.contains(QStringLiteral("the very last words"))) << chart_page.toStdString();
     EXPECT_TRUE(chart_page.contains(QStringLiteral("line 39 of a long history")));
 }
@@ -300,35 +302,16 @@ TEST(ChartNotes, NotesBeyondTheRowsEndInAnEllipsisButThePdfPageHoldsThemWhole)
 // Two editions whose names, 80 characters each, differ only at the end.
 const QString long_name = QStringLiteral("Orvane Fourth Edition, Southern Region Clinical Sample, Adults 65 to 90, Form B2");
 
-// What a screen reader hears of the chart names the user's set and gives
-// each score and its limits as the report's score table prints them (94,
-// not 94.2; 110, not 110.5).
-TEST(ChartAsReported, TextForScreenReadersNamesTheSetAndRoundsAsTheReport)
-{
-    std::vector<std::string> report;
-    tChartData d = chart_of(make_inputs({"100", "95", "110.5", "60"}, 1), &report);
-    d.norms_name = long_name;
-    const QString text = chart_text_alternative(d);
-    EXPECT_TRUE(text.contains(QStringLiteral("normative data: ") + long_name)) << text.toStdString();
-    // " Verbal Comprehension Index   :     100    (  94  to   106 ) ...": "VC 100, 95% limits 94 to 106".
-    const std::regex score_row(R"( (\w)\w+ (\w)\w+ Index +: +(\d+) +\( *(\d+) +to +(\d+) \).*)");
-    int rows = 0;
-    for (const std::string& line : report)
-        if (std::smatch m; std::regex_match(line, m, score_row)) {
-            ++rows;
-            const std::string said = m.str(1) + m.str(2) + " " + m.str(3) + ", 95% limits " + m.str(4) + " to " + m.str(5);
-            EXPECT_TRUE(text.contains(QString::fromStdString(said))) << said << ": " << text.toStdString();
-        }
-    EXPECT_EQ(rows, 4);
-}
-
 // An 80-character name of a set (the longest the program takes) is wrapped,
 // not cut: every row fits the chart's width, the notes follow below it, and
-// the results PDF's chart page holds the whole name.
-TEST(ChartAsReported, LongSetNameIsSeenWholeOnTheChartAndItsPdfPage)
+// the results PDF's chart page holds the whole name. What a screen reader
+// hears of the chart names the set too, and gives each score and its limits
+// as the report's score table prints them (94, not 94.2; 110, not 110.5).
+TEST(ChartAsReported, LongSetNameIsSeenWholeAndHeardWithTheScoresAsReported)
 {
     ASSERT_EQ(long_name.size(), 80);
-    tChartData d = chart_of(make_inputs({"100", "95", "110.5", "60"}, 1, 1, 4, full_notes));
+    std::vector<std::string> report;
+    tChartData d = chart_of(make_inputs({"100", "95", "110.5", "60"}, 1, 1, 4, full_notes), &report);
     d.norms_name = long_name;
     for (const QSizeF size : {QSizeF(800, 600), QSizeF(1600, 1200)}) {
         const tChartGeometry g(QRectF(QPointF(0, 0), size), d);
@@ -342,8 +325,21 @@ TEST(ChartAsReported, LongSetNameIsSeenWholeOnTheChartAndItsPdfPage)
         EXPECT_GE(g.notes_top, 42 + 18 * g.option_rows.size());
         EXPECT_FALSE(g.notes_cut);
     }
-    const QString text = pdf_text(results_pdf(QStringLiteral("report"), {d}));
-    EXPECT_TRUE(text.contains(long_name)) << text.toStdString();
+    const QString pdf = poppler(QStringLiteral("pdftotext"), {}, results_pdf(QStringLiteral("report"), {d}));
+    EXPECT_TRUE(pdf.contains(long_name)) << pdf.toStdString();
+
+    const QString text = chart_text_alternative(d);
+    EXPECT_TRUE(text.contains(QStringLiteral("normative data: ") + long_name)) << text.toStdString();
+    // " Verbal Comprehension Index   :     100    (  94  to   106 ) ...": "VC 100, 95% limits 94 to 106".
+    const std::regex score_row(R"( (\w)\w+ (\w)\w+ Index +: +(\d+) +\( *(\d+) +to +(\d+) \).*)");
+    int rows = 0;
+    for (const std::string& line : report)
+        if (std::smatch m; std::regex_match(line, m, score_row)) {
+            ++rows;
+            const std::string said = m.str(1) + m.str(2) + " " + m.str(3) + ", 95% limits " + m.str(4) + " to " + m.str(5);
+            EXPECT_TRUE(text.contains(QString::fromStdString(said))) << said << ": " << text.toStdString();
+        }
+    EXPECT_EQ(rows, 4);
 }
 
 // Differences of a hundred, the largest valid scores give, keep their labels
@@ -373,26 +369,4 @@ TEST(ChartAsReported, DifferencesOfAHundredKeepTheirLabelsClearOfTheFrame)
                 ink += qGray(image.pixel(x, int(y))) < 160 ? 1 : 0;
         EXPECT_EQ(ink, 0);
     }
-}
-
-// ImageMagick's own SVG reader draws a text in the face it names and no
-// other: the text of Arabic notes names a face that has Arabic, and Latin
-// texts the chart's face.
-TEST(ChartNotes, SvgNamesTheFaceThatDrawsArabicNotes)
-{
-    const tChartData d = chart_of(make_inputs({"100", "95", "110.5", "60"}, 1, 0, 4, {kArabic}));
-    const QString svg = QString::fromUtf8(chart_svg(d));
-    int arabic_texts = 0;
-    for (qsizetype at = svg.indexOf(QLatin1String("<text ")); at >= 0; at = svg.indexOf(QLatin1String("<text "), at + 1)) {
-        const qsizetype family = svg.indexOf(QLatin1String("font-family=\""), at) + 13;
-        const QString face = svg.mid(family, svg.indexOf(QLatin1Char('"'), family) - family);
-        const qsizetype open = svg.indexOf(QLatin1Char('>'), at) + 1;
-        const QString content = svg.mid(open, svg.indexOf(QLatin1String("</text>"), open) - open);
-        if (!content.contains(QChar(0x0645)) && !content.contains(QChar(0x0628)))
-            continue;
-        ++arabic_texts;
-        EXPECT_TRUE(QFontDatabase::writingSystems(face).contains(QFontDatabase::Arabic)) << face.toStdString();
-    }
-    EXPECT_GT(arabic_texts, 0);
-    EXPECT_TRUE(svg.contains(QLatin1String("font-family=\"Liberation Sans\"")));
 }

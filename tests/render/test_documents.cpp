@@ -5,6 +5,7 @@
 // and the batch tool's tests.)
 #include "render/documents.h"
 #include "chart_sample.h"
+#include "poppler_tool.h"
 #include "required_tool.h"
 
 #include <QBuffer>
@@ -18,22 +19,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// Runs a poppler tool on `pdf` (written to a temporary file).
-QString poppler(const QString& program, QStringList arguments, const QByteArray& pdf)
-{
-    QTemporaryFile file;
-    if (!file.open() || file.write(pdf) != pdf.size() || !file.flush())
-        return QStringLiteral("<no file>");
-    arguments << file.fileName();
-    if (program == QLatin1String("pdftotext"))
-        arguments << QStringLiteral("-");
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(30000) || process.exitCode() != 0)
-        return QStringLiteral("<%1 failed>").arg(program);
-    return QString::fromUtf8(process.readAllStandardOutput()).simplified();
-}
 
 QString page_text(const QByteArray& pdf, int page)
 {

@@ -1,6 +1,6 @@
 // The editable document, read by a real word processor: LibreOffice converts
-// a document of three reports (the built-in normative data and a set of the
-// user's; deviations and pairwise differences, with and without the
+// a document of four reports (the built-in normative data and a set of the
+// user's; deviations and pairwise differences, each with and without the
 // correction) to PDF once, and poppler's tools read that back. Every figure
 // of each report, as the report's own text prints it, stands in its row of
 // its table; each report begins a page; each has its chart image.
@@ -9,12 +9,12 @@
 #include "analysis/case_figures.h"
 #include "analysis/report.h"
 #include "required_tool.h"
+#include "run_process.h"
 
 #include "../analysis/analysis_test_support.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -73,17 +73,6 @@ std::vector<tRow> report_rows(const std::vector<std::string>& report)
     return rows;
 }
 
-// Runs `program`; its standard output, and its exit status in `status`.
-QString run(const QString& program, const QStringList& arguments, int* status = nullptr)
-{
-    QProcess process;
-    process.start(program, arguments);
-    const bool ended = process.waitForFinished(100000);
-    if (status)
-        *status = ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 } // namespace
 
 TEST(ResultsDocument, LibreOfficeReadsEveryFigureInItsTableAndEveryChart)
@@ -98,9 +87,10 @@ TEST(ResultsDocument, LibreOfficeReadsEveryFigureInItsTableAndEveryChart)
         bool user_norms;
         std::vector<std::string> notes;
     } cases[] = {
-        {{"100", "95", "110.5", "60"}, 1, 0, false, {"Seen twice;", "retest in May"}},
+        {{"100", "95", "110.5", "60"}, 1, 0, false, {"Seen twice;", "retest in May"}}, // 110.5 prints 110
         {{"72", "135", "64.5", "99"}, 0, 1, true, {}},
-        {{"150", "50", "87", "121"}, 1, 1, true, {"Müller"}},
+        {{"150", "50", "87", "121"}, 1, 1, true, {"Müller"}}, // large negative differences
+        {{"100", "100", "100", "100"}, 0, 0, true, {}}, // nothing abnormal: base rates of 100
     };
     std::vector<std::shared_ptr<const tCaseFigures>> figures;
     std::vector<std::vector<std::string>> reports;
@@ -119,26 +109,29 @@ TEST(ResultsDocument, LibreOfficeReadsEveryFigureInItsTableAndEveryChart)
     ASSERT_TRUE(odt.open(QIODevice::WriteOnly));
     ASSERT_EQ(odt.write(bytes), bytes.size());
     odt.close();
-    int status = -1;
     // A profile of its own: no other LibreOffice run can hold it.
-    run(office, {QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(dir.filePath("profile")).toString(),
-                 QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("pdf"),
-                 QStringLiteral("--outdir"), dir.path(), odt.fileName()},
-        &status);
-    const QString pdf = dir.filePath(QStringLiteral("results.pdf"));
-    ASSERT_EQ(status, 0);
-    ASSERT_TRUE(QFile::exists(pdf));
+    const std::string profile = QUrl::fromLocalFile(dir.filePath("profile")).toString().toStdString();
+    ASSERT_EQ(run_process(office.toStdString(), {"-env:UserInstallation=" + profile, "--headless", "--convert-to",
+                                                 "pdf", "--outdir", dir.path().toStdString(), odt.fileName().toStdString()},
+                          "").status,
+              0);
+    const std::string pdf = dir.filePath(QStringLiteral("results.pdf")).toStdString();
+    ASSERT_TRUE(QFile::exists(QString::fromStdString(pdf)));
+    const auto poppler = [](const char* tool, const std::vector<std::string>& arguments) {
+        const std::string path = QStandardPaths::findExecutable(QString::fromLatin1(tool)).toStdString();
+        return QString::fromStdString(run_process(path, arguments, "").out);
+    };
 
     // Each report from the top of a page of its own: the pages from one
     // that begins with the title to the next.
     QStringList parts;
-    const QString text = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    const QString text = poppler("pdftotext", {"-layout", pdf, "-"});
     for (const QString& page : text.split(QLatin1Char('\f')))
         if (page.trimmed().startsWith(QStringLiteral("Brenlow.EXE: Supplementary")) || parts.isEmpty())
             parts << page;
         else
             parts.back() += page;
-    ASSERT_EQ(parts.size(), 3);
+    ASSERT_EQ(parts.size(), qsizetype(reports.size()));
     for (size_t r = 0; r < reports.size(); ++r) {
         SCOPED_TRACE("report " + std::to_string(r + 1));
         const QStringList lines = parts[qsizetype(r)].split(QLatin1Char('\n'));
@@ -161,9 +154,8 @@ TEST(ResultsDocument, LibreOfficeReadsEveryFigureInItsTableAndEveryChart)
 
     // One chart image a report, at print resolution (no less than 240 dots
     // to the inch on its 6.25 inches).
-    const QStringList images = run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf})
-                                   .split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
-    ASSERT_EQ(images.size(), 3);
+    const QStringList images = poppler("pdfimages", {"-list", pdf}).split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(2);
+    ASSERT_EQ(images.size(), qsizetype(reports.size()));
     for (const QString& image : images)
         EXPECT_GE(image.simplified().split(QLatin1Char(' ')).value(3).toInt(), 1500) << image.toStdString();
 }
