@@ -359,7 +359,8 @@ TEST_F(ReportTool, EveryBadRowIsListedAndNothingIsWritten)
 }
 
 // --norms: a set in the exported form names itself in the report and in the
-// research CSV's last column; a bad set is refused with its line.
+// research CSV's last column; a bad set is refused with its line, and a
+// pipe as soon as it is named.
 TEST_F(ReportTool, NormsFileIsUsedAndABadOneRefusedWithItsLine)
 {
     write("ind.txt", "# Brenlow normative data\nname: Independent indexes (test)\n"
@@ -380,6 +381,10 @@ TEST_F(ReportTool, NormsFileIsUsedAndABadOneRefusedWithItsLine)
     expect_refused(run(with(kScores70, {"--norms", "short.txt"})),
                    "normative data file 'short.txt', line 5: Row 2 of the correlations (PR) must hold 2 numbers");
     expect_refused(run(with(kScores70, {"--norms", "missing.txt"})), "cannot open normative data file 'missing.txt'");
+    // A pipe with no writer is refused at once, not waited on.
+    ASSERT_EQ(mkfifo((dir + "/fifo").c_str(), 0600), 0);
+    expect_refused(run(with(kScores70, {"--norms", "fifo"})),
+                   "normative data file 'fifo' is not a regular file (a folder, a pipe or a device); it is not read");
 }
 
 TEST_F(ReportTool, CaseFileStructureErrors)
